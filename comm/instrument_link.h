@@ -1,0 +1,50 @@
+#pragma once
+
+#include "modbus_master.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// The connection to one leak-test instrument: finds its slave address, identifies card and model,
+// and reads or writes parameter registers. Every operation answers 1 for success and 0 for failure.
+// Register contents travel as byte images; the instrument keeps 16-bit numbers low byte first.
+class InstrumentLink
+{
+public:
+    static constexpr std::array<std::uint8_t, 7> kCandidateAddresses{0xFF, 0x3F, 0x5F, 0x7F, 0x9F, 0xBF, 0xDF};
+    static constexpr std::uint32_t kReadTimeoutMs = 400;
+    static constexpr int kFirmwareTextSize = 20; // 19 characters and a terminator
+    static constexpr int kModelNone = 5;
+
+    InstrumentLink();
+    virtual ~InstrumentLink();
+
+    int OpenPort(int portNumber);
+    int OpenDevice(const std::string& path); // a device path instead of "COMn" (command line, tests)
+    int Discover();
+
+    int ReadRegister(std::uint16_t start, std::uint16_t* value);
+    int ReadBlock(std::uint16_t start, std::uint16_t byteCount, std::uint8_t* destination);
+    int WriteBlock(std::uint16_t start, std::uint16_t byteCount, const std::uint8_t* source);
+    int WriteRegister(std::uint16_t start, std::uint16_t value);
+
+    std::uint16_t ReadCardCode();              // 0 on any failure
+    int ReadFirmwareText(char* destination);   // room for kFirmwareTextSize bytes; untouched on failure
+    int IdentifyModel();                       // 0..4 the first model token found, 5 none (0 also on failure)
+
+    std::uint8_t SlaveAddress() const { return slaveAddress; }
+    ModbusMaster& Master() { return master; }
+    const ModbusMaster& Master() const { return master; }
+
+    // Told before each candidate address is probed, so a window can say what it is doing.
+    using ProbeObserver = void (*)(void* context, std::uint8_t address);
+    void SetProbeObserver(ProbeObserver observer, void* context);
+
+private:
+    ModbusMaster master;
+    std::uint8_t probeReply[20] = {};
+    std::uint8_t slaveAddress = 0xFF;
+    ProbeObserver probeObserver = nullptr;
+    void* probeContext = nullptr;
+};

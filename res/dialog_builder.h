@@ -1,0 +1,23 @@
+#pragma once
+
+#include "dialog_template.h"
+
+#include <QWidget>
+#include <functional>
+#include <map>
+
+// Builds a template's controls as children of `dialog`, converting dialog units with the template
+// font's metrics (x px = dlu x average char width / 4, y px = dlu x char height / 8), and sizes the
+// dialog. Controls whose id appears in `custom` are made by that factory (the classes a dialog binds,
+// such as a title banner); the rest get the plain Qt widget of their kind. Every control carries its
+// id (property "controlId") so FindControl can reach it.
+using ControlFactory = std::function<QWidget*(const ControlSpec& spec, QWidget* parent)>;
+void BuildDialog(QWidget* dialog, const DialogTemplate& dialogTemplate,
+                 const std::map<int, ControlFactory>& custom = {});
+
+// The control with this id, or nullptr.
+QWidget* FindControl(const QWidget* dialog, int id);
+template <class T> T* Control(const QWidget* dialog, int id)
+{
+    return qobject_cast<T*>(FindControl(dialog, id));
+}

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds and runs every test. With --sanitize: the same tests under AddressSanitizer and UBSan.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/deps.sh"
+dir=$("$root/scripts/build.sh" "$@")
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$root/tests/support/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+cd "$dir"
+ctest --output-on-failure -j "$(nproc)" --timeout 600
