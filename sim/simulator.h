@@ -1,0 +1,80 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// The simulated instrument: a Modbus RTU slave (functions 3 and 16) on a pseudo-terminal, served by a
+// thread of the calling process. Tests and benchmarks open DevicePath() with the real serial code.
+namespace sim {
+
+// Misbehaviour on demand; all off by default.
+struct Faults
+{
+    bool silent = false;                // answer nothing at all
+    bool badCrc = false;                // corrupt the CRC of every reply
+    bool wrongSlave = false;            // reply from another slave address (valid CRC)
+    bool shortReply = false;            // drop the reply's last bytes
+    bool exceptionReply = false;        // answer with a Modbus exception (5 bytes)
+    std::chrono::milliseconds delay{0}; // wait before replying
+    int failFirst = 0;                  // the first N requests get no reply
+    int failWriteTo = -1; // writes whose start register equals this get an exception reply and change nothing
+};
+
+struct Config
+{
+    std::uint8_t slaveAddress = 255;
+    std::uint16_t cardCode = 5;
+    std::string firmwareText = "V1.00";  // at most 19 characters on the wire
+    std::string modelText = "VORN K320"; // model block text from byte 16
+    std::uint16_t nodeAddress = 1, baudCode = 0, exchangeChoice = 0, addressMode = 0;
+    std::uint32_t ip = 0xC0A8010A, mask = 0xFFFFFF00, gateway = 0xC0A80101; // first octet most significant
+    bool wireTiming = false;                 // delay replies as a 57600 8E1 line (11 bits/char) would
+    std::chrono::microseconds turnaround{0}; // extra instrument turnaround when wireTiming is on
+    std::string linkPath;                    // when set, a symbolic link to the device is made here
+    Faults faults;
+};
+
+class Simulator
+{
+public:
+    explicit Simulator(Config config = {});
+    ~Simulator(); // stops the thread, closes the pty
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    bool Start(); // false (with Error()) when the pty cannot be made
+    void Stop();
+    const std::string& DevicePath() const; // the slave side to open, e.g. /dev/pts/7
+    const std::string& Error() const;
+
+    void SetFaults(const Faults& faults);                    // thread-safe, takes effect at the next request
+    std::vector<std::vector<std::uint8_t>> Requests() const; // every request frame received, in order
+    void ClearRequests();
+
+    std::uint16_t Parameter(std::uint16_t start) const; // a one-register parameter (0x3011..0x3013, 0x3015)
+    void SetParameter(std::uint16_t start, std::uint16_t value);
+    std::array<std::uint8_t, 12> IpBlock() const; // the 12 bytes of 0x3014
+    void SetIpBlock(const std::array<std::uint8_t, 12>& bytes);
+
+private:
+    void Serve();
+
+    Config config;
+    std::string devicePath;
+    std::string error;
+    int master = -1;
+    int wakeRead = -1;
+    int wakeWrite = -1;
+    std::thread thread;
+    mutable std::mutex mutex;
+    std::vector<std::vector<std::uint8_t>> requests;
+};
+
+} // namespace sim
