@@ -1,0 +1,51 @@
+#pragma once
+
+#include "bus_page.h"
+
+#include <QPointer>
+
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class ColourStatic;
+class TitleBanner;
+class UpDown;
+
+// Profibus cards (codes 1 "COM" and 5 "COMX"): station address and exchange table, with the
+// cyclic-data modules of the chosen table shown beneath the list.
+class ProfibusPage : public BusPage
+{
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 129;
+    enum ControlId
+    {
+        IDC_ADDRESS_CAPTION = 1039,
+        IDC_ADDRESS = 1007,
+        IDC_ADDRESS_SPIN = 1008,
+        IDC_TITLE = 1016,
+        IDC_FIRMWARE = 1018,
+        IDC_EXCHANGE = 1022,
+        IDC_MODULES = 1025,
+    };
+
+    ProfibusPage();
+    ~ProfibusPage() override;
+
+    int WriteSettings(InstrumentLink* link) override;
+    int ReadSettings(InstrumentLink* link) override;
+    void SetFirmwareRange(int range) override;
+
+protected:
+    std::map<int, ControlFactory> CustomControls() const override;
+    bool OnInitDialog() override;
+
+private:
+    void UpdateModuleText();
+
+    QPointer<QPlainTextEdit> moduleText;
+    QPointer<QComboBox> exchangeList;
+    QPointer<ColourStatic> firmwareField;
+    QPointer<TitleBanner> titleBanner;
+    QPointer<UpDown> addressSpin;
+};
