@@ -1,0 +1,45 @@
+#include "encoding.h"
+
+#include <cstdio>
+
+namespace cards {
+
+std::string FormatIp(std::uint32_t address)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", static_cast<unsigned>(address >> 24),
+                  static_cast<unsigned>((address >> 16) & 0xFF), static_cast<unsigned>((address >> 8) & 0xFF),
+                  static_cast<unsigned>(address & 0xFF));
+    return text;
+}
+
+std::optional<std::uint32_t> ParseIp(std::string_view text)
+{
+    std::uint32_t address = 0;
+    std::size_t position = 0;
+    for (int octet = 0; octet < 4; ++octet) {
+        if (octet > 0) {
+            if (position >= text.size() || text[position] != '.') {
+                return std::nullopt;
+            }
+            ++position;
+        }
+        unsigned value = 0;
+        int digits = 0;
+        while (position < text.size() && text[position] >= '0' && text[position] <= '9' && digits < 4) {
+            value = value * 10 + static_cast<unsigned>(text[position] - '0');
+            ++position;
+            ++digits;
+        }
+        if (digits == 0 || digits > 3 || value > 255) {
+            return std::nullopt;
+        }
+        address = (address << 8) | value;
+    }
+    if (position != text.size()) {
+        return std::nullopt;
+    }
+    return address;
+}
+
+} // namespace cards

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+// How parameter values sit in the register data. The instrument keeps 16-bit numbers low byte first,
+// the opposite of the Modbus header fields, and an IP address as the 32-bit value whose most
+// significant byte is the first octet, also low byte first: 192.168.1.10 is the bytes 10, 1, 168, 192.
+namespace cards {
+
+constexpr void EncodeU16(std::uint16_t value, std::span<std::uint8_t, 2> out)
+{
+    out[0] = static_cast<std::uint8_t>(value & 0xFF);
+    out[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+constexpr std::uint16_t DecodeU16(std::span<const std::uint8_t, 2> bytes)
+{
+    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+constexpr void EncodeU32(std::uint32_t value, std::span<std::uint8_t, 4> out)
+{
+    for (int i = 0; i < 4; ++i) {
+        out[i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+constexpr std::uint32_t DecodeU32(std::span<const std::uint8_t, 4> bytes)
+{
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+// The three addresses of the IP block, each first octet most significant (as an IP address control
+// takes and gives them).
+struct IpSettings
+{
+    std::uint32_t ip = 0;
+    std::uint32_t mask = 0;
+    std::uint32_t gateway = 0;
+    friend constexpr bool operator==(const IpSettings&, const IpSettings&) = default;
+};
+
+constexpr std::size_t kIpBlockBytes = 12;
+using IpBlock = std::array<std::uint8_t, kIpBlockBytes>;
+
+// Bytes 0-3 the IP address, 4-7 the mask, 8-11 the gateway.
+constexpr void EncodeIpBlock(const IpSettings& settings, std::span<std::uint8_t, kIpBlockBytes> out)
+{
+    EncodeU32(settings.ip, out.subspan<0, 4>());
+    EncodeU32(settings.mask, out.subspan<4, 4>());
+    EncodeU32(settings.gateway, out.subspan<8, 4>());
+}
+
+constexpr IpSettings DecodeIpBlock(std::span<const std::uint8_t, kIpBlockBytes> bytes)
+{
+    return IpSettings{DecodeU32(bytes.subspan<0, 4>()), DecodeU32(bytes.subspan<4, 4>()),
+                      DecodeU32(bytes.subspan<8, 4>())};
+}
+
+// "192.168.1.10".
+std::string FormatIp(std::uint32_t address);
+
+// Exactly four decimal octets of 0 to 255 separated by dots, each one to three digits (leading zeros
+// read as decimal, as the IP address control does); nothing else, not even blanks around it.
+std::optional<std::uint32_t> ParseIp(std::string_view text);
+
+} // namespace cards

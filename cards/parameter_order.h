@@ -1,0 +1,30 @@
+#pragma once
+
+#include "card_info.h"
+#include "registers.h"
+
+#include <span>
+
+// Which parameters each card has, in the order its settings are read and written. A write of the
+// settings goes parameter by parameter in WriteOrder and stops at the first one that fails.
+namespace cards {
+
+// The parameters read after the firmware text: Profibus node address, exchange; DeviceNet node
+// address, baud, exchange; Profinet node address, IP block, exchange; EtherNet/IP mode, IP block,
+// exchange; Modbus-TCP mode, IP block.
+std::span<const Parameter> ReadOrder(Bus bus);
+
+// Profibus 0x3011, 0x3013; DeviceNet 0x3011, 0x3012, 0x3013; Profinet 0x3011, 0x3013 (its IP block
+// is shown only); EtherNet/IP 0x3015, 0x3014, 0x3013; Modbus-TCP 0x3015, 0x3014.
+std::span<const Parameter> WriteOrder(Bus bus);
+
+// A short name of the parameter at `start` as this bus calls it ("station address", "node address",
+// "station number", "baud rate", "exchange table", "IP block", "address mode"); "register" otherwise.
+const char* ParameterName(Bus bus, std::uint16_t start);
+
+constexpr bool operator==(const Parameter& a, const Parameter& b)
+{
+    return a.start == b.start && a.registers == b.registers;
+}
+
+} // namespace cards
