@@ -29,9 +29,9 @@ public:
     int WriteBlock(std::uint16_t start, std::uint16_t byteCount, const std::uint8_t* source);
     int WriteRegister(std::uint16_t start, std::uint16_t value);
 
-    std::uint16_t ReadCardCode();              // 0 on any failure
-    int ReadFirmwareText(char* destination);   // room for kFirmwareTextSize bytes; untouched on failure
-    int IdentifyModel();                       // 0..4 the first model token found, 5 none (0 also on failure)
+    std::uint16_t ReadCardCode();            // 0 on any failure
+    int ReadFirmwareText(char* destination); // room for kFirmwareTextSize bytes; untouched on failure
+    int IdentifyModel();                     // 0..4 the first model token found, 5 none (0 also on failure)
 
     std::uint8_t SlaveAddress() const { return slaveAddress; }
     ModbusMaster& Master() { return master; }

@@ -44,6 +44,8 @@ public:
     const std::string& DeviceName() const { return deviceName; }
     // How many bytes the last Read received, complete or not.
     int LastReadCount() const { return lastReadCount; }
+    // How many bytes the last Write handed to the driver.
+    int LastWriteCount() const { return lastWriteCount; }
 
     // "COMn" on this system: $MESHGATE2_COMn when set, else /dev/ttyS<n-1>.
     static std::string ResolvePortName(std::uint16_t n);
@@ -71,6 +73,9 @@ private:
     std::string deviceName;
     int lastOpenError = 0;
     int lastReadCount = 0;
+    int lastWriteCount = 0;
+    bool rtsByHand = false;             // no driver toggling: raise and lower RTS around each write
+    bool purgeAfterWriteIsTimed = true; // false on a pseudo-terminal, where no purge after writing is safe
     IdleHook idleHook = nullptr;
     void* idleContext = nullptr;
 };

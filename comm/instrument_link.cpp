@@ -1,0 +1,131 @@
+#include "instrument_link.h"
+
+#include "registers.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+// Searched in this order; the first one found names the model. " RK3" needs its leading blank.
+constexpr std::string_view kModelTokens[] = {"K320", "P320", " RK3", "G320", "K4"};
+
+constexpr int kIdentificationBytes = cards::kIdentification.Bytes(); // 24
+constexpr int kModelBlockBytes = cards::kModelBlock.Bytes();         // 36
+
+bool IdentificationValid(const std::uint8_t* record)
+{
+    return record[0] == (cards::kIdentificationEcho & 0xFF) && record[1] == (cards::kIdentificationEcho >> 8);
+}
+
+} // namespace
+
+InstrumentLink::InstrumentLink()
+{
+    master.SetReadTimeout(kReadTimeoutMs);
+}
+
+InstrumentLink::~InstrumentLink() = default;
+
+int InstrumentLink::OpenPort(int portNumber)
+{
+    master.SetDevicePath({});
+    master.SetPortNumber(static_cast<std::uint16_t>(portNumber));
+    return master.Open();
+}
+
+int InstrumentLink::OpenDevice(const std::string& path)
+{
+    master.SetDevicePath(path);
+    return master.Open();
+}
+
+void InstrumentLink::SetProbeObserver(ProbeObserver observer, void* context)
+{
+    probeObserver = observer;
+    probeContext = context;
+}
+
+int InstrumentLink::Discover()
+{
+    for (const std::uint8_t address : kCandidateAddresses) {
+        if (probeObserver != nullptr)
+            probeObserver(probeContext, address);
+        if (master.ReadHoldingRegisters(address, cards::kProbe.registers, cards::kProbe.start, probeReply) ==
+            ResultOk) {
+            slaveAddress = address;
+            return 1;
+        }
+        // A closed port fails every candidate the same way; no use trying the rest.
+        if (!master.IsOpen())
+            return 0;
+    }
+    return 0;
+}
+
+int InstrumentLink::ReadRegister(std::uint16_t start, std::uint16_t* value)
+{
+    if (value == nullptr)
+        return 0;
+    std::uint8_t bytes[2] = {};
+    if (master.ReadHoldingRegisters(slaveAddress, 1, start, bytes) != ResultOk)
+        return 0;
+    *value = static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+    return 1;
+}
+
+int InstrumentLink::ReadBlock(std::uint16_t start, std::uint16_t byteCount, std::uint8_t* destination)
+{
+    const auto registers = static_cast<std::uint16_t>(byteCount >> 1);
+    // Zero registers is no Modbus request; a 5-byte exception reply would even pass as its answer.
+    if (registers == 0)
+        return 0;
+    return master.ReadHoldingRegisters(slaveAddress, registers, start, destination) == ResultOk ? 1 : 0;
+}
+
+int InstrumentLink::WriteBlock(std::uint16_t start, std::uint16_t byteCount, const std::uint8_t* source)
+{
+    const auto registers = static_cast<std::uint16_t>(byteCount >> 1);
+    if (registers == 0)
+        return 0;
+    return master.WriteMultipleRegisters(slaveAddress, registers, start, source) == ResultOk ? 1 : 0;
+}
+
+int InstrumentLink::WriteRegister(std::uint16_t start, std::uint16_t value)
+{
+    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>(value >> 8)};
+    return master.WriteMultipleRegisters(slaveAddress, 1, start, bytes) == ResultOk ? 1 : 0;
+}
+
+std::uint16_t InstrumentLink::ReadCardCode()
+{
+    std::uint8_t record[kIdentificationBytes] = {};
+    if (ReadBlock(cards::kIdentification.start, kIdentificationBytes, record) == 0 || !IdentificationValid(record))
+        return 0;
+    return static_cast<std::uint16_t>(record[2] | record[3] << 8);
+}
+
+int InstrumentLink::ReadFirmwareText(char* destination)
+{
+    std::uint8_t record[kIdentificationBytes] = {};
+    if (destination == nullptr || ReadBlock(cards::kIdentification.start, kIdentificationBytes, record) == 0 ||
+        !IdentificationValid(record))
+        return 0;
+    record[kIdentificationBytes - 1] = 0; // at most 19 characters, whatever the instrument sent
+    const char* text = reinterpret_cast<const char*>(record + cards::kFirmwareTextOffset);
+    std::memcpy(destination, text, std::strlen(text) + 1);
+    return 1;
+}
+
+int InstrumentLink::IdentifyModel()
+{
+    std::uint8_t block[kModelBlockBytes] = {};
+    if (ReadBlock(cards::kModelBlock.start, kModelBlockBytes, block) == 0)
+        return 0;
+    const char* text = reinterpret_cast<const char*>(block + cards::kModelTextOffset);
+    const std::string_view model(text, strnlen(text, kModelBlockBytes - cards::kModelTextOffset));
+    for (int index = 0; index < kModelNone; ++index)
+        if (model.find(kModelTokens[index]) != std::string_view::npos)
+            return index;
+    return kModelNone;
+}

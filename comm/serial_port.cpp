@@ -1,0 +1,334 @@
+#include "serial_port.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// One character at 57600 baud, 8E1: start + 8 data + parity + stop = 11 bits.
+constexpr auto kCharTime = std::chrono::nanoseconds(11'000'000'000LL / 57600);
+// The 3.5-character silence before a slave may answer, fixed at 1.75 ms above 19200 baud.
+constexpr auto kFrameGap = std::chrono::microseconds(1750);
+// How long one wait lasts at most while an idle hook is set, so a window repaints often enough.
+constexpr auto kIdleSlice = std::chrono::milliseconds(25);
+// Write time-outs: constant plus a multiplier per byte.
+constexpr std::uint32_t kWriteTotalTimeoutConstantMs = 100;
+constexpr std::uint32_t kWriteTotalTimeoutMultiplierMs = 100;
+constexpr std::uint32_t kReadTotalTimeoutMultiplierMs = 1;
+
+// UNIX98 pseudo-terminal slaves (/dev/pts/N) use these majors.
+constexpr unsigned kPtySlaveMajorFirst = 136;
+constexpr unsigned kPtySlaveMajorLast = 143;
+
+timespec ToTimespec(Clock::duration d)
+{
+    if (d < Clock::duration::zero())
+        d = Clock::duration::zero();
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+    ts.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+    return ts;
+}
+
+bool ToleratedIoctlError(int error)
+{
+    // Pseudo-terminals and plain UARTs lack some of the optional controls; the port still works.
+    return error == ENOTTY || error == EINVAL;
+}
+
+// 57600 baud, 8 data bits, even parity, one stop bit, raw, no flow control, no hang-up on close.
+// A byte with a parity error is kept (INPCK without IGNPAR/PARMRK), so the frame keeps its length
+// and its CRC fails, rather than the frame silently shrinking.
+bool ConfigureRaw8E1(int fd)
+{
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0)
+        return false;
+    cfmakeraw(&tio);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARODD | CSTOPB | CRTSCTS | HUPCL);
+    tio.c_cflag |= CS8 | PARENB | CLOCAL | CREAD;
+    tio.c_iflag &= ~static_cast<tcflag_t>(IGNPAR | PARMRK | IXON | IXOFF | IXANY | ISTRIP);
+    tio.c_iflag |= INPCK;
+    // Time-outs are ours (ppoll deadlines); VMIN/VTIME cannot express a 50 ms gap after the first byte.
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (cfsetispeed(&tio, B57600) != 0 || cfsetospeed(&tio, B57600) != 0)
+        return false;
+    return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+} // namespace
+
+SerialPort::SerialPort() = default;
+
+SerialPort::~SerialPort()
+{
+    Close();
+}
+
+void SerialPort::SetPortNumber(std::uint16_t n)
+{
+    portNumber = n;
+}
+
+void SerialPort::SetReadTimeout(std::uint32_t milliseconds)
+{
+    readTotalTimeoutConstant = milliseconds;
+}
+
+void SerialPort::SetDevicePath(std::string path)
+{
+    devicePath = std::move(path);
+}
+
+void SerialPort::SetIdleHook(IdleHook hook, void* context)
+{
+    idleHook = hook;
+    idleContext = context;
+}
+
+std::string SerialPort::ResolvePortName(std::uint16_t n)
+{
+    if (n == 0)
+        return {}; // there is no COM0
+    const std::string variable = "MESHGATE2_COM" + std::to_string(n);
+    if (const char* value = std::getenv(variable.c_str()); value != nullptr && *value != '\0')
+        return value;
+    return "/dev/ttyS" + std::to_string(n - 1);
+}
+
+void SerialPort::Close()
+{
+    if (handle >= 0) {
+        // Leave RTS low for whatever opens the port next; the lock goes with the descriptor.
+        int rts = TIOCM_RTS;
+        ioctl(handle, TIOCMBIC, &rts);
+        ::close(handle);
+        handle = -1;
+    }
+    rtsByHand = false;
+    purgeAfterWriteIsTimed = true;
+}
+
+int SerialPort::Open()
+{
+    Close();
+    deviceName = devicePath.empty() ? ResolvePortName(portNumber) : devicePath;
+    if (deviceName.empty()) {
+        lastOpenError = ENOENT;
+        return 0;
+    }
+
+    int fd = -1;
+    do
+        fd = ::open(deviceName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        lastOpenError = errno;
+        return 0;
+    }
+
+    // Exclusive: flock keeps out every cooperating program, even one running as root; TIOCEXCL then
+    // refuses further open() calls of the tty itself.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        lastOpenError = (errno == EWOULDBLOCK) ? EBUSY : errno;
+        ::close(fd);
+        return 0;
+    }
+    if (ioctl(fd, TIOCEXCL) != 0 && !ToleratedIoctlError(errno)) {
+        lastOpenError = errno;
+        ::close(fd);
+        return 0;
+    }
+
+    // A device that is no terminal (a plain file, /dev/null) would take the frames and never answer;
+    // saying so at open is kinder than nine seconds of failed searching.
+    if (!ConfigureRaw8E1(fd)) {
+        lastOpenError = errno;
+        ::close(fd);
+        return 0;
+    }
+
+    handle = fd;
+    lastOpenError = 0;
+    Configure();
+    return 1;
+}
+
+void SerialPort::Configure()
+{
+    // The tty layer raises RTS (and DTR) on open; the instrument expects RTS only while we send.
+    int rts = TIOCM_RTS;
+    ioctl(handle, TIOCMBIC, &rts);
+
+    // Prefer the driver toggling RTS around each transmission, as RS-485 capable UARTs do exactly.
+    serial_rs485 rs485{};
+    if (ioctl(handle, TIOCGRS485, &rs485) == 0) {
+        rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
+        rs485.flags &= ~static_cast<std::uint32_t>(SER_RS485_RTS_AFTER_SEND);
+        rs485.delay_rts_before_send = 0;
+        rs485.delay_rts_after_send = 0;
+        rtsByHand = ioctl(handle, TIOCSRS485, &rs485) != 0;
+    } else {
+        rtsByHand = true;
+    }
+    // Toggling by hand only makes sense where modem lines exist; a pseudo-terminal has none.
+    int lines = 0;
+    if (rtsByHand && ioctl(handle, TIOCMGET, &lines) != 0)
+        rtsByHand = false;
+
+    // USB adapters (FTDI) otherwise hold a short reply back for up to 16 ms.
+    serial_struct serial{};
+    if (ioctl(handle, TIOCGSERIAL, &serial) == 0) {
+        serial.flags |= ASYNC_LOW_LATENCY;
+        ioctl(handle, TIOCSSERIAL, &serial);
+    }
+
+    // On a pseudo-terminal the request reaches the peer the moment write() returns, so a reply may be
+    // queued before any purge after the write could run: no moment after writing is known to be safe.
+    struct stat info
+    {};
+    if (fstat(handle, &info) == 0 && S_ISCHR(info.st_mode)) {
+        const unsigned major = major(info.st_rdev);
+        purgeAfterWriteIsTimed = !(major >= kPtySlaveMajorFirst && major <= kPtySlaveMajorLast);
+    }
+}
+
+int SerialPort::Write(int count, const std::uint8_t* bytes)
+{
+    lastWriteCount = 0;
+    if (handle < 0 || bytes == nullptr)
+        return ResultNotOpen;
+    if (count < 0)
+        return ResultIncomplete;
+
+    tcflush(handle, TCIOFLUSH);
+    if (rtsByHand) {
+        int rts = TIOCM_RTS;
+        ioctl(handle, TIOCMBIS, &rts);
+    }
+
+    const auto start = Clock::now();
+    const auto deadline =
+        start + std::chrono::milliseconds(kWriteTotalTimeoutConstantMs +
+                                          kWriteTotalTimeoutMultiplierMs * static_cast<std::uint32_t>(count));
+    int written = 0;
+    bool failed = false;
+    while (written < count && !failed) {
+        const ssize_t n = ::write(handle, bytes + written, static_cast<std::size_t>(count - written));
+        if (n > 0) {
+            written += static_cast<int>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN) {
+            failed = true;
+            break;
+        }
+        // The output queue is full: wait for room, within the write time-out.
+        const auto now = Clock::now();
+        if (now >= deadline)
+            break;
+        pollfd pfd{handle, POLLOUT, 0};
+        const timespec wait = ToTimespec(deadline - now);
+        const int ready = ppoll(&pfd, 1, &wait, nullptr);
+        if (ready < 0 && errno != EINTR)
+            failed = true;
+        else if (ready > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+            failed = true;
+    }
+
+    // write() returns when the bytes are queued, not sent: wait for the line before lowering RTS or
+    // purging, or the end of the request would be cut.
+    while (tcdrain(handle) != 0 && errno == EINTR) {
+    }
+    if (rtsByHand) {
+        int rts = TIOCM_RTS;
+        ioctl(handle, TIOCMBIC, &rts);
+    }
+
+    // Drop what arrived while we sent (a late answer to an earlier attempt), but only while no reply
+    // to this request can have begun: the request's own line time plus the 3.5-character silence.
+    // A drain that returns late (some USB adapters) must not throw away the start of the reply.
+    if (purgeAfterWriteIsTimed) {
+        const auto replyEarliest = start + kCharTime * count + kFrameGap;
+        if (Clock::now() < replyEarliest)
+            tcflush(handle, TCIFLUSH);
+    }
+
+    lastWriteCount = written;
+    return (written == count && !failed) ? ResultOk : ResultIncomplete;
+}
+
+int SerialPort::Read(int count, std::uint8_t* buffer)
+{
+    lastReadCount = 0;
+    if (handle < 0)
+        return ResultNotOpen;
+    if (buffer == nullptr)
+        return ResultNotOpen;
+    if (count < 0)
+        return ResultIncomplete;
+
+    const auto start = Clock::now();
+    const auto totalDeadline =
+        start + std::chrono::milliseconds(readTotalTimeoutConstant +
+                                          kReadTotalTimeoutMultiplierMs * static_cast<std::uint32_t>(count));
+    const auto interval = std::chrono::milliseconds(readIntervalTimeout);
+    Clock::time_point lastByte{};
+    int got = 0;
+
+    while (got < count) {
+        const ssize_t n = ::read(handle, buffer + got, static_cast<std::size_t>(count - got));
+        if (n > 0) {
+            got += static_cast<int>(n);
+            lastByte = Clock::now();
+            continue;
+        }
+        if (n == 0)
+            break; // end of file: the device has gone (hang-up)
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN)
+            break; // EIO and friends: an unplugged adapter
+
+        const auto now = Clock::now();
+        auto deadline = totalDeadline;
+        if (got > 0 && lastByte + interval < deadline)
+            deadline = lastByte + interval;
+        if (now >= deadline)
+            break;
+
+        auto wait = deadline - now;
+        if (idleHook != nullptr && wait > kIdleSlice)
+            wait = kIdleSlice;
+        pollfd pfd{handle, POLLIN, 0};
+        const timespec ts = ToTimespec(wait);
+        const int ready = ppoll(&pfd, 1, &ts, nullptr);
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready > 0 && (pfd.revents & POLLIN) == 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+            break; // nothing to read and never will be: do not spin until the time-out
+        if (ready == 0 && idleHook != nullptr)
+            idleHook(idleContext);
+    }
+
+    lastReadCount = got;
+    return got == count ? ResultOk : ResultIncomplete;
+}
