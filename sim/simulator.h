@@ -1,10 +1,8 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -32,7 +30,7 @@ struct Config
     std::uint8_t slaveAddress = 255;
     std::uint16_t cardCode = 5;
     std::string firmwareText = "V1.00";  // at most 19 characters on the wire
-    std::string modelText = "VORN K320"; // model block text from byte 16
+    std::string modelText = "VORN K320"; // model block text from byte 16 (at most 20 characters)
     std::uint16_t nodeAddress = 1, baudCode = 0, exchangeChoice = 0, addressMode = 0;
     std::uint32_t ip = 0xC0A8010A, mask = 0xFFFFFF00, gateway = 0xC0A80101; // first octet most significant
     bool wireTiming = false;                 // delay replies as a 57600 8E1 line (11 bits/char) would
@@ -40,6 +38,15 @@ struct Config
     std::string linkPath;                    // when set, a symbolic link to the device is made here
     Faults faults;
 };
+
+// Modbus exception codes the simulated instrument answers with.
+constexpr std::uint8_t kIllegalFunction = 0x01;
+constexpr std::uint8_t kIllegalDataAddress = 0x02;
+constexpr std::uint8_t kIllegalDataValue = 0x03;
+constexpr std::uint8_t kSlaveDeviceFailure = 0x04;
+
+// Line time of one character at 57600 baud, 8E1 (11 bits).
+constexpr std::chrono::nanoseconds kCharTime{11'000'000'000LL / 57600};
 
 class Simulator
 {
@@ -51,6 +58,7 @@ public:
 
     bool Start(); // false (with Error()) when the pty cannot be made
     void Stop();
+    bool Running() const { return thread.joinable(); }
     const std::string& DevicePath() const; // the slave side to open, e.g. /dev/pts/7
     const std::string& Error() const;
 
@@ -63,18 +71,49 @@ public:
     std::array<std::uint8_t, 12> IpBlock() const; // the 12 bytes of 0x3014
     void SetIpBlock(const std::array<std::uint8_t, 12>& bytes);
 
+    // Raw register image of any block (probe, identification, parameters, model), exactly as it travels.
+    // Empty for an unknown start; SetBlock refuses a size other than the block's own.
+    std::vector<std::uint8_t> Block(std::uint16_t start) const;
+    bool SetBlock(std::uint16_t start, const std::vector<std::uint8_t>& bytes);
+
+    // Called on the simulator's thread with every frame received and every reply sent (for a trace).
+    using FrameLogger = void (*)(void* context, bool received, const std::uint8_t* bytes, int length);
+    void SetFrameLogger(FrameLogger logger, void* context);
+
+    // The reply the instrument gives to one request frame (CRC included), or empty for silence.
+    // Applies the faults and changes the settings as the threaded slave does; used by it and by tests.
+    std::vector<std::uint8_t> Answer(const std::uint8_t* request, int length);
+
 private:
+    struct Slot
+    {
+        std::uint16_t start;
+        std::uint16_t registers;
+        bool writable;
+        std::array<std::uint8_t, 36> bytes;
+    };
+
     void Serve();
+    bool SleepUntil(std::chrono::steady_clock::time_point deadline); // false when asked to stop
+    void HandleFrame(const std::uint8_t* frame, int length, std::chrono::steady_clock::time_point arrival);
+    Slot* FindSlot(std::uint16_t start);
+    const Slot* FindSlot(std::uint16_t start) const;
 
     Config config;
     std::string devicePath;
     std::string error;
+    std::string linkMade;
     int master = -1;
+    int slaveKeeper = -1;
     int wakeRead = -1;
     int wakeWrite = -1;
     std::thread thread;
     mutable std::mutex mutex;
     std::vector<std::vector<std::uint8_t>> requests;
+    std::vector<Slot> slots;
+    int failedSoFar = 0;
+    FrameLogger frameLogger = nullptr;
+    void* frameContext = nullptr;
 };
 
 } // namespace sim

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "simulator.h"
+
+#include <string>
+#include <vector>
+
+// The command line of meshgate2-sim, parsed strictly: unknown options and bad numbers are errors.
+namespace sim {
+
+struct Options
+{
+    Config config;
+    bool help = false;
+    bool trace = false; // print every frame on standard error
+    std::string error;  // empty when the command line was good
+};
+
+Options ParseOptions(const std::vector<std::string>& args);
+
+// "192.168.1.10" to 0xC0A8010A; false for anything but four decimal octets.
+bool ParseIpv4(const std::string& text, std::uint32_t* value);
+
+// A frame logger for Simulator::SetFrameLogger that writes "<- FF 03 ..." / "-> ..." lines to stderr.
+void TraceFrame(void* context, bool received, const std::uint8_t* bytes, int length);
+
+extern const char* const kUsage;
+
+} // namespace sim
