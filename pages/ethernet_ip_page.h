@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bus_page.h"
+#include "register_rules.h"
 
 #include <QPointer>
 
@@ -41,6 +42,8 @@ private slots:
     void OnModeChanged();
 
 private:
+    rules::IpControls IpFields() const;
+
     QPointer<QComboBox> modeList;
     QPointer<IpAddressEdit> mask;
     QPointer<IpAddressEdit> gateway;

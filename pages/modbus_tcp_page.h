@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bus_page.h"
+#include "register_rules.h"
 
 #include <QPointer>
 
@@ -42,6 +43,8 @@ private slots:
     void OnModeChanged();
 
 private:
+    rules::IpControls IpFields() const;
+
     QPointer<TitleBanner> titleBanner;
     QPointer<ColourStatic> firmwareField;
     QPointer<QComboBox> modeList;

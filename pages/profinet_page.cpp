@@ -1,37 +1,140 @@
 #include "profinet_page.h"
 
+#include "card_lists.h"
+#include "colour_static.h"
+#include "instrument_link.h"
+#include "ip_address_edit.h"
+#include "message_boxes.h"
+#include "parameter_order.h"
+#include "register_rules.h"
+#include "title_banner.h"
+#include "up_down.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr const char* kStationRangeMessage = "Please enter an integer between 1 and 255.";
+
+// The number the edit's text starts with, as atoi reads it (no number: 0), but saturating instead of
+// overflowing on a long run of digits.
+int LeadingNumber(const QString& text)
+{
+    long long number = 0;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            break;
+        }
+        number = std::min<long long>(number * 10 + (c.unicode() - '0'), INT_MAX);
+    }
+    return static_cast<int>(number);
+}
+
+} // namespace
+
 ProfinetPage::ProfinetPage() : BusPage(kTemplateId) {}
 
 ProfinetPage::~ProfinetPage() = default;
 
-int ProfinetPage::WriteSettings(InstrumentLink*)
+std::map<int, ControlFactory> ProfinetPage::CustomControls() const
 {
-    return 0;
+    return rules::BannerAndFirmwareControls(IDC_TITLE, IDC_FIRMWARE);
 }
 
-int ProfinetPage::ReadSettings(InstrumentLink*)
+bool ProfinetPage::OnInitDialog()
 {
-    return 0;
+    ipAddress = Find<IpAddressEdit>(IDC_IP_ADDRESS);
+    mask = Find<IpAddressEdit>(IDC_MASK);
+    gateway = Find<IpAddressEdit>(IDC_GATEWAY);
+    stationPrefix = Find<QLabel>(IDC_STATION_PREFIX);
+    stationEdit = Find<QLineEdit>(IDC_STATION);
+    stationSpin = Find<UpDown>(IDC_STATION_SPIN);
+    exchangeList = Find<QComboBox>(IDC_EXCHANGE);
+    firmwareField = Find<ColourStatic>(IDC_FIRMWARE);
+    titleBanner = Find<TitleBanner>(IDC_TITLE);
+    if (!ipAddress || !mask || !gateway || !stationPrefix || !stationEdit || !stationSpin || !exchangeList ||
+        !firmwareField || !titleBanner) {
+        return false;
+    }
+    connect(stationSpin, &UpDown::DeltaPos, this, &ProfinetPage::OnStationSpin);
+
+    UpdateData(false);
+    rules::InitTitleBanner(titleBanner, cards::BusTitle(cards::Bus::Profinet));
+    rules::InitFirmwareField(firmwareField, cards::kFirmwareUnknown);
+    SetFirmwareRange(firmwareRange);
+    stationSpin->SetRange(kStationMin, kStationMax);
+    return true;
 }
 
 void ProfinetPage::SetFirmwareRange(int range)
 {
     firmwareRange = range;
+    if (exchangeList) {
+        rules::FillExchangeList(exchangeList, cards::ExchangeTable(cards::Bus::Profinet, range));
+    }
 }
 
-std::map<int, ControlFactory> ProfinetPage::CustomControls() const
+bool ProfinetPage::UpdateData(bool saveAndValidate)
 {
-    return {};
-}
-
-bool ProfinetPage::OnInitDialog()
-{
+    if (!stationEdit) {
+        return false;
+    }
+    if (!saveAndValidate) {
+        stationEdit->setText(QString::number(stationNumber));
+        return true;
+    }
+    const auto number = cards::ParseStationNumber(stationEdit->text().toStdString());
+    if (!number) {
+        MessageBoxes::Show(Window(), QString::fromLatin1(kStationRangeMessage), MessageBoxes::Icon::Stop);
+        stationEdit->setFocus();
+        stationEdit->selectAll();
+        return false;
+    }
+    stationNumber = *number;
     return true;
 }
 
-bool ProfinetPage::UpdateData(bool)
+void ProfinetPage::OnStationSpin(int step)
 {
-    return true;
+    if (!stationEdit) {
+        return;
+    }
+    int number = LeadingNumber(stationEdit->text());
+    const bool atTop = step > 0 && number >= kStationMax;
+    const bool atBottom = step < 0 && number <= kStationMin;
+    if (!atTop && !atBottom) {
+        number += step;
+    }
+    number = std::clamp(number, kStationMin, kStationMax);
+    stationEdit->setText(QString::fromStdString(cards::FormatStationNumber(number)));
 }
 
-void ProfinetPage::OnStationSpin(int) {}
+int ProfinetPage::ReadSettings(InstrumentLink* link)
+{
+    if (!link || !Window()) {
+        return 0;
+    }
+    rules::ReadFirmwareField(*link, firmwareField);
+    // Shown as stored, whatever it holds; only a download checks the range.
+    if (const auto number = rules::ReadValue(*link, cards::kNodeAddress)) {
+        stationEdit->setText(QString::fromStdString(cards::FormatStationNumber(*number)));
+    }
+    rules::ReadIpBlock(*link, {ipAddress, mask, gateway});
+    stationPrefix->setText(QString::fromLatin1(cards::StationNamePrefix(modelIndex)));
+    return rules::ReadListChoice(*link, exchangeList, cards::kExchangeChoice) ? 1 : 0;
+}
+
+int ProfinetPage::WriteSettings(InstrumentLink* link)
+{
+    if (!link || !Window() || !UpdateData(true)) {
+        return 0;
+    }
+    rules::Outgoing values;
+    values.nodeAddress = static_cast<std::uint16_t>(stationNumber);
+    values.exchangeChoice = rules::SelectedCode(exchangeList);
+    return rules::Write(*link, cards::WriteOrder(cards::Bus::Profinet), values);
+}
