@@ -353,6 +353,8 @@ std::vector<std::uint8_t> Simulator::Answer(const std::uint8_t* request, int len
             exception(kIllegalDataValue);
         else if (s == nullptr || s->registers != count)
             exception(kIllegalDataAddress);
+        else if (faults.failReadOf == start)
+            exception(kSlaveDeviceFailure);
         else {
             reply.push_back(static_cast<std::uint8_t>(2 * count));
             reply.insert(reply.end(), s->bytes.begin(), s->bytes.begin() + 2 * count);

@@ -23,6 +23,7 @@ struct Faults
     std::chrono::milliseconds delay{0}; // wait before replying
     int failFirst = 0;                  // the first N requests get no reply
     int failWriteTo = -1; // writes whose start register equals this get an exception reply and change nothing
+    int failReadOf = -1;  // reads whose start register equals this get an exception reply
 };
 
 struct Config
