@@ -1,5 +1,7 @@
 #include "serial_port.h"
 
+#include "line_settings.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -51,14 +53,34 @@ bool ToleratedIoctlError(int error)
     return error == ENOTTY || error == EINVAL;
 }
 
-// 57600 baud, 8 data bits, even parity, one stop bit, raw, no flow control, no hang-up on close.
-// A byte with a parity error is kept (INPCK without IGNPAR/PARMRK), so the frame keeps its length
-// and its CRC fails, rather than the frame silently shrinking.
-bool ConfigureRaw8E1(int fd)
+bool IsPseudoTerminal(int fd)
+{
+    struct stat info
+    {};
+    if (fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode))
+        return false;
+    const unsigned deviceMajor = major(info.st_rdev);
+    return deviceMajor >= kPtySlaveMajorFirst && deviceMajor <= kPtySlaveMajorLast;
+}
+
+bool ConfigureLine(int fd, bool pseudoTerminal)
 {
     termios tio{};
     if (tcgetattr(fd, &tio) != 0)
         return false;
+    if (!MakeLineSettings(tio))
+        return false;
+    // A pseudo-terminal has no line and hence no parity: the kernel drops PARENB, and the C library
+    // then reports the whole setting as failed. Ask it only for what it can do.
+    if (pseudoTerminal)
+        tio.c_cflag &= ~static_cast<tcflag_t>(PARENB);
+    return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+} // namespace
+
+bool MakeLineSettings(termios& tio)
+{
     cfmakeraw(&tio);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARODD | CSTOPB | CRTSCTS | HUPCL);
     tio.c_cflag |= CS8 | PARENB | CLOCAL | CREAD;
@@ -67,12 +89,8 @@ bool ConfigureRaw8E1(int fd)
     // Time-outs are ours (ppoll deadlines); VMIN/VTIME cannot express a 50 ms gap after the first byte.
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
-    if (cfsetispeed(&tio, B57600) != 0 || cfsetospeed(&tio, B57600) != 0)
-        return false;
-    return tcsetattr(fd, TCSANOW, &tio) == 0;
+    return cfsetispeed(&tio, B57600) == 0 && cfsetospeed(&tio, B57600) == 0;
 }
-
-} // namespace
 
 SerialPort::SerialPort() = default;
 
@@ -118,6 +136,8 @@ void SerialPort::Close()
         // Leave RTS low for whatever opens the port next; the lock goes with the descriptor.
         int rts = TIOCM_RTS;
         ioctl(handle, TIOCMBIC, &rts);
+        // Give up exclusivity explicitly: a pseudo-terminal keeps the flag while its other side lives.
+        ioctl(handle, TIOCNXCL);
         ::close(handle);
         handle = -1;
     }
@@ -158,7 +178,8 @@ int SerialPort::Open()
 
     // A device that is no terminal (a plain file, /dev/null) would take the frames and never answer;
     // saying so at open is kinder than nine seconds of failed searching.
-    if (!ConfigureRaw8E1(fd)) {
+    const bool pseudoTerminal = IsPseudoTerminal(fd);
+    if (!ConfigureLine(fd, pseudoTerminal)) {
         lastOpenError = errno;
         ::close(fd);
         return 0;
@@ -166,6 +187,9 @@ int SerialPort::Open()
 
     handle = fd;
     lastOpenError = 0;
+    // On a pseudo-terminal the request reaches the peer the moment write() returns, so a reply may be
+    // queued before any purge after the write could run: no moment after writing is known to be safe.
+    purgeAfterWriteIsTimed = !pseudoTerminal;
     Configure();
     return 1;
 }
@@ -197,15 +221,6 @@ void SerialPort::Configure()
     if (ioctl(handle, TIOCGSERIAL, &serial) == 0) {
         serial.flags |= ASYNC_LOW_LATENCY;
         ioctl(handle, TIOCSSERIAL, &serial);
-    }
-
-    // On a pseudo-terminal the request reaches the peer the moment write() returns, so a reply may be
-    // queued before any purge after the write could run: no moment after writing is known to be safe.
-    struct stat info
-    {};
-    if (fstat(handle, &info) == 0 && S_ISCHR(info.st_mode)) {
-        const unsigned major = major(info.st_rdev);
-        purgeAfterWriteIsTimed = !(major >= kPtySlaveMajorFirst && major <= kPtySlaveMajorLast);
     }
 }
 
@@ -293,20 +308,23 @@ int SerialPort::Read(int count, std::uint8_t* buffer)
     const auto interval = std::chrono::milliseconds(readIntervalTimeout);
     Clock::time_point lastByte{};
     int got = 0;
+    bool hangup = false;
 
     while (got < count) {
+        // With VMIN = VTIME = 0 a terminal answers 0 for "nothing yet", so 0 is not end of file here;
+        // a vanished device shows itself through poll instead.
         const ssize_t n = ::read(handle, buffer + got, static_cast<std::size_t>(count - got));
         if (n > 0) {
             got += static_cast<int>(n);
             lastByte = Clock::now();
             continue;
         }
-        if (n == 0)
-            break; // end of file: the device has gone (hang-up)
-        if (errno == EINTR)
+        if (n < 0 && errno == EINTR)
             continue;
-        if (errno != EAGAIN)
+        if (n < 0 && errno != EAGAIN)
             break; // EIO and friends: an unplugged adapter
+        if (hangup)
+            break; // what was left has been read; no more will come
 
         const auto now = Clock::now();
         auto deadline = totalDeadline;
@@ -323,8 +341,8 @@ int SerialPort::Read(int count, std::uint8_t* buffer)
         const int ready = ppoll(&pfd, 1, &ts, nullptr);
         if (ready < 0 && errno != EINTR)
             break;
-        if (ready > 0 && (pfd.revents & POLLIN) == 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
-            break; // nothing to read and never will be: do not spin until the time-out
+        if (ready > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+            hangup = true; // read once more for bytes still queued, then give up instead of spinning
         if (ready == 0 && idleHook != nullptr)
             idleHook(idleContext);
     }

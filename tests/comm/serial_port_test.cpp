@@ -1,0 +1,272 @@
+#include "line_settings.h"
+#include "pty_peer.h"
+#include "serial_port.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// A busy two-core machine may run us late, never early: lower bounds are tight, upper ones generous.
+constexpr auto kSlack = 400ms;
+
+struct SerialPortTest : ::testing::Test
+{
+    PtyPeer peer;
+    SerialPort port;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(peer.Ok());
+        port.SetDevicePath(peer.DevicePath());
+    }
+};
+
+std::chrono::milliseconds Since(Clock::time_point start)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+}
+
+TEST(SerialPortOpen, MissingDeviceFailsWithReasonAndClosesThePreviousPort)
+{
+    PtyPeer peer;
+    SerialPort port;
+    port.SetDevicePath(peer.DevicePath());
+    ASSERT_EQ(port.Open(), 1);
+    EXPECT_EQ(port.LastOpenError(), 0);
+
+    port.SetDevicePath("/dev/no-such-meshgate2-port");
+    EXPECT_EQ(port.Open(), 0);
+    EXPECT_EQ(port.LastOpenError(), ENOENT);
+    EXPECT_FALSE(port.IsOpen());
+    std::uint8_t byte = 0;
+    EXPECT_EQ(port.Write(1, &byte), ResultNotOpen);
+    EXPECT_EQ(port.Read(1, &byte), ResultNotOpen);
+}
+
+TEST(SerialPortOpen, OpeningAgainReopensTheSamePort)
+{
+    PtyPeer peer;
+    SerialPort port;
+    port.SetDevicePath(peer.DevicePath());
+    EXPECT_EQ(port.Open(), 1);
+    EXPECT_EQ(port.Open(), 1); // our own lock is released before the second open
+    EXPECT_EQ(port.DeviceName(), peer.DevicePath());
+}
+
+TEST(SerialPortOpen, IsExclusiveWithinAndAcrossProcesses)
+{
+    PtyPeer peer;
+    SerialPort first;
+    first.SetDevicePath(peer.DevicePath());
+    ASSERT_EQ(first.Open(), 1);
+
+    SerialPort second;
+    second.SetDevicePath(peer.DevicePath());
+    EXPECT_EQ(second.Open(), 0);
+    EXPECT_EQ(second.LastOpenError(), EBUSY);
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SerialPort other;
+        other.SetDevicePath(peer.DevicePath());
+        _exit(other.Open() == 0 && other.LastOpenError() == EBUSY ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "another process opened the held port";
+
+    // Once the holder lets go, the port is free again.
+    first.SetDevicePath("/dev/no-such-meshgate2-port");
+    first.Open();
+    EXPECT_EQ(second.Open(), 1);
+}
+
+TEST(SerialPortOpen, RefusesSomethingThatIsNoTerminal)
+{
+    const auto file = std::filesystem::temp_directory_path() / ("meshgate2-not-a-tty-" + std::to_string(getpid()));
+    std::ofstream(file) << "x";
+    SerialPort port;
+    port.SetDevicePath(file.string());
+    EXPECT_EQ(port.Open(), 0);
+    EXPECT_EQ(port.LastOpenError(), ENOTTY);
+    std::filesystem::remove(file);
+}
+
+TEST(SerialPortOpen, ComNamesResolveThroughTheEnvironmentOrToTtyS)
+{
+    unsetenv("MESHGATE2_COM3");
+    EXPECT_EQ(SerialPort::ResolvePortName(3), "/dev/ttyS2");
+    EXPECT_EQ(SerialPort::ResolvePortName(1), "/dev/ttyS0");
+    setenv("MESHGATE2_COM3", "/dev/pts/99", 1);
+    EXPECT_EQ(SerialPort::ResolvePortName(3), "/dev/pts/99");
+    unsetenv("MESHGATE2_COM3");
+    EXPECT_EQ(SerialPort::ResolvePortName(0), "");
+
+    PtyPeer peer;
+    setenv("MESHGATE2_COM7", peer.DevicePath().c_str(), 1);
+    SerialPort port;
+    port.SetPortNumber(7);
+    EXPECT_EQ(port.Open(), 1);
+    EXPECT_EQ(port.DeviceName(), peer.DevicePath());
+    unsetenv("MESHGATE2_COM7");
+}
+
+TEST(SerialPortLine, Raw57600EvenParityOneStopBitWithoutFlowControl)
+{
+    termios tio{};
+    // Start from what a driver might report: canonical, echoing, flow-controlled, odd parity.
+    tio.c_iflag = ICRNL | IXON | IXOFF | IGNPAR | PARMRK | ISTRIP;
+    tio.c_oflag = OPOST | ONLCR;
+    tio.c_cflag = CS7 | PARODD | CSTOPB | CRTSCTS | HUPCL;
+    tio.c_lflag = ICANON | ECHO | ISIG | IEXTEN;
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 5;
+    ASSERT_TRUE(MakeLineSettings(tio));
+    EXPECT_EQ(cfgetospeed(&tio), B57600);
+    EXPECT_EQ(cfgetispeed(&tio), B57600);
+    EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_TRUE(tio.c_cflag & PARENB);
+    EXPECT_FALSE(tio.c_cflag & (PARODD | CSTOPB | CRTSCTS | HUPCL));
+    EXPECT_TRUE(tio.c_cflag & CLOCAL);
+    EXPECT_TRUE(tio.c_cflag & CREAD);
+    EXPECT_TRUE(tio.c_iflag & INPCK); // parity errors stay in the frame, for the CRC to catch
+    EXPECT_FALSE(tio.c_iflag & (IGNPAR | PARMRK | IXON | IXOFF | ISTRIP | ICRNL));
+    EXPECT_FALSE(tio.c_lflag & (ICANON | ECHO | ISIG | IEXTEN));
+    EXPECT_FALSE(tio.c_oflag & OPOST);
+    EXPECT_EQ(tio.c_cc[VMIN], 0);
+    EXPECT_EQ(tio.c_cc[VTIME], 0);
+}
+
+TEST_F(SerialPortTest, OpenAppliesTheLineSettings)
+{
+    ASSERT_EQ(port.Open(), 1);
+    // A pseudo-terminal's master side reports its slave's settings. It has no parity (the kernel
+    // clears PARENB on a pty), so check what such a line keeps.
+    termios tio{};
+    ASSERT_EQ(tcgetattr(peer.MasterFd(), &tio), 0);
+    EXPECT_EQ(cfgetospeed(&tio), B57600);
+    EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_FALSE(tio.c_lflag & (ICANON | ECHO));
+    EXPECT_FALSE(tio.c_iflag & (IXON | ICRNL));
+    EXPECT_EQ(tio.c_cc[VMIN], 0);
+}
+
+TEST_F(SerialPortTest, WriteRejectsNullAndSendsExactlyTheBytes)
+{
+    const Bytes request = Hex("FF 03 30 00 00 0A DF 13");
+    EXPECT_EQ(port.Write(8, request.data()), ResultNotOpen);
+    ASSERT_EQ(port.Open(), 1);
+    EXPECT_EQ(port.Write(8, nullptr), ResultNotOpen);
+    EXPECT_EQ(port.Write(8, request.data()), ResultOk);
+    EXPECT_EQ(peer.Receive(request.size(), 500ms), request);
+}
+
+TEST_F(SerialPortTest, SilentLineEndsOnTheTotalTimeOut)
+{
+    port.SetReadTimeout(100);
+    ASSERT_EQ(port.Open(), 1);
+    std::uint8_t buffer[25];
+    const auto start = Clock::now();
+    EXPECT_EQ(port.Read(25, buffer), ResultIncomplete);
+    const auto took = Since(start);
+    EXPECT_GE(took, 125ms); // constant + 1 ms per byte
+    EXPECT_LT(took, 125ms + kSlack);
+    EXPECT_EQ(port.LastReadCount(), 0);
+}
+
+TEST_F(SerialPortTest, ShortReplyEndsOnTheGapAndKeepsWhatCame)
+{
+    port.SetReadTimeout(2000);
+    ASSERT_EQ(port.Open(), 1);
+    Bytes partial(20);
+    for (std::size_t i = 0; i < partial.size(); ++i)
+        partial[i] = static_cast<std::uint8_t>(0xA0 + i);
+    peer.Send(partial);
+    std::uint8_t buffer[25] = {};
+    const auto start = Clock::now();
+    EXPECT_EQ(port.Read(25, buffer), ResultIncomplete);
+    const auto took = Since(start);
+    EXPECT_GE(took, 50ms);
+    EXPECT_LT(took, 50ms + kSlack); // long before the 2 s total
+    EXPECT_EQ(port.LastReadCount(), 20);
+    EXPECT_EQ(Bytes(buffer, buffer + 20), partial);
+    EXPECT_EQ(buffer[20], 0);
+}
+
+TEST_F(SerialPortTest, ReadCollectsPiecesAndReturnsWithTheLastByte)
+{
+    port.SetReadTimeout(3000);
+    ASSERT_EQ(port.Open(), 1);
+    const Bytes first(10, 0x11), second(15, 0x22);
+    std::thread sender([&] {
+        peer.Send(first);
+        std::this_thread::sleep_for(20ms); // well inside the 50 ms gap
+        peer.Send(second);
+    });
+    std::uint8_t buffer[25] = {};
+    const auto start = Clock::now();
+    EXPECT_EQ(port.Read(25, buffer), ResultOk);
+    const auto took = Since(start);
+    sender.join();
+    EXPECT_EQ(port.LastReadCount(), 25);
+    EXPECT_EQ(buffer[9], 0x11);
+    EXPECT_EQ(buffer[10], 0x22);
+    EXPECT_LT(took, 1000ms); // no wait for either time-out once complete
+}
+
+TEST_F(SerialPortTest, StaleBytesBeforeAWriteAreNeverRead)
+{
+    port.SetReadTimeout(300);
+    ASSERT_EQ(port.Open(), 1);
+    peer.Send(Hex("DE AD BE EF 01 02 03")); // a late answer to something earlier
+    std::this_thread::sleep_for(20ms);
+    const Bytes request = Hex("FF 03 30 00 00 01 9E D4");
+    ASSERT_EQ(port.Write(8, request.data()), ResultOk);
+    ASSERT_EQ(peer.Receive(8, 500ms), request);
+    peer.Send(Hex("FF 03 02 05 00 92 C0"));
+    std::uint8_t reply[7] = {};
+    EXPECT_EQ(port.Read(7, reply), ResultOk);
+    EXPECT_EQ(Bytes(reply, reply + 7), Hex("FF 03 02 05 00 92 C0"));
+}
+
+TEST_F(SerialPortTest, IdleHookRunsWhileAReadWaits)
+{
+    port.SetReadTimeout(300);
+    ASSERT_EQ(port.Open(), 1);
+    int calls = 0;
+    port.SetIdleHook([](void* context) { ++*static_cast<int*>(context); }, &calls);
+    std::uint8_t buffer[8];
+    EXPECT_EQ(port.Read(8, buffer), ResultIncomplete);
+    EXPECT_GE(calls, 4); // about every 25 ms over 308 ms, even when the machine is slow
+}
+
+TEST_F(SerialPortTest, VanishedDeviceEndsTheReadInsteadOfWaiting)
+{
+    port.SetReadTimeout(3000);
+    ASSERT_EQ(port.Open(), 1);
+    std::thread unplug([&] {
+        std::this_thread::sleep_for(50ms);
+        peer.CloseMaster();
+    });
+    std::uint8_t buffer[8];
+    const auto start = Clock::now();
+    EXPECT_EQ(port.Read(8, buffer), ResultIncomplete);
+    unplug.join();
+    EXPECT_LT(Since(start), 1500ms);
+}
+
+} // namespace
