@@ -1,0 +1,204 @@
+#include "dialog_builder.h"
+
+#include "ip_address_edit.h"
+#include "up_down.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QTabWidget>
+
+namespace {
+
+constexpr const char* kIdProperty = "controlId";
+
+// Dialog base units of a font, the way the original windows measure them: the average width of the
+// 52 Latin letters (rounded) and the full character height.
+struct BaseUnits
+{
+    int x;
+    int y;
+};
+
+BaseUnits MeasureBaseUnits(const QFont& font)
+{
+    const QFontMetrics metrics(font);
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {(letters / 26 + 1) / 2, metrics.height()};
+}
+
+QRect ToPixels(const BaseUnits& units, int x, int y, int w, int h)
+{
+    // Each edge is converted on its own (as MapDialogRect does) so neighbours stay flush.
+    const auto px = [&](int dlu) { return dlu * units.x / 4; };
+    const auto py = [&](int dlu) { return dlu * units.y / 8; };
+    return QRect(QPoint(px(x), py(y)), QPoint(px(x + w) - 1, py(y + h) - 1));
+}
+
+Qt::Alignment StaticAlignment(std::uint32_t styles)
+{
+    const std::uint32_t type = styles & 0x1F;
+    if (type == style::SS_CENTER)
+        return Qt::AlignHCenter | Qt::AlignTop;
+    if (type == style::SS_RIGHT)
+        return Qt::AlignRight | Qt::AlignTop;
+    return Qt::AlignLeft | Qt::AlignTop;
+}
+
+QWidget* MakePlain(const ControlSpec& spec, QWidget* parent)
+{
+    switch (spec.kind) {
+    case ControlKind::PushButton:
+        return new QPushButton(parent);
+    case ControlKind::RadioButton:
+        return new QRadioButton(parent);
+    case ControlKind::GroupBox:
+        return new QGroupBox(parent);
+    case ControlKind::Static:
+    case ControlKind::StaticBitmap:
+    case ControlKind::StaticIcon:
+        return new QLabel(parent);
+    case ControlKind::Edit:
+        if (spec.styles & style::ES_MULTILINE)
+            return new QPlainTextEdit(parent);
+        return new QLineEdit(parent);
+    case ControlKind::ComboBox:
+        return new QComboBox(parent);
+    case ControlKind::UpDown:
+        return new UpDown(parent);
+    case ControlKind::IpAddress:
+        return new IpAddressEdit(parent);
+    case ControlKind::TabControl:
+        return new QTabWidget(parent);
+    }
+    return new QWidget(parent);
+}
+
+// Puts the template's text, styles and state on whatever widget the factory made, as far as its class
+// takes them: a factory's label subclass still gets its alignment and frame.
+void Configure(QWidget* widget, const ControlSpec& spec, const QRect& rect)
+{
+    const QString text = QString::fromLatin1(spec.text ? spec.text : "");
+    widget->setGeometry(rect);
+    if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        button->setText(text);
+        button->setDefault(spec.styles & style::BS_DEFPUSHBUTTON);
+    } else if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
+        radio->setText(text);
+    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+        group->setTitle(text);
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        if (spec.kind == ControlKind::StaticBitmap || spec.kind == ControlKind::StaticIcon) {
+            label->setPixmap(QPixmap(QStringLiteral(":/icon/%1.png").arg(spec.resource)));
+            label->setAlignment(Qt::AlignCenter);
+        } else {
+            label->setText(text);
+            label->setAlignment(StaticAlignment(spec.styles));
+            label->setWordWrap((spec.styles & 0x1F) != style::SS_LEFTNOWORDWRAP);
+        }
+        if (spec.styles & style::SS_SUNKEN)
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    } else if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+        line->setText(text);
+        if (spec.styles & style::ES_NUMBER)
+            line->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), line));
+        if (spec.styles & style::ES_CENTER)
+            line->setAlignment(Qt::AlignCenter);
+        line->setReadOnly(spec.styles & style::ES_READONLY);
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) {
+        plain->setPlainText(text);
+        plain->setReadOnly(true);
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        // Positions are codes on the wire: never sorted, and typed text never becomes an entry.
+        const bool editable = (spec.styles & 0x3) == style::CBS_DROPDOWN;
+        combo->setEditable(editable);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        // The template's height includes the dropped list; the closed box is as high as its font needs.
+        widget->setGeometry(rect.x(), rect.y(), rect.width(), combo->sizeHint().height());
+    }
+    if (spec.styles & style::WS_DISABLED)
+        widget->setEnabled(false);
+    if (spec.kind == ControlKind::GroupBox)
+        widget->lower(); // a frame drawn later must not sit on top of the controls inside it
+}
+
+} // namespace
+
+void BuildDialog(QWidget* dialog, const DialogTemplate& dialogTemplate, const std::map<int, ControlFactory>& custom)
+{
+    QFont font(QString::fromLatin1(dialogTemplate.fontName));
+    font.setPointSize(dialogTemplate.fontPoints);
+    dialog->setFont(font);
+    const BaseUnits units = MeasureBaseUnits(font);
+
+    if (dialogTemplate.caption)
+        dialog->setWindowTitle(QString::fromLatin1(dialogTemplate.caption));
+    const QRect client = ToPixels(units, 0, 0, dialogTemplate.w, dialogTemplate.h);
+    if (dialogTemplate.caption)
+        dialog->setFixedSize(client.size()); // popup windows with a modal frame are not resizable
+    else
+        dialog->resize(client.size());
+
+    QWidget* previous = nullptr;
+    QButtonGroup* radioGroup = nullptr;
+    for (const ControlSpec& spec : dialogTemplate.controls) {
+        const auto factory = spec.id >= 0 ? custom.find(spec.id) : custom.end();
+        QWidget* widget = factory != custom.end() ? factory->second(spec, dialog) : MakePlain(spec, dialog);
+        if (!widget)
+            widget = MakePlain(spec, dialog);
+        widget->setProperty(kIdProperty, spec.id);
+        if (spec.id >= 0 && widget->objectName().isEmpty())
+            widget->setObjectName(QStringLiteral("control%1").arg(spec.id));
+        Configure(widget, spec, ToPixels(units, spec.x, spec.y, spec.w, spec.h));
+
+        // A radio group runs from a radio with WS_GROUP to the next control that starts a group.
+        auto* radio = qobject_cast<QAbstractButton*>(widget);
+        if (spec.kind == ControlKind::RadioButton && radio) {
+            if (!radioGroup || (spec.styles & style::WS_GROUP)) {
+                radioGroup = new QButtonGroup(dialog);
+                radioGroup->setExclusive(true);
+            }
+            radio->setAutoExclusive(false);
+            radioGroup->addButton(radio);
+        } else if (spec.styles & style::WS_GROUP || spec.kind != ControlKind::RadioButton) {
+            radioGroup = nullptr;
+        }
+
+        if (auto* upDown = qobject_cast<UpDown*>(widget); upDown && (spec.styles & style::UDS_AUTOBUDDY)) {
+            if (auto* buddy = qobject_cast<QLineEdit*>(previous)) {
+                upDown->SetBuddy(buddy, spec.styles & style::UDS_SETBUDDYINT);
+                if (spec.styles & style::UDS_ALIGNRIGHT) {
+                    // The arrows take the buddy's right edge, as the original control does.
+                    const QRect b = buddy->geometry();
+                    const int arrows = widget->width();
+                    buddy->setGeometry(b.x(), b.y(), std::max(1, b.width() - arrows), b.height());
+                    widget->setGeometry(b.x() + b.width() - arrows, b.y(), arrows, b.height());
+                }
+            }
+        }
+        widget->show();
+        previous = widget;
+    }
+}
+
+QWidget* FindControl(const QWidget* dialog, int id)
+{
+    if (!dialog || id < 0)
+        return nullptr;
+    // Direct children only: a page hosted inside a dialog has controls with the same ids.
+    for (QObject* child : dialog->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && widget->property(kIdProperty).toInt() == id && widget->property(kIdProperty).isValid())
+            return widget;
+    }
+    return nullptr;
+}

@@ -1,0 +1,23 @@
+#include "fonts.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QSet>
+
+int RegisterDialogFonts(const QString& folder)
+{
+    // Registering the same file twice would list the family twice; remember what is in already.
+    static QSet<QString> registered;
+    int count = 0;
+    for (const char* name : {"tahoma.ttf", "tahomabd.ttf", "ms_sans_serif.ttf"}) {
+        const QString path = QDir(folder).filePath(QString::fromLatin1(name));
+        if (registered.contains(path) || !QFileInfo::exists(path))
+            continue;
+        if (QFontDatabase::addApplicationFont(path) >= 0) {
+            registered.insert(path);
+            ++count;
+        }
+    }
+    return count;
+}
