@@ -1,0 +1,18 @@
+#include "configurator_app.h"
+
+#include "main_dialog.h"
+#include "version_dialog.h"
+
+bool ConfiguratorApp::InitInstance()
+{
+    VersionDialog version;
+    if (version.DoModal() != QDialog::Accepted)
+        return false; // no main window, no serial port, no settings file
+
+    MainDialog main;
+    main.firmwareRange = version.selectedRange;
+    mainWindow = &main;
+    main.DoModal();
+    mainWindow = nullptr;
+    return false;
+}

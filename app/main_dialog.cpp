@@ -1,0 +1,406 @@
+#include "main_dialog.h"
+
+#include "about_dialog.h"
+#include "app_texts.h"
+#include "card_info.h"
+#include "dialog_builder.h"
+#include "image_button.h"
+#include "link_label.h"
+#include "message_boxes.h"
+#include "settings_file.h"
+#include "tab_sheet.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr ColourRef kHeaderColour = 0xFF0000; // blue
+constexpr int kHeaderPoints = 10;
+constexpr int kStatusPadding = 4; // px around the status line's text
+
+const char* const kCurrentHeader =
+    " - Vorn K3\t(Ver >= 3.10h5)\t\t- K4 (Ver >= 1.042)\n - Vorn P3\t(Ver >= 3.10c5)\n - Vorn RK3\t(Ver >=3.10d5)\n";
+const char* const kLegacyHeader = " - Vorn K3\t(1.18L <= Ver <= 1.18s3)\n - Vorn P3\t(1.21e <= Ver <= 1.31e)\n - "
+                                  "Nodal\t(1.03m <= Ver <= 1.03p)\n - Vorn RK3\t(Ver = 1.000-y1)\n";
+
+// Icons of the four buttons, by resource id.
+constexpr int kApplyIcon = 134;
+constexpr int kSearchIcon = 135;
+constexpr int kExitIcon = 138;
+constexpr int kReadIcon = 136;
+
+// Sets a flag for the span of a handler and puts back what it was, so nested handlers (the upload at
+// the end of a search) do not clear it early.
+class FlagGuard
+{
+public:
+    explicit FlagGuard(bool& flag) : flag(flag), before(flag) { flag = true; }
+    ~FlagGuard() { flag = before; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+private:
+    bool& flag;
+    bool before;
+};
+
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+QString PortName(int number)
+{
+    return QStringLiteral("COM%1").arg(number);
+}
+
+} // namespace
+
+MainDialog::MainDialog(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      appIcon(QStringLiteral(":/icon/128.png"))
+{
+    const auto imageButton = [](const ControlSpec&, QWidget* p) -> QWidget* { return new ImageButton(p); };
+    BuildDialog(this, MainTemplate(),
+                {
+                    {IDC_HEADER, [](const ControlSpec&, QWidget* p) -> QWidget* { return new LinkLabel(p); }},
+                    {IDC_SEARCH, imageButton},
+                    {IDC_READ, imageButton},
+                    {IDC_APPLY, imageButton},
+                    {IDC_EXIT, imageButton},
+                    {IDC_TABS, [](const ControlSpec&, QWidget* p) -> QWidget* { return new TabSheet(p); }},
+                });
+    headerLabel = Control<LinkLabel>(this, IDC_HEADER);
+    searchButton = Control<ImageButton>(this, IDC_SEARCH);
+    readButton = Control<ImageButton>(this, IDC_READ);
+    applyButton = Control<ImageButton>(this, IDC_APPLY);
+    exitButton = Control<ImageButton>(this, IDC_EXIT);
+    portList = Control<QComboBox>(this, IDC_PORTS);
+    tabSheet = Control<TabSheet>(this, IDC_TABS);
+
+    // One line under the template's controls; the window grows by its height.
+    statusLine = new QLabel(this);
+    statusLine->setObjectName(QStringLiteral("statusLine"));
+    statusLine->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    const int statusHeight = statusLine->fontMetrics().height() + 2 * kStatusPadding;
+    const int left = portList->x();
+    statusLine->setGeometry(left, height(), tabSheet->geometry().right() + 1 - left, statusHeight);
+    setFixedSize(width(), height() + statusHeight + kStatusPadding);
+
+    connect(searchButton, &QPushButton::clicked, this, &MainDialog::OnSearchDevice);
+    connect(readButton, &QPushButton::clicked, this, &MainDialog::UploadSettings);
+    connect(applyButton, &QPushButton::clicked, this, &MainDialog::OnOK);
+    connect(exitButton, &QPushButton::clicked, this, &MainDialog::OnCancel);
+    connect(portList, &QComboBox::currentIndexChanged, this, &MainDialog::OnPortChanged);
+    // Typed text that names no entry would show a port that is not the one open: put the entry back.
+    if (QLineEdit* edit = portList->lineEdit()) {
+        connect(edit, &QLineEdit::editingFinished, this, [this] {
+            const int found = portList->findText(portList->currentText());
+            if (found < 0)
+                portList->setEditText(portList->itemText(portList->currentIndex()));
+            else if (found != portList->currentIndex())
+                portList->setCurrentIndex(found);
+        });
+    }
+
+    link.Master().SetIdleHook(&MainDialog::KeepPainted, this);
+    link.SetProbeObserver(&MainDialog::OnProbe, this);
+}
+
+MainDialog::~MainDialog()
+{
+    link.Master().SetIdleHook(nullptr, nullptr);
+    link.SetProbeObserver(nullptr, nullptr);
+}
+
+int MainDialog::DoModal()
+{
+    if (!initialised)
+        OnInitDialog();
+    return exec();
+}
+
+QString MainDialog::HeaderText(int range)
+{
+    return QString::fromLatin1(cards::IsCurrent(range) ? kCurrentHeader : kLegacyHeader);
+}
+
+bool MainDialog::OnInitDialog()
+{
+    initialised = true;
+    setWindowIcon(appIcon);
+    setWindowTitle(QString::fromLatin1(app_texts::kWindowTitle));
+
+    headerLabel->SetFontName(QStringLiteral("Tahoma"), 0)
+        .SetFontSize(kHeaderPoints)
+        .SetTextColour(kHeaderColour)
+        .SetFontBold(true);
+    headerLabel->setText(HeaderText(firmwareRange));
+
+    const std::pair<ImageButton*, int> buttons[] = {
+        {applyButton, kApplyIcon}, {searchButton, kSearchIcon}, {exitButton, kExitIcon}, {readButton, kReadIcon}};
+    for (const auto& [button, icon] : buttons) {
+        button->SetIcons(icon, 0);
+        button->SetFlat(false, true);
+        button->SetAlign(AlignImageTop, true);
+    }
+
+    {
+        const QSignalBlocker quiet(portList); // filling the list is not the operator's choice
+        portList->clear();
+        for (int n = 1; n <= kPortCount; ++n)
+            portList->addItem(PortName(n));
+        comPortNumber = 1;
+        portList->setCurrentIndex(0);
+        LoadSettings();
+    }
+    OpenSelectedPort();
+
+    tabSheet->AddPage(QString::fromLatin1(cards::kInfoCaption), &infoPage, InfoPage::kTemplateId);
+    tabSheet->SelectPage(0);
+    return true;
+}
+
+void MainDialog::LoadSettings()
+{
+    const std::optional<std::int32_t> stored = settings_file::Load();
+    if (!stored)
+        return; // missing, unreadable or torn: keep COM1
+    comPortNumber = *stored;
+    if (comPortNumber > 0 && comPortNumber <= portList->count()) {
+        const QSignalBlocker quiet(portList);
+        portList->setCurrentIndex(comPortNumber - 1);
+    }
+}
+
+void MainDialog::SaveSettings()
+{
+    settings_file::Save(comPortNumber); // a setting that cannot be written is lost; the window still closes
+}
+
+QString MainDialog::OpenFailureDetail() const
+{
+    const int error = link.Master().LastOpenError();
+    std::string device = link.Master().DeviceName();
+    if (device.empty())
+        device = SerialPort::ResolvePortName(static_cast<std::uint16_t>(comPortNumber));
+    QString detail = QStringLiteral("%1 (%2): %3")
+                         .arg(PortName(comPortNumber), QString::fromStdString(device),
+                              error ? QString::fromLocal8Bit(std::strerror(error)) : QStringLiteral("unknown reason"));
+    if (error == EACCES || error == EPERM)
+        detail += QStringLiteral("\n\nSerial ports belong to the \"dialout\" group: add your user to it "
+                                 "(sudo adduser $USER dialout), then log out and in again.");
+    else if (error == EBUSY || error == EWOULDBLOCK)
+        detail += QStringLiteral("\n\nAnother program is using this port.");
+    else if (error == ENOENT || error == ENXIO || error == ENODEV)
+        detail += QStringLiteral("\n\nThere is no such device. To use another device as %1, set the environment "
+                                 "variable MESHGATE2_COM%2 to its path.")
+                      .arg(PortName(comPortNumber))
+                      .arg(comPortNumber);
+    return detail;
+}
+
+void MainDialog::OpenSelectedPort()
+{
+    if (comPortNumber <= 0) {
+        SetStatus(QStringLiteral("No port open."));
+        return;
+    }
+    if (link.OpenPort(comPortNumber) == 0) {
+        SetStatus(QStringLiteral("%1 could not be opened.").arg(PortName(comPortNumber)));
+        MessageBoxes::Show(this, QStringLiteral("Invalid Serial Port"), MessageBoxes::Icon::Stop, OpenFailureDetail());
+        return;
+    }
+    SetStatus(QStringLiteral("%1 open (%2).")
+                  .arg(PortName(comPortNumber), QString::fromStdString(link.Master().DeviceName())));
+}
+
+void MainDialog::OnPortChanged()
+{
+    applyButton->setEnabled(false);
+    readButton->setEnabled(false);
+    const int selected = portList->currentIndex();
+    if (selected < 0)
+        return;
+    comPortNumber = selected + 1;
+    const FlagGuard guard(busy);
+    OpenSelectedPort();
+}
+
+void MainDialog::OnSearchDevice()
+{
+    const FlagGuard guard(busy);
+    const WaitCursor wait;
+    if (link.Discover() == 1) {
+        applyButton->setEnabled(true);
+        readButton->setEnabled(true);
+        cardCode = link.ReadCardCode();
+        modelIndex = link.IdentifyModel();
+        SetStatus(QStringLiteral("Instrument found on %1 at slave address %2, card code %3.")
+                      .arg(PortName(comPortNumber))
+                      .arg(link.SlaveAddress())
+                      .arg(cardCode));
+        ShowCardPage();
+        UploadSettings();
+    } else {
+        applyButton->setEnabled(false);
+        readButton->setEnabled(false);
+        SetStatus(QStringLiteral("No device found on %1.").arg(PortName(comPortNumber)));
+        MessageBoxes::Show(this, QStringLiteral("No device found"), MessageBoxes::Icon::None);
+    }
+}
+
+BusPage* MainDialog::PageForCard(std::uint16_t code)
+{
+    const cards::CardInfo* card = cards::FindCard(code);
+    if (!card)
+        return nullptr;
+    switch (card->bus) {
+    case cards::Bus::Profibus:
+        return &profibusPage;
+    case cards::Bus::DeviceNet:
+        return &deviceNetPage;
+    case cards::Bus::Profinet:
+        return &profinetPage;
+    case cards::Bus::EtherNetIp:
+        return &etherNetIpPage;
+    case cards::Bus::ModbusTcp:
+        return &modbusTcpPage;
+    }
+    return nullptr;
+}
+
+void MainDialog::ShowCardPage()
+{
+    tabSheet->RemoveAllPages();
+    tabSheet->DeleteAllItems();
+    const cards::CardInfo* card = cards::FindCard(cardCode);
+    BusPage* page = PageForCard(cardCode);
+    if (card && page) {
+        tabSheet->AddPage(QString::fromLatin1(card->tabCaption), page, static_cast<unsigned>(card->templateId));
+        tabSheet->SelectPage(0);
+        return;
+    }
+    tabSheet->AddPage(QString::fromLatin1(cards::kInfoCaption), &infoPage, InfoPage::kTemplateId);
+    tabSheet->SelectPage(0);
+    MessageBoxes::Show(this, QString::fromLatin1(cards::kUnsupportedMessage), MessageBoxes::Icon::None);
+}
+
+void MainDialog::UploadSettings()
+{
+    BusPage* page = tabSheet->GetPage(0);
+    if (!page)
+        return;
+    const FlagGuard guard(busy);
+    page->modelIndex = modelIndex;
+    page->cardCode = cardCode;
+    page->SetFirmwareRange(firmwareRange);
+    if (page->ReadSettings(&link) == 1)
+        MessageBoxes::Show(this, QStringLiteral("Upload Complete"), MessageBoxes::Icon::None);
+    else
+        MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop);
+}
+
+void MainDialog::DownloadSettings()
+{
+    BusPage* page = tabSheet->GetPage(0);
+    if (!page)
+        return;
+    const FlagGuard guard(busy);
+    if (page->WriteSettings(&link) == 1)
+        MessageBoxes::Show(this, QStringLiteral("Download Complete"), MessageBoxes::Icon::None);
+    else
+        MessageBoxes::Show(this, QStringLiteral("Download Fail"), MessageBoxes::Icon::Stop);
+}
+
+void MainDialog::OnOK()
+{
+    DownloadSettings();
+}
+
+void MainDialog::OnCancel()
+{
+    if (busy)
+        return;
+    SaveSettings();
+    QDialog::reject();
+}
+
+void MainDialog::accept()
+{
+    OnOK();
+}
+
+void MainDialog::reject()
+{
+    OnCancel();
+}
+
+void MainDialog::OnSysCommand(unsigned command)
+{
+    if (((command & 0xFFFF) & ~0xFu) == app_texts::kAboutCommand) {
+        AboutDialog about(this);
+        about.exec();
+    }
+}
+
+// The window menu belongs to the window manager here, so the about item lives in the context menu and on F1.
+void MainDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        OnSysCommand(app_texts::kAboutCommand);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void MainDialog::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    QAction* about = menu.addAction(QString::fromLatin1(app_texts::kAboutItem));
+    if (menu.exec(event->globalPos()) == about)
+        OnSysCommand(app_texts::kAboutCommand);
+}
+
+QString MainDialog::StatusText() const
+{
+    return statusLine->text();
+}
+
+void MainDialog::SetStatus(const QString& text)
+{
+    statusLine->setText(text);
+}
+
+void MainDialog::KeepPainted(void*)
+{
+    // Timers and paint events only: no click or key reaches the window while a transaction runs.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void MainDialog::OnProbe(void* context, std::uint8_t address)
+{
+    auto* self = static_cast<MainDialog*>(context);
+    const auto& candidates = InstrumentLink::kCandidateAddresses;
+    const auto position = std::find(candidates.begin(), candidates.end(), address) - candidates.begin();
+    self->SetStatus(QStringLiteral("Searching %1: asking slave address %2 (%3 of %4)...")
+                        .arg(PortName(self->comPortNumber))
+                        .arg(address)
+                        .arg(position + 1)
+                        .arg(candidates.size()));
+    KeepPainted(self);
+}

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "devicenet_page.h"
+#include "ethernet_ip_page.h"
+#include "info_page.h"
+#include "instrument_link.h"
+#include "modbus_tcp_page.h"
+#include "profibus_page.h"
+#include "profinet_page.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <cstdint>
+
+class ImageButton;
+class LinkLabel;
+class QComboBox;
+class QLabel;
+class TabSheet;
+
+// The program's one main window: port choice, search, and Read/Apply of the card page it shows.
+// Every instrument transaction runs here, on the window's thread, and blocks the window while it lasts;
+// the window keeps painting meanwhile and says in its status line what it is waiting for.
+class MainDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int kTemplateId = 102;
+    enum ControlId
+    {
+        IDC_HEADER = 1026,
+        IDC_SEARCH = 1002,
+        IDC_READ = 1012,
+        IDC_APPLY = 1,
+        IDC_EXIT = 2,
+        IDC_PORTS = 1003,
+        IDC_TABS = 1004,
+    };
+    static constexpr int kPortCount = 9;
+
+    explicit MainDialog(QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    // OnInitDialog (once), then the modal run.
+    int DoModal();
+    bool OnInitDialog();
+
+    void OnSysCommand(unsigned command);
+    void OnPortChanged();
+    void OnSearchDevice();
+    void ShowCardPage();
+    void UploadSettings();
+    void DownloadSettings();
+    void OnOK();
+    void OnCancel();
+    void OpenSelectedPort();
+    void LoadSettings();
+    void SaveSettings();
+
+    // The Apply button and Enter download; they never close the window.
+    void accept() override;
+    // Exit, Escape and the close box save the settings and close (not while a transaction runs).
+    void reject() override;
+
+    static QString HeaderText(int firmwareRange);
+    QString StatusText() const;
+
+    LinkLabel* headerLabel = nullptr;
+    ImageButton* searchButton = nullptr;
+    ImageButton* readButton = nullptr;
+    ImageButton* applyButton = nullptr;
+    ImageButton* exitButton = nullptr;
+    QComboBox* portList = nullptr;
+    TabSheet* tabSheet = nullptr;
+    ModbusTcpPage modbusTcpPage;
+    EtherNetIpPage etherNetIpPage;
+    ProfinetPage profinetPage;
+    ProfibusPage profibusPage;
+    DeviceNetPage deviceNetPage;
+    InfoPage infoPage;
+    QIcon appIcon;
+    InstrumentLink link;
+    std::int32_t comPortNumber = 1;
+    std::uint16_t cardCode = 0;
+    int firmwareRange = 0;
+    int modelIndex = InstrumentLink::kModelNone;
+
+    QLabel* statusLine = nullptr; // below the tab sheet: port state, the address being probed
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    BusPage* PageForCard(std::uint16_t code);
+    QString OpenFailureDetail() const;
+    void SetStatus(const QString& text);
+    static void KeepPainted(void* context);
+    static void OnProbe(void* context, std::uint8_t address);
+
+    bool initialised = false;
+    bool busy = false; // a transaction is running: the window must not close under it
+};

@@ -1,0 +1,111 @@
+#pragma once
+
+// Before any Qt header: Qt defines "slots" as a keyword macro, and the simulator has a member of that name.
+#include "simulator.h"
+
+#include "main_dialog.h"
+#include "message_boxes.h"
+#include "tab_sheet.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Each test runs in its own empty working folder (the settings file lives there), with COM1 leading to
+// a simulated instrument on a pseudo-terminal and every message box recorded instead of shown.
+class AppTest : public ::testing::Test
+{
+protected:
+    static constexpr std::uint32_t kShortTimeoutMs = 60;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        previousFolder = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(folder.path()));
+        MessageBoxes::Record(true);
+        for (int n = 1; n <= 12; ++n)
+            unsetenv(("MESHGATE2_COM" + std::to_string(n)).c_str());
+        // Ports nobody set up must fail to open, whatever this machine has as /dev/ttyS*.
+        for (int n = 2; n <= 12; ++n)
+            setenv(("MESHGATE2_COM" + std::to_string(n)).c_str(), "/nonexistent/meshgate2-tty", 1);
+    }
+
+    void TearDown() override
+    {
+        dialog.reset();
+        simulator.reset();
+        MessageBoxes::Record(false);
+        QDir::setCurrent(previousFolder);
+    }
+
+    // Starts the instrument and points the given port at it.
+    sim::Simulator& StartInstrument(sim::Config config = {}, int port = 1)
+    {
+        simulator = std::make_unique<sim::Simulator>(config);
+        EXPECT_TRUE(simulator->Start()) << simulator->Error();
+        setenv(("MESHGATE2_COM" + std::to_string(port)).c_str(), simulator->DevicePath().c_str(), 1);
+        return *simulator;
+    }
+
+    // A main window as the program opens it, with short serial time-outs so failures come quickly.
+    MainDialog& OpenMainWindow(int firmwareRange = 1)
+    {
+        dialog = std::make_unique<MainDialog>();
+        dialog->firmwareRange = firmwareRange;
+        dialog->link.Master().SetReadTimeout(kShortTimeoutMs);
+        dialog->OnInitDialog();
+        dialog->show();
+        return *dialog;
+    }
+
+    void WriteSettingsBytes(const QByteArray& bytes)
+    {
+        QFile file(QStringLiteral("Meshgate2.dat"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+
+    static QByteArray SettingsBytes()
+    {
+        QFile file(QStringLiteral("Meshgate2.dat"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static QByteArray Le32(std::int32_t value)
+    {
+        QByteArray bytes;
+        for (int i = 0; i < 4; ++i)
+            bytes.append(static_cast<char>((static_cast<std::uint32_t>(value) >> (8 * i)) & 0xFF));
+        return bytes;
+    }
+
+    static std::vector<QString> Texts(const std::vector<MessageBoxes::Shown>& shown)
+    {
+        std::vector<QString> texts;
+        for (const auto& s : shown)
+            texts.push_back(s.text);
+        return texts;
+    }
+
+    static QStringList TabTexts(const MainDialog& d)
+    {
+        QStringList texts;
+        for (int i = 0; i < d.tabSheet->Bar()->count(); ++i)
+            texts << d.tabSheet->Bar()->tabText(i);
+        return texts;
+    }
+
+    QTemporaryDir folder;
+    QString previousFolder;
+    std::unique_ptr<sim::Simulator> simulator;
+    std::unique_ptr<MainDialog> dialog;
+};

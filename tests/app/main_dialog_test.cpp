@@ -1,0 +1,338 @@
+#include "app_test_support.h"
+
+#include "about_dialog.h"
+#include "image_button.h"
+#include "info_page.h"
+#include "link_label.h"
+#include "title_banner.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSet>
+#include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using Icon = MessageBoxes::Icon;
+
+// ---- start-up and the settings file ----
+
+TEST_F(AppTest, StartsWithoutSettingsFileOnCom1ShowingTheInformationPage)
+{
+    StartInstrument();
+    MainDialog& d = OpenMainWindow();
+    EXPECT_TRUE(MessageBoxes::Take().empty());
+    EXPECT_EQ(d.comPortNumber, 1);
+    EXPECT_EQ(d.portList->currentText(), "COM1");
+    EXPECT_EQ(d.portList->count(), 9);
+    EXPECT_TRUE(d.link.Master().IsOpen());
+    EXPECT_EQ(d.link.Master().DeviceName(), simulator->DevicePath());
+    EXPECT_FALSE(d.readButton->isEnabled());
+    EXPECT_FALSE(d.applyButton->isEnabled());
+    EXPECT_TRUE(d.searchButton->isEnabled());
+    EXPECT_EQ(TabTexts(d), QStringList{"INFO"});
+    EXPECT_EQ(d.tabSheet->GetPage(0), &d.infoPage);
+    ASSERT_NE(d.infoPage.Window(), nullptr);
+    EXPECT_TRUE(d.infoPage.Window()->isVisible());
+    EXPECT_EQ(d.windowTitle(), "Vorn Meshgate2 Configurator - Ver : 2.0.2.4 (16/04/14)");
+    EXPECT_FALSE(QFile::exists("Meshgate2.dat")) << "the file is written on closing only";
+}
+
+TEST_F(AppTest, ShortSettingsFilesCountAsMissing)
+{
+    StartInstrument();
+    for (const QByteArray& bytes : {QByteArray("\x03\x00\x00", 3), QByteArray("\x02\x00", 2), QByteArray()}) {
+        WriteSettingsBytes(bytes);
+        MainDialog& d = OpenMainWindow();
+        EXPECT_TRUE(MessageBoxes::Take().empty());
+        EXPECT_EQ(d.comPortNumber, 1) << bytes.size() << " bytes";
+        EXPECT_EQ(d.portList->currentIndex(), 0);
+        EXPECT_TRUE(d.link.Master().IsOpen());
+        dialog.reset();
+    }
+}
+
+TEST_F(AppTest, StoredPortIsSelectedAndOpenedAndWrittenBackAsFourBytes)
+{
+    StartInstrument({}, 4);
+    WriteSettingsBytes(Le32(4) + Le32(7));
+    MainDialog& d = OpenMainWindow();
+    EXPECT_TRUE(MessageBoxes::Take().empty());
+    EXPECT_EQ(d.comPortNumber, 4);
+    EXPECT_EQ(d.portList->currentText(), "COM4");
+    EXPECT_EQ(d.link.Master().DeviceName(), simulator->DevicePath());
+    QTest::mouseClick(d.exitButton, Qt::LeftButton);
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(SettingsBytes(), Le32(4));
+}
+
+TEST_F(AppTest, StoredZeroOpensNoPortAndIsKept)
+{
+    StartInstrument();
+    WriteSettingsBytes(Le32(0));
+    MainDialog& d = OpenMainWindow();
+    EXPECT_TRUE(MessageBoxes::Take().empty());
+    EXPECT_EQ(d.comPortNumber, 0);
+    EXPECT_EQ(d.portList->currentText(), "COM1");
+    EXPECT_FALSE(d.link.Master().IsOpen());
+    d.reject();
+    EXPECT_EQ(SettingsBytes(), Le32(0));
+}
+
+TEST_F(AppTest, StoredPortBeyondTheListIsTriedAndReportedWithTheReason)
+{
+    WriteSettingsBytes(Le32(12));
+    MainDialog& d = OpenMainWindow();
+    const auto shown = MessageBoxes::Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Invalid Serial Port");
+    EXPECT_EQ(shown[0].icon, Icon::Stop);
+    EXPECT_TRUE(shown[0].detail.contains("COM12")) << shown[0].detail.toStdString();
+    EXPECT_TRUE(shown[0].detail.contains("No such file or directory")) << shown[0].detail.toStdString();
+    EXPECT_TRUE(shown[0].detail.contains("MESHGATE2_COM12"));
+    EXPECT_EQ(d.comPortNumber, 12);
+    EXPECT_EQ(d.portList->currentText(), "COM1");
+    EXPECT_TRUE(d.searchButton->isEnabled());
+}
+
+TEST_F(AppTest, PermissionDeniedHintsAtTheDialoutGroup)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root opens any file";
+    QFile locked(QStringLiteral("locked-tty"));
+    ASSERT_TRUE(locked.open(QIODevice::WriteOnly));
+    locked.close();
+    ASSERT_EQ(chmod("locked-tty", 0), 0);
+    setenv("MESHGATE2_COM1", QDir::current().filePath("locked-tty").toLocal8Bit().constData(), 1);
+    OpenMainWindow();
+    const auto shown = MessageBoxes::Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Invalid Serial Port");
+    EXPECT_TRUE(shown[0].detail.contains("Permission denied"));
+    EXPECT_TRUE(shown[0].detail.contains("dialout"));
+}
+
+TEST_F(AppTest, ExitEscapeAndCloseBoxAllSaveAndClose)
+{
+    StartInstrument();
+    const std::vector<std::function<void(MainDialog&)>> ways = {
+        [](MainDialog& d) { QTest::mouseClick(d.exitButton, Qt::LeftButton); },
+        [](MainDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+        [](MainDialog& d) { d.close(); },
+    };
+    for (std::size_t i = 0; i < ways.size(); ++i) {
+        QFile::remove("Meshgate2.dat");
+        MainDialog& d = OpenMainWindow();
+        ways[i](d);
+        EXPECT_FALSE(d.isVisible()) << "way " << i;
+        EXPECT_EQ(d.result(), QDialog::Rejected);
+        EXPECT_EQ(SettingsBytes(), Le32(1)) << "way " << i;
+        dialog.reset();
+    }
+}
+
+TEST_F(AppTest, HeaderListsTheVersionsOfTheChosenRange)
+{
+    MainDialog& current = OpenMainWindow(1);
+    EXPECT_EQ(current.headerLabel->text(),
+              " - Vorn K3\t(Ver >= 3.10h5)\t\t- K4 (Ver >= 1.042)\n - Vorn P3\t(Ver >= 3.10c5)\n - Vorn RK3\t(Ver "
+              ">=3.10d5)\n");
+    const QString legacy =
+        " - Vorn K3\t(1.18L <= Ver <= 1.18s3)\n - Vorn P3\t(1.21e <= Ver <= 1.31e)\n - Nodal\t(1.03m "
+        "<= Ver <= 1.03p)\n - Vorn RK3\t(Ver = 1.000-y1)\n";
+    for (int range : {0, 2, -1}) {
+        EXPECT_EQ(OpenMainWindow(range).headerLabel->text(), legacy) << range;
+    }
+}
+
+// ---- the device workflow ----
+
+TEST_F(AppTest, UnsupportedCardShowsInformationPageThenUploadFailWithButtonsEnabled)
+{
+    sim::Config config;
+    config.cardCode = 3;
+    StartInstrument(config);
+    MainDialog& d = OpenMainWindow();
+    MessageBoxes::Take();
+    QTest::mouseClick(d.searchButton, Qt::LeftButton);
+    const auto shown = MessageBoxes::Take();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].text, "Device does not support Meshgate2 feature.");
+    EXPECT_EQ(shown[0].icon, Icon::None);
+    EXPECT_EQ(shown[1].text, "Upload Fail");
+    EXPECT_EQ(shown[1].icon, Icon::Stop);
+    EXPECT_EQ(d.cardCode, 3);
+    EXPECT_EQ(TabTexts(d), QStringList{"INFO"});
+    EXPECT_TRUE(d.readButton->isEnabled());
+    EXPECT_TRUE(d.applyButton->isEnabled());
+    EXPECT_TRUE(d.StatusText().contains("slave address 255")) << d.StatusText().toStdString();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the wait cursor ends with the search";
+}
+
+TEST_F(AppTest, ReadAndApplyOnTheInformationPageSendNothingAndNeverClose)
+{
+    sim::Config config;
+    config.cardCode = 9;
+    StartInstrument(config);
+    MainDialog& d = OpenMainWindow();
+    QTest::mouseClick(d.searchButton, Qt::LeftButton);
+    MessageBoxes::Take();
+    simulator->ClearRequests();
+
+    QTest::mouseClick(d.readButton, Qt::LeftButton);
+    QTest::mouseClick(d.applyButton, Qt::LeftButton);
+    QTest::keyClick(&d, Qt::Key_Return); // Enter presses the default button, Apply
+    EXPECT_EQ(Texts(MessageBoxes::Take()), (std::vector<QString>{"Upload Fail", "Download Fail", "Download Fail"}));
+    EXPECT_TRUE(simulator->Requests().empty());
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_FALSE(QFile::exists("Meshgate2.dat")) << "Apply does not save the settings";
+}
+
+TEST_F(AppTest, SilentLineReportsNoDeviceAndKeepsTheWindowAliveWhileProbing)
+{
+    sim::Config config;
+    config.faults.silent = true;
+    StartInstrument(config);
+    MainDialog& d = OpenMainWindow();
+
+    // While the search blocks, the window must still process its timers and paint; sample what it shows.
+    QSet<QString> seen;
+    bool waitCursorSeen = false;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        seen.insert(d.StatusText());
+        const QCursor* cursor = QApplication::overrideCursor();
+        waitCursorSeen = waitCursorSeen || (cursor && cursor->shape() == Qt::WaitCursor);
+    });
+    sampler.start(5);
+    QTest::mouseClick(d.searchButton, Qt::LeftButton);
+    sampler.stop();
+
+    const auto shown = MessageBoxes::Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "No device found");
+    EXPECT_EQ(shown[0].icon, Icon::None);
+    EXPECT_FALSE(d.readButton->isEnabled());
+    EXPECT_FALSE(d.applyButton->isEnabled());
+    EXPECT_EQ(TabTexts(d), QStringList{"INFO"});
+    EXPECT_TRUE(waitCursorSeen);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    int probed = 0;
+    for (int address : InstrumentLink::kCandidateAddresses)
+        probed += seen.contains(
+            QStringLiteral("Searching COM1: asking slave address %1 (%2 of 7)...").arg(address).arg(probed + 1));
+    EXPECT_EQ(probed, 7) << "every candidate address is named while it is probed";
+}
+
+TEST_F(AppTest, SecondSearchLeavesExactlyOneFreshCardPage)
+{
+    StartInstrument(); // a Profibus card, code 5
+    MainDialog& d = OpenMainWindow();
+    QTest::mouseClick(d.searchButton, Qt::LeftButton);
+    auto shown = MessageBoxes::Take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text == "Upload Complete" || shown[0].text == "Upload Fail");
+    EXPECT_EQ(TabTexts(d), QStringList{"PROFIBUS"});
+    EXPECT_EQ(d.tabSheet->GetPage(0), &d.profibusPage);
+    EXPECT_EQ(d.profibusPage.cardCode, 5);
+    EXPECT_EQ(d.profibusPage.firmwareRange, 1);
+    EXPECT_EQ(d.infoPage.Window(), nullptr) << "the information page's window is gone";
+    const QPointer<QDialog> first = d.profibusPage.Window();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->isVisible());
+
+    QTest::mouseClick(d.searchButton, Qt::LeftButton);
+    MessageBoxes::Take();
+    EXPECT_EQ(TabTexts(d), QStringList{"PROFIBUS"});
+    EXPECT_EQ(d.tabSheet->PageCount(), 1);
+    EXPECT_TRUE(first.isNull()) << "the old page window was destroyed";
+    ASSERT_NE(d.profibusPage.Window(), nullptr);
+    EXPECT_TRUE(d.profibusPage.Window()->isVisible());
+}
+
+TEST_F(AppTest, EveryCardCodeReachesItsPage)
+{
+    const std::vector<std::pair<std::uint16_t, QString>> cases = {
+        {1, "PROFIBUS"},    {2, "DEVICENET"},  {6, "DEVICENET"}, {4, "PROFINET"},
+        {7, "ETHERNET/IP"}, {8, "MODBUS-TCP"}, {0, "INFO"}};
+    for (const auto& [code, caption] : cases) {
+        sim::Config config;
+        config.cardCode = code;
+        StartInstrument(config);
+        MainDialog& d = OpenMainWindow();
+        QTest::mouseClick(d.searchButton, Qt::LeftButton);
+        MessageBoxes::Take();
+        EXPECT_EQ(TabTexts(d), QStringList{caption}) << code;
+        ASSERT_NE(d.tabSheet->GetPage(0), nullptr);
+        EXPECT_EQ(d.tabSheet->GetPage(0)->cardCode, code);
+        dialog.reset();
+    }
+}
+
+TEST_F(AppTest, PortChangeDisablesReadAndApplyAndKeepsThePage)
+{
+    StartInstrument();
+    MainDialog& d = OpenMainWindow();
+    QTest::mouseClick(d.searchButton, Qt::LeftButton);
+    MessageBoxes::Take();
+    ASSERT_TRUE(d.readButton->isEnabled());
+
+    d.portList->setCurrentIndex(4); // as a pick from the list does
+    EXPECT_FALSE(d.readButton->isEnabled());
+    EXPECT_FALSE(d.applyButton->isEnabled());
+    EXPECT_EQ(d.comPortNumber, 5);
+    EXPECT_EQ(Texts(MessageBoxes::Take()), std::vector<QString>{"Invalid Serial Port"});
+    EXPECT_EQ(TabTexts(d), QStringList{"PROFIBUS"});
+    EXPECT_TRUE(d.profibusPage.Window()->isVisible());
+
+    // A search on a port that is not open fails at once.
+    QTest::mouseClick(d.searchButton, Qt::LeftButton);
+    EXPECT_EQ(Texts(MessageBoxes::Take()), std::vector<QString>{"No device found"});
+
+    QTest::mouseClick(d.exitButton, Qt::LeftButton);
+    EXPECT_EQ(SettingsBytes(), Le32(5));
+}
+
+TEST_F(AppTest, TypedPortNameThatIsNoEntryIsPutBack)
+{
+    MainDialog& d = OpenMainWindow();
+    ASSERT_TRUE(d.portList->isEditable());
+    d.portList->lineEdit()->setText("COM42");
+    emit d.portList->lineEdit()->editingFinished();
+    EXPECT_EQ(d.portList->currentText(), "COM1");
+    EXPECT_EQ(d.portList->count(), 9) << "typed text never becomes an entry";
+}
+
+// ---- the about box ----
+
+TEST_F(AppTest, AboutBoxOpensOnF1AndForCommand16Only)
+{
+    MainDialog& d = OpenMainWindow();
+    QString seen;
+    int opened = 0;
+    const auto closeAbout = [&] {
+        auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
+        if (!about)
+            return;
+        ++opened;
+        for (auto* label : about->findChildren<QLabel*>())
+            seen += label->text();
+        about->accept();
+    };
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, closeAbout);
+    closer.start(10);
+
+    d.OnSysCommand(0x0010);
+    d.OnSysCommand(0x001F); // the low four bits are the window manager's own
+    d.OnSysCommand(0xF060); // close: not ours
+    EXPECT_EQ(opened, 2);
+    EXPECT_TRUE(seen.contains("Meshgate2 Version 2.0.1.0"));
+
+    QTest::keyClick(&d, Qt::Key_F1);
+    EXPECT_EQ(opened, 3);
+    QTest::keyClick(d.portList, Qt::Key_F1); // from a control inside the window too
+    EXPECT_EQ(opened, 4);
+    EXPECT_TRUE(d.isVisible());
+}

@@ -1,0 +1,66 @@
+#include "settings_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class SettingsFileTest : public ::testing::Test
+{
+protected:
+    QString Path() const { return folder.filePath("Meshgate2.dat"); }
+    void Write(const QByteArray& bytes)
+    {
+        QFile file(Path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray Read() const
+    {
+        QFile file(Path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QTemporaryDir folder;
+};
+
+} // namespace
+
+TEST_F(SettingsFileTest, ReadsLittleEndianAndIgnoresTrailingBytes)
+{
+    EXPECT_FALSE(settings_file::Load(Path()).has_value());
+    Write(QByteArray("\x04\x00\x00\x00\x07\x00\x00\x00", 8));
+    EXPECT_EQ(settings_file::Load(Path()), 4);
+    Write(QByteArray("\x02\x01\x00\x00", 4));
+    EXPECT_EQ(settings_file::Load(Path()), 0x0102);
+    Write(QByteArray("\xFE\xFF\xFF\xFF", 4));
+    EXPECT_EQ(settings_file::Load(Path()), -2);
+    for (int size : {0, 1, 2, 3}) {
+        Write(QByteArray("\x05\x00\x00\x00", size));
+        EXPECT_FALSE(settings_file::Load(Path()).has_value()) << size << " bytes";
+    }
+}
+
+TEST_F(SettingsFileTest, WritesExactlyFourBytesWithoutLeavingTemporaries)
+{
+    Write(QByteArray("\x04\x00\x00\x00\x07\x00\x00\x00", 8));
+    ASSERT_TRUE(settings_file::Save(-1, Path()));
+    EXPECT_EQ(Read(), QByteArray("\xFF\xFF\xFF\xFF", 4));
+    ASSERT_TRUE(settings_file::Save(0x01020309, Path()));
+    EXPECT_EQ(Read(), QByteArray("\x09\x03\x02\x01", 4));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Meshgate2.dat"});
+}
+
+TEST_F(SettingsFileTest, UnwritableFolderFailsAndKeepsTheOldFile)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes anywhere";
+    Write(QByteArray("\x03\x00\x00\x00", 4));
+    ASSERT_EQ(chmod(folder.path().toLocal8Bit().constData(), 0500), 0);
+    EXPECT_FALSE(settings_file::Save(7, Path()));
+    chmod(folder.path().toLocal8Bit().constData(), 0700);
+    EXPECT_EQ(settings_file::Load(Path()), 3);
+}
