@@ -1,0 +1,120 @@
+// Modbus transactions against the simulated instrument over a pseudo-terminal, timed beside the time
+// the same frames would take on the real 57600 baud 8E1 line.
+#include "modbus_master.h"
+#include "registers.h"
+#include "simulator.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+
+namespace {
+
+enum class Kind
+{
+    ReadOne,      // one parameter register
+    ReadIdentity, // the 12-register identification record
+    ReadModel,    // the 18-register model block
+    WriteOne,     // one parameter register
+    WriteIpBlock, // the 6-register IP block
+};
+
+struct Transaction
+{
+    bool write;
+    cards::Parameter parameter;
+};
+
+Transaction Describe(Kind kind)
+{
+    switch (kind) {
+    case Kind::ReadOne:
+        return {false, cards::kNodeAddress};
+    case Kind::ReadIdentity:
+        return {false, cards::kIdentification};
+    case Kind::ReadModel:
+        return {false, cards::kModelBlock};
+    case Kind::WriteOne:
+        return {true, cards::kNodeAddress};
+    case Kind::WriteIpBlock:
+        return {true, cards::kIpBlock};
+    }
+    return {false, cards::kNodeAddress};
+}
+
+void Transactions(benchmark::State& state)
+{
+    const auto kind = static_cast<Kind>(state.range(0));
+    const bool wireTiming = state.range(1) != 0;
+    const Transaction t = Describe(kind);
+
+    sim::Config config;
+    config.wireTiming = wireTiming;
+    sim::Simulator instrument(config);
+    if (!instrument.Start()) {
+        state.SkipWithError(instrument.Error().c_str());
+        return;
+    }
+    ModbusMaster master;
+    master.SetDevicePath(instrument.DevicePath());
+    master.SetReadTimeout(400);
+    if (master.Open() != 1) {
+        state.SkipWithError("cannot open the simulator's device");
+        return;
+    }
+
+    std::uint8_t data[2 * 125] = {};
+    const std::uint16_t registers = t.parameter.registers;
+    if (t.write)
+        master.ReadHoldingRegisters(0xFF, registers, t.parameter.start, data); // write back what is there
+
+    int failures = 0;
+    for (auto _ : state) {
+        const int result = t.write ? master.WriteMultipleRegisters(0xFF, registers, t.parameter.start, data)
+                                   : master.ReadHoldingRegisters(0xFF, registers, t.parameter.start, data);
+        if (result != ResultOk)
+            ++failures;
+        benchmark::DoNotOptimize(data);
+    }
+
+    const int requestBytes = t.write ? 9 + 2 * registers : 8;
+    const int replyBytes = t.write ? 8 : 5 + 2 * registers;
+    const double wireUs =
+        std::chrono::duration<double, std::micro>(sim::kCharTime * (requestBytes + replyBytes)).count();
+    state.counters["request_B"] = requestBytes;
+    state.counters["reply_B"] = replyBytes;
+    state.counters["wire_us"] = wireUs; // the physical lower bound of the same frames
+    state.counters["failures"] = failures;
+    state.SetLabel(wireTiming ? "wire timing" : "no wire timing");
+}
+
+void Arguments(benchmark::internal::Benchmark* b)
+{
+    for (int wire = 0; wire <= 1; ++wire)
+        for (Kind k : {Kind::ReadOne, Kind::ReadIdentity, Kind::ReadModel, Kind::WriteOne, Kind::WriteIpBlock})
+            b->Args({static_cast<int>(k), wire});
+    b->ArgNames({"kind", "wire"});
+    b->UseRealTime(); // the time goes to waiting on the line, not to this thread's CPU
+    b->Unit(benchmark::kMicrosecond);
+}
+
+// kind: 0 read 1 register, 1 read identification (12), 2 read model block (18), 3 write 1 register,
+// 4 write IP block (6); wire: 1 when the simulator delays replies as the real line would.
+BENCHMARK(Transactions)->Apply(Arguments);
+
+// The CRC alone, over the largest frame the buffers take.
+void Crc16(benchmark::State& state)
+{
+    std::uint8_t frame[ModbusMaster::kBufferSize];
+    for (int i = 0; i < ModbusMaster::kBufferSize; ++i)
+        frame[i] = static_cast<std::uint8_t>(i * 7);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ModbusMaster::Crc16(ModbusMaster::kBufferSize - 2, frame));
+    state.SetBytesProcessed(state.iterations() * (ModbusMaster::kBufferSize - 2));
+}
+BENCHMARK(Crc16);
+
+} // namespace
+
+BENCHMARK_MAIN();
