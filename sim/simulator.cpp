@@ -109,9 +109,10 @@ void CloseFd(int& fd)
 Simulator::Simulator(Config c) : config(std::move(c))
 {
     auto slot = [](cards::Parameter p, bool writable) { return Slot{p.start, p.registers, writable, {}}; };
-    slots = {slot(cards::kProbe, false),      slot(cards::kIdentification, false), slot(cards::kNodeAddress, true),
-             slot(cards::kBaudCode, true),    slot(cards::kExchangeChoice, true),  slot(cards::kIpBlock, true),
-             slot(cards::kAddressMode, true), slot(cards::kModelBlock, false)};
+    parameterSlots = {slot(cards::kProbe, false),         slot(cards::kIdentification, false),
+                      slot(cards::kNodeAddress, true),    slot(cards::kBaudCode, true),
+                      slot(cards::kExchangeChoice, true), slot(cards::kIpBlock, true),
+                      slot(cards::kAddressMode, true),    slot(cards::kModelBlock, false)};
 
     // The probe block's content is not interpreted by anyone; give it something recognisable.
     Slot& probe = *FindSlot(cards::kProbe.start);
@@ -147,7 +148,7 @@ Simulator::~Simulator()
 
 Simulator::Slot* Simulator::FindSlot(std::uint16_t start)
 {
-    for (Slot& s : slots)
+    for (Slot& s : parameterSlots)
         if (s.start == start)
             return &s;
     return nullptr;
@@ -155,7 +156,7 @@ Simulator::Slot* Simulator::FindSlot(std::uint16_t start)
 
 const Simulator::Slot* Simulator::FindSlot(std::uint16_t start) const
 {
-    for (const Slot& s : slots)
+    for (const Slot& s : parameterSlots)
         if (s.start == start)
             return &s;
     return nullptr;

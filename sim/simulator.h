@@ -111,7 +111,7 @@ private:
     std::thread thread;
     mutable std::mutex mutex;
     std::vector<std::vector<std::uint8_t>> requests;
-    std::vector<Slot> slots;
+    std::vector<Slot> parameterSlots;
     int failedSoFar = 0;
     FrameLogger frameLogger = nullptr;
     void* frameContext = nullptr;
