@@ -1,18 +1,41 @@
 #include "colour_static.h"
 
-// Compiling placeholder.
 ColourStatic::ColourStatic(QWidget* parent) : QLabel(parent) {}
+
 ColourStatic::ColourStatic(const QString& text, QWidget* parent) : QLabel(text, parent) {}
-void ColourStatic::SetTextColour(ColourRef c)
+
+void ColourStatic::ApplyColours()
 {
-    textColour = c;
+    if (!hasBackground) {
+        // Unanswered colours: the parent's palette shows, whatever text colour is stored.
+        setPalette(QPalette());
+        setAutoFillBackground(false);
+        update();
+        return;
+    }
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, ToQColor(backgroundColour));
+    colours.setColor(QPalette::WindowText, ToQColor(textColour));
+    setPalette(colours);
+    setAutoFillBackground(true);
+    update();
 }
-void ColourStatic::SetBkColour(ColourRef c)
+
+void ColourStatic::SetTextColour(ColourRef colour)
 {
-    backgroundColour = c;
+    textColour = colour;
+    ApplyColours();
+}
+
+void ColourStatic::SetBkColour(ColourRef colour)
+{
+    backgroundColour = colour;
     hasBackground = true;
+    ApplyColours();
 }
-void ColourStatic::SetText(const QString& t)
+
+void ColourStatic::SetText(const QString& newText)
 {
-    setText(t);
+    setText(newText);
+    update();
 }

@@ -210,6 +210,9 @@ int QtTextFlags(unsigned format)
     if (format & NoClip) {
         flags |= Qt::TextDontClip;
     }
+    if (!(format & NoPrefix)) {
+        flags |= Qt::TextShowMnemonic;
+    }
     return flags;
 }
 

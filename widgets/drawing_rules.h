@@ -108,6 +108,7 @@ constexpr unsigned WordBreak = 0x10;
 constexpr unsigned SingleLine = 0x20;
 constexpr unsigned ExpandTabs = 0x40;
 constexpr unsigned NoClip = 0x100;
+constexpr unsigned NoPrefix = 0x800; // '&' is shown as is instead of underlining the next letter
 } // namespace TextFormat
 
 // Static control styles the label honours.

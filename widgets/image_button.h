@@ -22,6 +22,7 @@ public:
     // Result codes of the setters.
     static constexpr int ButtonOk = 0;
     static constexpr int ButtonInvalidIcon = 1;
+    static constexpr int ButtonInvalidIndex = 2; // SetColour with an index outside 0..5
     static constexpr int ButtonInvalidAlign = 4;
     static constexpr int ButtonInvalidPressedStyle = 6;
 
@@ -39,6 +40,8 @@ public:
     int SetIcons(int normalId, int hoverId = 0);
     // `normal` shows while hovered or pressed, `other` (when not null) at rest.
     int SetIcons(const QPixmap& normal, const QPixmap& other = QPixmap());
+    // `otherId` as for the resource form: 0 none, AutoGreyIcon a grey copy, else ":/icon/<id>.png".
+    int SetIcons(const QPixmap& normal, int otherId);
     // Masked bitmaps in the same roles as the icons; the pixmap's alpha is its mask.
     int SetBitmaps(const QPixmap& normal, const QPixmap& other = QPixmap());
     void FreeImages();
@@ -76,7 +79,8 @@ public:
 
     bool IsFlat() const { return flat; }
     bool IsHovering() const { return hovering; }
-    bool IsDefaultButton() const { return isDefault; }
+    // Follows the dialog's default push button as the focus moves.
+    bool IsDefaultButton() const;
     bool IsMenuShown() const { return menuShown; }
     int GetAlign() const { return align; }
     QPoint PressedOffset() const { return {pressedOffsetX, pressedOffsetY}; }
@@ -128,9 +132,12 @@ private:
     void Repaint(bool repaint);
     void TrackHover(const QPoint& pos, Qt::MouseButtons buttons);
     void OnClicked();
-    void SyncDefault();
+    bool SyncDefault() const;
     void HandFocusOn();
-    int StoreImages(std::array<Image, 2>& slots, const QPixmap& normal, const QPixmap& other);
+    int StoreImages(std::array<Image, 2>& images, const QPixmap& normal, const QPixmap& other, bool autoGrey);
+    void DrawSlotImage(QPainter& painter, const std::array<Image, 2>& images, bool hasCaption, const KitRect& item,
+                       KitRect& caption, bool pressed, bool disabled, bool emboss);
+    static QPixmap LoadIcon(int id);
 
     bool drawDisabledBitmapEmbossed = true;
     int imageMarginX = 3;
@@ -143,7 +150,7 @@ private:
     bool pressed = false;
     bool focused = false;
     bool disabled = false;
-    bool isDefault = false;
+    mutable bool isDefault = false;
     bool checkBoxStyle = false;
     std::uint8_t align = AlignImageLeft;
     bool drawBorder = true;

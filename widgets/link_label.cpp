@@ -1,107 +1,321 @@
 #include "link_label.h"
 
-// Compiling placeholder; painting follows.
-LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent) {}
-LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+#include "kit_paint.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+constexpr int MaxFaceNameChars = 31;
+constexpr int BoldWeight = 700;
+constexpr int NormalWeight = 400;
+} // namespace
+
+LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent)
+{
+    Init();
+}
+
+LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
+{
+    Init();
+}
+
 LinkLabel::~LinkLabel() = default;
-LinkLabel& LinkLabel::SetBkColour(ColourRef, ColourRef, int)
+
+void LinkLabel::Init()
 {
-    return *this;
+    textColour = FromQColor(GetSysColour(palette(), SysColour::WindowText));
+    fontDescription = font();
+    blinkTimer.setInterval(BlinkIntervalMs);
+    connect(&blinkTimer, &QTimer::timeout, this, &LinkLabel::OnBlinkTimer);
+    // Every pixel is painted from the off-screen image; nothing needs erasing first.
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
 }
-LinkLabel& LinkLabel::SetTextColour(ColourRef)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetText(const QString& t)
-{
-    setText(t);
-    return *this;
-}
-LinkLabel& LinkLabel::SetFontBold(bool)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetFontName(const QString&, std::uint8_t)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetFontUnderline(bool)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetFontItalic(bool)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetFontSize(int)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetSunken(bool)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetBorder(bool)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetTransparent(bool)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::FlashText(bool)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::FlashBackground(bool)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetLink(bool, bool)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetLinkCursor(const QCursor&)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetText3D(bool, bool)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetRotationAngle(int, bool)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetHighlightColour(ColourRef)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetLabelFont(const QFont&)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetMailLink(bool, bool)
-{
-    return *this;
-}
-LinkLabel& LinkLabel::SetLinkUrl(const QString&)
-{
-    return *this;
-}
-void LinkLabel::SetStaticStyle(std::uint32_t s)
-{
-    staticStyle = s;
-}
+
 void LinkLabel::RedrawLabel()
 {
+    if (transparent && parentWidget()) {
+        // What shows through has to be painted first.
+        parentWidget()->update(geometry());
+    }
     repaint();
 }
-void LinkLabel::paintEvent(QPaintEvent* e)
+
+LinkLabel& LinkLabel::SetBkColour(ColourRef left, ColourRef right, int mode)
 {
-    QLabel::paintEvent(e);
+    gradientLeftColour = left;
+    gradientRightColour = right;
+    fillMode = mode;
+    hasBackground = (mode == 0);
+    backgroundColour = left;
+    RedrawLabel();
+    return *this;
 }
-void LinkLabel::mousePressEvent(QMouseEvent* e)
+
+LinkLabel& LinkLabel::SetTextColour(ColourRef colour)
 {
-    QLabel::mousePressEvent(e);
+    textColour = colour;
+    RedrawLabel();
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetText(const QString& newText)
+{
+    setText(newText);
+    RedrawLabel();
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetFontBold(bool bold)
+{
+    fontDescription.setWeight(static_cast<QFont::Weight>(bold ? BoldWeight : NormalWeight));
+    setFont(fontDescription);
+    RedrawLabel();
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetFontName(const QString& face, std::uint8_t newCharSet)
+{
+    charSet = newCharSet;
+    fontDescription.setFamily(face.left(MaxFaceNameChars));
+    setFont(fontDescription);
+    RedrawLabel();
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetFontUnderline(bool underline)
+{
+    fontDescription.setUnderline(underline);
+    setFont(fontDescription);
+    RedrawLabel();
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetFontItalic(bool italic)
+{
+    fontDescription.setItalic(italic);
+    setFont(fontDescription);
+    RedrawLabel();
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetFontSize(int points)
+{
+    // A size of zero or less would make no readable font; the current size stays then.
+    if (points > 0) {
+        fontDescription.setPointSize(points);
+        setFont(fontDescription);
+    }
+    RedrawLabel();
+    return *this;
+}
+
+void LinkLabel::ApplyFrame()
+{
+    if (sunken) {
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    } else if (border) {
+        setFrameStyle(QFrame::Box | QFrame::Plain);
+    } else {
+        setFrameStyle(QFrame::NoFrame);
+    }
+    setLineWidth(1);
+    update();
+}
+
+LinkLabel& LinkLabel::SetSunken(bool on)
+{
+    sunken = on;
+    ApplyFrame();
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetBorder(bool on)
+{
+    border = on;
+    ApplyFrame();
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetTransparent(bool on)
+{
+    transparent = on;
+    setAttribute(Qt::WA_OpaquePaintEvent, !on);
+    RedrawLabel();
+    return *this;
+}
+
+void LinkLabel::RestartTimer(bool on, int mode)
+{
+    blinkTimer.stop();
+    if (on) {
+        blinkPhase = false;
+        blinkTimer.start();
+        flashMode = mode;
+    }
+}
+
+LinkLabel& LinkLabel::FlashText(bool on)
+{
+    RestartTimer(on, FlashTextMode);
+    if (!on) {
+        flashMode = FlashNone;
+    }
+    return *this;
+}
+
+LinkLabel& LinkLabel::FlashBackground(bool on)
+{
+    RestartTimer(on, FlashBackgroundMode);
+    return *this;
+}
+
+void LinkLabel::OnBlinkTimer()
+{
+    blinkPhase = !blinkPhase;
+    RedrawLabel();
+}
+
+LinkLabel& LinkLabel::SetLink(bool link, bool notify)
+{
+    linkType = link ? WebLink : NoLink;
+    notifyParent = notify;
+    SetStaticStyle(linkType != NoLink ? (staticStyle | StaticStyle::Notify) : (staticStyle & ~StaticStyle::Notify));
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetMailLink(bool mail, bool notify)
+{
+    linkType = mail ? MailLink : NoLink;
+    notifyParent = notify;
+    SetStaticStyle(linkType != NoLink ? (staticStyle | StaticStyle::Notify) : (staticStyle & ~StaticStyle::Notify));
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetLinkCursor(const QCursor& cursor)
+{
+    setCursor(cursor);
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetText3D(bool on, bool downRight)
+{
+    text3D = on;
+    highlightDownRight = downRight;
+    RedrawLabel();
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetRotationAngle(int degrees, bool on)
+{
+    rotationDegrees = degrees;
+    rotated = on;
+    RedrawLabel();
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetHighlightColour(ColourRef colour)
+{
+    highlightColour = colour;
+    RedrawLabel();
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetLabelFont(const QFont& newFont)
+{
+    fontDescription = newFont;
+    setFont(fontDescription);
+    RedrawLabel();
+    return *this;
+}
+
+LinkLabel& LinkLabel::SetLinkUrl(const QString& target)
+{
+    linkUrl = target;
+    return *this;
+}
+
+void LinkLabel::SetStaticStyle(std::uint32_t style)
+{
+    staticStyle = style;
+    update();
+}
+
+void LinkLabel::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter window(this);
+    drawFrame(&window);
+    const QRect client = contentsRect();
+    const QString caption = text();
+    const KitRect r{0, 0, client.width(), client.height()};
+
+    QImage offscreen;
+    QPainter image;
+    QPainter* dc = &window;
+    if (!transparent) {
+        offscreen = QImage(client.size(), QImage::Format_ARGB32_Premultiplied);
+        offscreen.fill(Qt::transparent);
+        image.begin(&offscreen);
+        dc = &image;
+    } else {
+        window.translate(client.topLeft());
+    }
+    dc->setFont(fontDescription);
+
+    const QColor face = GetSysColour(palette(), SysColour::BtnFace);
+    const QColor solid = hasBackground ? ToQColor(backgroundColour) : face;
+    if (!transparent) {
+        if (fillMode != 0) {
+            for (const GradientBand& band :
+                 FillGradientBands(r, gradientLeftColour, gradientRightColour, GradientBands)) {
+                FillKitRect(*dc, band.pixels, ToQColor(band.colour));
+            }
+        } else {
+            FillKitRect(*dc, r, solid);
+        }
+    }
+
+    QColor pen = ToQColor(textColour);
+    if (flashMode == FlashTextMode && !blinkPhase) {
+        pen = fillMode != 0 ? QColor(Qt::black) : solid;
+    }
+    dc->setPen(pen);
+
+    if (rotated) {
+        dc->save();
+        dc->translate(r.Width() / 2, r.Height() / 2);
+        dc->rotate(-rotationDegrees);
+        dc->drawText(QPoint(0, 0), caption); // the point is on the baseline
+        dc->restore();
+    } else {
+        const unsigned format = LabelTextFormat(staticStyle, caption);
+        DrawKitText(*dc, r, caption, format);
+        if (text3D) {
+            dc->setPen(ToQColor(highlightColour));
+            DrawKitText(*dc, highlightDownRight ? r.Offset(1, 1) : r.Offset(-1, -1), caption, format);
+        }
+    }
+
+    if (!transparent) {
+        image.end();
+        window.drawImage(client.topLeft(), offscreen);
+    }
+}
+
+void LinkLabel::mousePressEvent(QMouseEvent* event)
+{
+    // Like a static without the notify style, the label lets clicks through to what lies behind it.
+    if (!(staticStyle & StaticStyle::Notify) || event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    if (notifyParent) {
+        emit LinkClicked();
+    } else if (linkType == WebLink) {
+        OpenLinkTarget(linkUrl.isEmpty() ? text() : linkUrl);
+    } else if (linkType == MailLink) {
+        OpenLinkTarget(QStringLiteral("mailto:") + text());
+    }
+    event->accept();
 }

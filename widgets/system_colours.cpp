@@ -2,23 +2,25 @@
 
 QColor GetSysColour(const QPalette& palette, SysColour which)
 {
+    // System colours do not change with a control's state: a disabled button keeps its edges.
+    const auto c = [&palette](QPalette::ColorRole role) { return palette.color(QPalette::Active, role); };
     switch (which) {
     case SysColour::BtnFace:
-        return palette.color(QPalette::Button);
+        return c(QPalette::Button);
     case SysColour::BtnText:
-        return palette.color(QPalette::ButtonText);
+        return c(QPalette::ButtonText);
     case SysColour::WindowText:
-        return palette.color(QPalette::WindowText);
+        return c(QPalette::WindowText);
     case SysColour::BtnHighlight:
-        return palette.color(QPalette::Light);
+        return c(QPalette::Light);
     case SysColour::Light3D:
-        return palette.color(QPalette::Midlight);
+        return c(QPalette::Midlight);
     case SysColour::BtnShadow:
-        return palette.color(QPalette::Dark);
+        return c(QPalette::Dark);
     case SysColour::DkShadow3D:
-        return palette.color(QPalette::Shadow);
+        return c(QPalette::Shadow);
     case SysColour::ActiveCaption:
-        return palette.color(QPalette::Active, QPalette::Highlight);
+        return c(QPalette::Highlight);
     }
-    return palette.color(QPalette::Button);
+    return c(QPalette::Button);
 }

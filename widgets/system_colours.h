@@ -3,8 +3,8 @@
 #include <QColor>
 #include <QPalette>
 
-// The classic system colours the kit draws with, taken from the widget's palette so that the kit
-// follows the desktop theme:
+// The classic system colours the kit draws with, taken from the active group of the widget's palette so
+// that the kit follows the desktop theme:
 //   BtnFace = Button, BtnText = ButtonText, WindowText = WindowText,
 //   BtnHighlight = Light (the brightest edge), Light3D = Midlight (the inner bright edge),
 //   BtnShadow = Dark, DkShadow3D = Shadow, ActiveCaption = Highlight.

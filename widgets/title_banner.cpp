@@ -1,5 +1,40 @@
 #include "title_banner.h"
 
-// Compiling placeholder.
-TitleBanner::TitleBanner(QWidget* parent) : QLabel(parent) {}
-void TitleBanner::paintEvent(QPaintEvent*) {}
+#include "drawing_rules.h"
+#include "kit_paint.h"
+
+#include <QPainter>
+
+TitleBanner::TitleBanner(QWidget* parent) : QLabel(parent)
+{
+    gradientStartColour = FromQColor(GetSysColour(palette(), SysColour::BtnFace));
+    bannerFont = CellHeightFont(QStringLiteral("MS Sans Serif"), FontCellHeightPx);
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
+}
+
+void TitleBanner::paintEvent(QPaintEvent* /*event*/)
+{
+    using namespace TextFormat;
+    const int w = width();
+    const int h = height();
+    if (w <= 0 || h <= 0) {
+        return;
+    }
+    QImage offscreen(w, h, QImage::Format_RGB32);
+    {
+        QPainter dc(&offscreen);
+        dc.fillRect(0, 0, w, h, GetSysColour(palette(), SysColour::ActiveCaption));
+        for (const GradientBand& band :
+             DrawGradientBands({0, 0, w, h}, gradientStartColour, gradientEndColour, Bands)) {
+            FillKitRect(dc, band.pixels, ToQColor(band.colour));
+        }
+        constexpr unsigned format = Center | VCenter | SingleLine | NoClip;
+        dc.setFont(bannerFont);
+        dc.setPen(ToQColor(shadowColour));
+        DrawKitText(dc, {0, 0, w, h}, bannerText, format);
+        // The text box grows up and left by twice the shadow offset, so the centred text sits up-left of it.
+        dc.setPen(ToQColor(textColour));
+        DrawKitText(dc, {-2 * ShadowOffsetPx, -2 * ShadowOffsetPx, w, h}, bannerText, format);
+    }
+    QPainter(this).drawImage(0, 0, offscreen);
+}

@@ -1,38 +1,116 @@
 #include "up_down.h"
 
-#include <QLineEdit>
+#include <QKeyEvent>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
 
-// Compiling placeholder.
-UpDown::UpDown(QWidget* parent) : QWidget(parent) {}
-void UpDown::SetRange(int l, int u)
+UpDown::UpDown(QWidget* parent) : QWidget(parent)
 {
-    lower = l;
-    upper = u;
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    const auto makeArrow = [this, layout](Qt::ArrowType arrow, int step, const char* name) {
+        auto* button = new QToolButton(this);
+        button->setArrowType(arrow);
+        button->setAutoRepeat(true); // holding an arrow keeps stepping
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        button->setObjectName(QLatin1String(name));
+        connect(button, &QToolButton::clicked, this, [this, step] { Step(step); });
+        layout->addWidget(button);
+        return button;
+    };
+    upButton = makeArrow(Qt::UpArrow, +1, "up");
+    downButton = makeArrow(Qt::DownArrow, -1, "down");
+    setFocusPolicy(Qt::StrongFocus);
 }
-void UpDown::SetPos(int p)
+
+void UpDown::SetRange(int newLower, int newUpper)
 {
-    pos = p;
+    lower = newLower;
+    upper = newUpper;
+    pos = std::clamp(pos, std::min(lower, upper), std::max(lower, upper));
 }
+
+void UpDown::SetPos(int newPos)
+{
+    pos = std::clamp(newPos, std::min(lower, upper), std::max(lower, upper));
+    ShowPos();
+}
+
 int UpDown::GetPos(bool* error) const
 {
-    if (error)
-        *error = false;
+    bool bad = false;
+    if (buddy && buddyInt) {
+        bool ok = false;
+        const int value = buddy->text().trimmed().toInt(&ok, 10);
+        if (ok && value >= std::min(lower, upper) && value <= std::max(lower, upper)) {
+            pos = value;
+        } else {
+            bad = true;
+        }
+    }
+    if (error) {
+        *error = bad;
+    }
     return pos;
 }
-void UpDown::SetBuddy(QLineEdit* b, bool i)
+
+void UpDown::SetBuddy(QLineEdit* newBuddy, bool setBuddyInt)
 {
-    buddy = b;
-    buddyInt = i;
+    if (buddy) {
+        buddy->removeEventFilter(this);
+    }
+    buddy = newBuddy;
+    buddyInt = setBuddyInt;
+    if (buddy) {
+        buddy->installEventFilter(this);
+    }
 }
+
+void UpDown::Step(int step)
+{
+    emit DeltaPos(step);
+    if (!buddy || !buddyInt) {
+        return; // without a buddy the owner decides what a step means
+    }
+    GetPos(); // start from what the buddy shows when it is valid
+    const int direction = upper >= lower ? 1 : -1;
+    SetPos(pos + direction * step);
+}
+
+void UpDown::ShowPos()
+{
+    if (buddy && buddyInt) {
+        buddy->setText(QString::number(pos));
+    }
+}
+
+void UpDown::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Up) {
+        Step(+1);
+    } else if (event->key() == Qt::Key_Down) {
+        Step(-1);
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+bool UpDown::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == buddy && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            Step(key == Qt::Key_Up ? +1 : -1);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 QSize UpDown::sizeHint() const
 {
-    return QWidget::sizeHint();
-}
-void UpDown::keyPressEvent(QKeyEvent* e)
-{
-    QWidget::keyPressEvent(e);
-}
-bool UpDown::eventFilter(QObject* w, QEvent* e)
-{
-    return QWidget::eventFilter(w, e);
+    return {16, 22};
 }

@@ -1,0 +1,77 @@
+#include "up_down.h"
+#include "widget_test_support.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(UpDown, WithoutBuddyOnlyReportsSteps)
+{
+    UpDown arrows;
+    arrows.resize(16, 22);
+    arrows.SetRange(0, 127);
+    arrows.SetPos(5);
+    QSignalSpy steps(&arrows, &UpDown::DeltaPos);
+    arrows.UpArrow()->click();
+    arrows.DownArrow()->click();
+    QTest::keyClick(&arrows, Qt::Key_Up);
+    ASSERT_EQ(steps.count(), 3);
+    EXPECT_EQ(steps[0][0].toInt(), +1);
+    EXPECT_EQ(steps[1][0].toInt(), -1);
+    EXPECT_EQ(steps[2][0].toInt(), +1);
+    EXPECT_EQ(arrows.GetPos(), 5);
+}
+
+TEST(UpDown, BuddyShowsPositionAndStaysInRange)
+{
+    QLineEdit edit;
+    UpDown arrows;
+    arrows.SetRange(1, 3);
+    arrows.SetBuddy(&edit, true);
+    arrows.SetPos(2);
+    EXPECT_EQ(edit.text(), QStringLiteral("2"));
+    arrows.UpArrow()->click();
+    arrows.UpArrow()->click();
+    EXPECT_EQ(edit.text(), QStringLiteral("3"));
+    QTest::keyClick(&edit, Qt::Key_Down);
+    EXPECT_EQ(edit.text(), QStringLiteral("2"));
+    arrows.SetPos(99);
+    EXPECT_EQ(arrows.GetPos(), 3);
+}
+
+TEST(UpDown, GetPosReportsBadBuddyTextAndKeepsLastValid)
+{
+    QLineEdit edit;
+    UpDown arrows;
+    arrows.SetRange(0, 125);
+    arrows.SetBuddy(&edit, true);
+    arrows.SetPos(7);
+    bool error = false;
+    edit.setText(QStringLiteral("42"));
+    EXPECT_EQ(arrows.GetPos(&error), 42);
+    EXPECT_FALSE(error);
+    for (const char* bad : {"", "abc", "126", "-1", "4 2"}) {
+        edit.setText(QLatin1String(bad));
+        EXPECT_EQ(arrows.GetPos(&error), 42) << bad;
+        EXPECT_TRUE(error) << bad;
+    }
+    edit.setText(QStringLiteral("oops"));
+    arrows.UpArrow()->click();
+    EXPECT_EQ(edit.text(), QStringLiteral("43")) << "a step starts from the last valid position";
+}
+
+TEST(UpDown, ReversedRangeMovesUpTowardsUpper)
+{
+    QLineEdit edit;
+    UpDown arrows;
+    arrows.SetRange(10, 0);
+    arrows.SetBuddy(&edit, true);
+    arrows.SetPos(5);
+    arrows.UpArrow()->click();
+    EXPECT_EQ(edit.text(), QStringLiteral("4"));
+}
+
+} // namespace

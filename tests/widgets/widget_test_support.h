@@ -1,0 +1,28 @@
+#pragma once
+
+#include "colour_ref.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QTest>
+#include <QWidget>
+
+// Shows a top-level window on the offscreen platform and makes it active, so focus behaves as on a desktop.
+inline void ShowActive(QWidget& window)
+{
+    window.show();
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    [[maybe_unused]] const bool active = QTest::qWaitForWindowActive(&window, 2000);
+    QApplication::processEvents();
+}
+
+inline QImage Grab(QWidget& widget)
+{
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+inline ColourRef PixelAt(const QImage& image, int x, int y)
+{
+    return FromQColor(image.pixelColor(x, y));
+}

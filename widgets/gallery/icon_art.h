@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QImage>
+#include <vector>
+
+// The program's own artwork, drawn in code so it can be regenerated and reviewed: the icons named by
+// their resource ids (128 application, 134 Apply, 135 Search Device, 136 Read, 138 Exit) and the
+// picture 131 of the version dialog and information page.
+struct IconArt
+{
+    int id;
+    QImage image;
+};
+
+QImage DrawIconArt(int id);
+std::vector<IconArt> AllIconArt();
