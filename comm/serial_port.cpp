@@ -21,10 +21,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// One character at 57600 baud, 8E1: start + 8 data + parity + stop = 11 bits.
-constexpr auto kCharTime = std::chrono::nanoseconds(11'000'000'000LL / 57600);
-// The 3.5-character silence before a slave may answer, fixed at 1.75 ms above 19200 baud.
-constexpr auto kFrameGap = std::chrono::microseconds(1750);
 // How long one wait lasts at most while an idle hook is set, so a window repaints often enough.
 constexpr auto kIdleSlice = std::chrono::milliseconds(25);
 // Write time-outs: constant plus a multiplier per byte.
@@ -282,8 +278,7 @@ int SerialPort::Write(int count, const std::uint8_t* bytes)
     // to this request can have begun: the request's own line time plus the 3.5-character silence.
     // A drain that returns late (some USB adapters) must not throw away the start of the reply.
     if (purgeAfterWriteIsTimed) {
-        const auto replyEarliest = start + kCharTime * count + kFrameGap;
-        if (Clock::now() < replyEarliest)
+        if (InputPurgeIsSafe(Clock::now() - start, count))
             tcflush(handle, TCIFLUSH);
     }
 

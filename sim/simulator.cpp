@@ -26,8 +26,7 @@ constexpr int kReadRequestLength = 8;
 constexpr int kWriteHeaderLength = 7;
 constexpr int kShortReplyDrop = 5; // a 25-byte reply arrives as 20
 // A master's frame is complete once its length is known and has arrived; a silence of 3.5 characters
-// (1.75 ms at this speed) also ends it, so the slave finds its footing again after noise.
-constexpr auto kFrameGap = std::chrono::microseconds(1750);
+// (kFrameGap) also ends it, so the slave finds its footing again after noise.
 // While no one holds the device open the master side reports a hang-up; look again this often.
 constexpr auto kHangupRetry = std::chrono::milliseconds(2);
 constexpr std::size_t kMaxPending = 512;
@@ -88,12 +87,9 @@ std::uint16_t Big16(const std::uint8_t* at)
 bool MakeRaw(int fd)
 {
     termios tio{};
-    if (tcgetattr(fd, &tio) != 0)
+    if (tcgetattr(fd, &tio) != 0 || !MakeLineSettings(tio))
         return false;
-    cfmakeraw(&tio);
-    tio.c_cflag |= PARENB | CLOCAL | CREAD;
-    cfsetispeed(&tio, B57600);
-    cfsetospeed(&tio, B57600);
+    tio.c_cflag &= ~static_cast<tcflag_t>(PARENB); // a pseudo-terminal has no parity to set
     return tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "line_settings.h"
+
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -46,8 +48,7 @@ constexpr std::uint8_t kIllegalDataAddress = 0x02;
 constexpr std::uint8_t kIllegalDataValue = 0x03;
 constexpr std::uint8_t kSlaveDeviceFailure = 0x04;
 
-// Line time of one character at 57600 baud, 8E1 (11 bits).
-constexpr std::chrono::nanoseconds kCharTime{11'000'000'000LL / 57600};
+using ::kCharTime; // line time of one character at 57600 baud, 8E1
 
 class Simulator
 {

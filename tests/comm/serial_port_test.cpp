@@ -151,6 +151,18 @@ TEST(SerialPortLine, Raw57600EvenParityOneStopBitWithoutFlowControl)
     EXPECT_EQ(tio.c_cc[VTIME], 0);
 }
 
+TEST(SerialPortLine, InputIsPurgedAfterWritingOnlyBeforeAReplyCanBegin)
+{
+    // 8 request characters take 1.53 ms; the slave then keeps 1.75 ms of silence.
+    EXPECT_TRUE(InputPurgeIsSafe(3200us, 8));
+    EXPECT_FALSE(InputPurgeIsSafe(3300us, 8));
+    // A drain that returns late, as on some USB adapters, must leave the reply alone.
+    EXPECT_FALSE(InputPurgeIsSafe(20ms, 8));
+    // The largest frame: 255 characters are 48.7 ms on the line.
+    EXPECT_TRUE(InputPurgeIsSafe(50ms, 255));
+    EXPECT_FALSE(InputPurgeIsSafe(51ms, 255));
+}
+
 TEST_F(SerialPortTest, OpenAppliesTheLineSettings)
 {
     ASSERT_EQ(port.Open(), 1);
