@@ -42,7 +42,9 @@ bool BusPage::Create(QWidget* parent)
     const DialogTemplate* pageTemplate = FindTemplate(templateId);
     if (!pageTemplate)
         return false;
-    auto* dialog = new QDialog(parent, Qt::Widget);
+    auto* dialog = new QDialog(parent);
+    // QDialog's constructor turns a zero window type into Qt::Dialog; a page is a plain child widget.
+    dialog->setWindowFlags(Qt::Widget);
     dialog->setObjectName(QStringLiteral("page%1").arg(templateId));
     dialog->installEventFilter(new PageKeyFilter(dialog));
     BuildDialog(dialog, *pageTemplate, CustomControls());

@@ -13,34 +13,21 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRawFont>
 #include <QRegularExpressionValidator>
 #include <QTabWidget>
+#include <QtEndian>
+#include <algorithm>
 
 namespace {
 
 constexpr const char* kIdProperty = "controlId";
 
-// Dialog base units of a font, the way the original windows measure them: the average width of the
-// 52 Latin letters (rounded) and the full character height.
-struct BaseUnits
-{
-    int x;
-    int y;
-};
-
-BaseUnits MeasureBaseUnits(const QFont& font)
-{
-    const QFontMetrics metrics(font);
-    const int letters =
-        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    return {(letters / 26 + 1) / 2, metrics.height()};
-}
-
-QRect ToPixels(const BaseUnits& units, int x, int y, int w, int h)
+QRect ToPixels(const QSize& units, int x, int y, int w, int h)
 {
     // Each edge is converted on its own (as MapDialogRect does) so neighbours stay flush.
-    const auto px = [&](int dlu) { return dlu * units.x / 4; };
-    const auto py = [&](int dlu) { return dlu * units.y / 8; };
+    const auto px = [&](int dlu) { return dlu * units.width() / 4; };
+    const auto py = [&](int dlu) { return dlu * units.height() / 8; };
     return QRect(QPoint(px(x), py(y)), QPoint(px(x + w) - 1, py(y + h) - 1));
 }
 
@@ -97,16 +84,25 @@ void Configure(QWidget* widget, const ControlSpec& spec, const QRect& rect)
     } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
         group->setTitle(text);
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        if (spec.styles & style::SS_SUNKEN)
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (spec.kind == ControlKind::StaticBitmap || spec.kind == ControlKind::StaticIcon) {
-            label->setPixmap(QPixmap(QStringLiteral(":/icon/%1.png").arg(spec.resource)));
+            const QPixmap picture(QStringLiteral(":/icon/%1.png").arg(spec.resource));
+            label->setPixmap(picture);
             label->setAlignment(Qt::AlignCenter);
+            // A picture control takes the size of its picture unless told to centre it in its rectangle.
+            if (!picture.isNull() && !(spec.styles & style::SS_CENTERIMAGE))
+                label->resize(picture.size() + QSize(2, 2) * label->frameWidth());
         } else {
             label->setText(text);
             label->setAlignment(StaticAlignment(spec.styles));
-            label->setWordWrap((spec.styles & 0x1F) != style::SS_LEFTNOWORDWRAP);
+            // One line of text never wraps into a second line it has no room for; when the face here is a
+            // little wider than the one the layout was drawn with, the label grows rather than cut its text.
+            const bool oneLine = rect.height() < 2 * label->fontMetrics().height();
+            label->setWordWrap(!oneLine && (spec.styles & 0x1F) != style::SS_LEFTNOWORDWRAP);
+            if (oneLine && !text.isEmpty() && label->sizeHint().width() > rect.width())
+                label->resize(label->sizeHint().width(), rect.height());
         }
-        if (spec.styles & style::SS_SUNKEN)
-            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     } else if (auto* line = qobject_cast<QLineEdit*>(widget)) {
         line->setText(text);
         if (spec.styles & style::ES_NUMBER)
@@ -131,14 +127,44 @@ void Configure(QWidget* widget, const ControlSpec& spec, const QRect& rect)
         widget->lower(); // a frame drawn later must not sit on top of the controls inside it
 }
 
+// The character height Windows gives a TrueType font: its OS/2 "win" ascent and descent, each rounded
+// at the font's pixel size. Qt measures with other tables, which for Tahoma is two pixels less at 8 pt;
+// the dialogs would come out squashed. Nothing when the font has no such table.
+int WindowsCharHeight(const QFont& font)
+{
+    const QRawFont raw = QRawFont::fromFont(font);
+    const QByteArray os2 = raw.fontTable("OS/2");
+    const QByteArray head = raw.fontTable("head");
+    constexpr int kWinAscentOffset = 74;
+    constexpr int kWinDescentOffset = 76;
+    constexpr int kUnitsPerEmOffset = 18;
+    if (os2.size() < kWinDescentOffset + 2 || head.size() < kUnitsPerEmOffset + 2)
+        return 0;
+    const int unitsPerEm = qFromBigEndian<quint16>(head.constData() + kUnitsPerEmOffset);
+    if (unitsPerEm == 0)
+        return 0;
+    const double scale = raw.pixelSize() / unitsPerEm;
+    const int ascent = qRound(qFromBigEndian<quint16>(os2.constData() + kWinAscentOffset) * scale);
+    const int descent = qRound(qFromBigEndian<quint16>(os2.constData() + kWinDescentOffset) * scale);
+    return ascent + descent;
+}
+
 } // namespace
+
+QSize DialogBaseUnits(const QFont& font)
+{
+    const QFontMetrics metrics(font);
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {(letters / 26 + 1) / 2, std::max(metrics.height(), WindowsCharHeight(font))};
+}
 
 void BuildDialog(QWidget* dialog, const DialogTemplate& dialogTemplate, const std::map<int, ControlFactory>& custom)
 {
     QFont font(QString::fromLatin1(dialogTemplate.fontName));
     font.setPointSize(dialogTemplate.fontPoints);
     dialog->setFont(font);
-    const BaseUnits units = MeasureBaseUnits(font);
+    const QSize units = DialogBaseUnits(font);
 
     if (dialogTemplate.caption)
         dialog->setWindowTitle(QString::fromLatin1(dialogTemplate.caption));

@@ -15,6 +15,10 @@ using ControlFactory = std::function<QWidget*(const ControlSpec& spec, QWidget* 
 void BuildDialog(QWidget* dialog, const DialogTemplate& dialogTemplate,
                  const std::map<int, ControlFactory>& custom = {});
 
+// Dialog base units of a font as the original windows measure them: the rounded average width of the 52
+// Latin letters, and the character height (ascent plus descent as Windows takes them from the font).
+QSize DialogBaseUnits(const QFont& font);
+
 // The control with this id, or nullptr.
 QWidget* FindControl(const QWidget* dialog, int id);
 template <class T> T* Control(const QWidget* dialog, int id)

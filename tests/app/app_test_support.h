@@ -3,6 +3,7 @@
 // Before any Qt header: Qt defines "slots" as a keyword macro, and the simulator has a member of that name.
 #include "simulator.h"
 
+#include "fonts.h"
 #include "main_dialog.h"
 #include "message_boxes.h"
 #include "tab_sheet.h"
@@ -29,6 +30,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
+        RegisterDialogFonts(); // the program's own layout metrics
         previousFolder = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(folder.path()));
         MessageBoxes::Record(true);

@@ -64,6 +64,7 @@ TEST_F(TabSheetTest, AddedPageStaysHiddenUntilSelected)
     ASSERT_TRUE(sheet->AddPage("ONE", &first, InfoPage::kTemplateId));
     ASSERT_NE(first.Window(), nullptr);
     EXPECT_EQ(first.Window()->parentWidget(), sheet);
+    EXPECT_FALSE(first.Window()->isWindow()) << "a page lives inside the sheet, not in a window of its own";
     EXPECT_FALSE(first.Window()->isVisible());
     EXPECT_EQ(first.inits, 1);
     EXPECT_TRUE(sheet->DisplayArea().contains(first.Window()->geometry()));

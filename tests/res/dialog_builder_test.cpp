@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,11 +66,10 @@ TEST(DialogBuilderTest, DialogUnitsScaleWithTheTemplateFontAndNeighboursStayFlus
     ASSERT_TRUE(search && read && tabs);
     EXPECT_EQ(search->geometry().bottom() + 1, read->geometry().top()) << "buttons at 96+39 and 135 touch";
     EXPECT_EQ(search->height(), read->height());
-    // 290 x 185 dialog units: the horizontal unit is a quarter, the vertical an eighth of the font's cell.
-    const double ratio = static_cast<double>(tabs->width()) / tabs->height();
-    const QFontMetrics metrics(main.dialog.font());
-    const double expected = (290.0 * metrics.averageCharWidth() / 4) / (185.0 * metrics.height() / 8);
-    EXPECT_NEAR(ratio, expected, expected * 0.2);
+    // 290 x 185 dialog units: a quarter of the base width across, an eighth of the base height down.
+    const QSize units = DialogBaseUnits(main.dialog.font());
+    EXPECT_NEAR(tabs->width(), 290 * units.width() / 4, 1);
+    EXPECT_NEAR(tabs->height(), 185 * units.height() / 8, 1);
     EXPECT_FALSE(main.dialog.minimumSize().isEmpty());
     EXPECT_EQ(main.dialog.minimumSize(), main.dialog.maximumSize()) << "a modal frame does not resize";
 
@@ -198,6 +198,21 @@ TEST(DialogBuilderTest, PicturesComeFromTheResources)
         }
     }
     EXPECT_EQ(pictures, 2) << "bitmap 131 in the version dialog, icon 128 in the about box";
+}
+
+TEST(DialogBuilderTest, DialogFontsMeasureAsOnWindows)
+{
+    if (!QFile::exists("/usr/share/wine/fonts/tahoma.ttf"))
+        GTEST_SKIP() << "fonts-wine is not installed";
+    RegisterDialogFonts();
+    // Both 8 pt dialog fonts have base units of 6 x 13 at 96 dpi; Qt's own height for Tahoma is 11.
+    for (const char* face : {"Tahoma", "MS Sans Serif"}) {
+        QFont font(face);
+        font.setPointSize(8);
+        if (QFontInfo(font).pixelSize() != 11 && QFontInfo(font).pixelSize() != 13)
+            GTEST_SKIP() << "not a 96 dpi screen";
+        EXPECT_EQ(DialogBaseUnits(font), QSize(6, 13)) << face;
+    }
 }
 
 TEST(DialogBuilderTest, DialogFontsRegisterOnceFromAFolder)

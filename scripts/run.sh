@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Shows the whole workflow without hardware: builds, starts a simulated instrument on a pseudo-terminal
+# (a Profibus card unless told otherwise) and opens the configurator with COM1 leading to it.
+#
+#   scripts/run.sh                      Profibus card (code 5)
+#   scripts/run.sh --card 7 --ip 10.0.0.5   any meshgate2-sim options (see meshgate2-sim --help)
+#   scripts/run.sh --here ...           keep Meshgate2.dat in the current folder instead of a temporary one
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+here=0
+sim_args=()
+for arg in "$@"; do
+    if [ "$arg" = "--here" ]; then here=1; else sim_args+=("$arg"); fi
+done
+
+"$root/scripts/deps.sh"
+build=$("$root/scripts/build.sh" | tail -n 1)
+
+workdir=$PWD
+scratch=$(mktemp -d)
+sim_pid=""
+cleanup() {
+    if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
+        kill "$sim_pid"
+        wait "$sim_pid" 2>/dev/null || true
+    fi
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+[ "$here" -eq 1 ] || workdir="$scratch/work"
+mkdir -p "$workdir"
+
+# The simulator prints the device path on its first line, then serves until it is stopped.
+"$build/sim/meshgate2-sim" "${sim_args[@]}" >"$scratch/sim.out" 2>"$scratch/sim.err" &
+sim_pid=$!
+device=""
+for _ in $(seq 100); do
+    device=$(head -n 1 "$scratch/sim.out" 2>/dev/null || true)
+    [ -n "$device" ] && break
+    if ! kill -0 "$sim_pid" 2>/dev/null; then
+        echo "run.sh: the simulator did not start:" >&2
+        cat "$scratch/sim.err" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
+if [ -z "$device" ]; then
+    echo "run.sh: the simulator printed no device path within 10 s" >&2
+    exit 1
+fi
+echo "Simulated instrument on $device (COM1); working folder $workdir" >&2
+
+export MESHGATE2_COM1="$device"
+cd "$workdir"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display (\$DISPLAY and \$WAYLAND_DISPLAY are unset): running under a virtual X server," >&2
+    echo "  xvfb-run -a $build/app/meshgate2" >&2
+    echo "The window is not visible there; run this script inside a desktop session to use it. Ctrl+C ends it." >&2
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$build/app/meshgate2"
+else
+    "$build/app/meshgate2"
+fi
