@@ -1,0 +1,14 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// meshgate2-cli as a function, so tests run its commands in-process exactly as the executable does.
+namespace cli {
+
+// `arguments` without the program name. Results go to `out`, messages and traces to `err`.
+// Answers the process exit code (exit_code.h).
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+} // namespace cli

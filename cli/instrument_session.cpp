@@ -1,0 +1,180 @@
+#include "instrument_session.h"
+
+#include "card_lists.h"
+#include "encoding.h"
+#include "parameter_order.h"
+#include "registers.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <grp.h>
+#include <sys/stat.h>
+
+namespace cli {
+
+namespace {
+
+std::string OpenErrorText(int error, const std::string& device)
+{
+    switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return "no such device";
+    case EBUSY:
+        return "in use by another program";
+    case EACCES:
+    case EPERM: {
+        std::string text = "permission denied";
+        struct stat info
+        {};
+        if (::stat(device.c_str(), &info) == 0) {
+            const struct group* owner = ::getgrgid(info.st_gid);
+            if (owner != nullptr) {
+                text += std::string("; the device belongs to group '") + owner->gr_name +
+                        "': add yourself with 'sudo usermod -aG " + owner->gr_name + " $USER' and log in again";
+            }
+        }
+        return text;
+    }
+    default:
+        return std::strerror(error);
+    }
+}
+
+// Zero-terminated text of at most `size` bytes.
+std::string TextAt(const std::uint8_t* bytes, std::size_t size)
+{
+    std::size_t length = 0;
+    while (length < size && bytes[length] != 0) {
+        ++length;
+    }
+    return std::string(reinterpret_cast<const char*>(bytes), length);
+}
+
+} // namespace
+
+std::string DescribeParameter(cards::Bus bus, const cards::Parameter& parameter)
+{
+    char address[16];
+    std::snprintf(address, sizeof address, " (0x%04X)", parameter.start);
+    return cards::ParameterName(bus, parameter.start) + std::string(address);
+}
+
+std::string ListParameters(cards::Bus bus, const std::vector<cards::Parameter>& parameters)
+{
+    std::string text;
+    for (const cards::Parameter& p : parameters) {
+        text += (text.empty() ? "" : ", ") + std::string(cards::ParameterName(bus, p.start));
+    }
+    return text.empty() ? "none" : text;
+}
+
+Outcome InstrumentSession::Open(const LinkOptions& options)
+{
+    if (options.trace != nullptr) {
+        trace = std::make_unique<FrameTrace>(*options.trace);
+        trace->Attach(link);
+    }
+    // Takes effect at the open below.
+    link.Master().SetReadTimeout(options.readTimeoutMs);
+    const int opened = options.port ? link.OpenPort(*options.port) : link.OpenDevice(options.device);
+    if (opened != 1) {
+        const std::string& device = link.Master().DeviceName();
+        std::string name = options.port ? "COM" + std::to_string(*options.port) + " (" + device + ")" : device;
+        return Outcome::Fail(kExitPortUnavailable,
+                             "cannot open " + name + ": " + OpenErrorText(link.Master().LastOpenError(), device));
+    }
+    return {};
+}
+
+Outcome InstrumentSession::Identify(Identification& out)
+{
+    out.device = link.Master().DeviceName();
+    if (link.Discover() != 1) {
+        return Outcome::Fail(kExitNoDevice, "No device found on " + out.device);
+    }
+    out.slaveAddress = link.SlaveAddress();
+
+    std::uint8_t record[cards::kIdentification.Bytes()] = {};
+    if (link.ReadBlock(cards::kIdentification.start, cards::kIdentification.Bytes(), record) != 1) {
+        return Outcome::Fail(kExitCommunication, "the instrument did not send its card identification");
+    }
+    if (cards::DecodeU16(std::span<const std::uint8_t, 2>(record, 2)) != cards::kIdentificationEcho) {
+        return Outcome::Fail(kExitCommunication, "the instrument sent an invalid card identification record");
+    }
+    out.cardCode = cards::DecodeU16(std::span<const std::uint8_t, 2>(record + 2, 2));
+    out.card = cards::FindCard(out.cardCode);
+    // The last byte always counts as the terminator: at most 19 characters.
+    out.firmwareText = TextAt(record + cards::kFirmwareTextOffset, sizeof record - cards::kFirmwareTextOffset - 1);
+
+    std::uint8_t model[cards::kModelBlock.Bytes()] = {};
+    if (link.ReadBlock(cards::kModelBlock.start, cards::kModelBlock.Bytes(), model) != 1) {
+        return Outcome::Fail(kExitCommunication, "the instrument did not send its model block");
+    }
+    out.modelText = TextAt(model + cards::kModelTextOffset, sizeof model - cards::kModelTextOffset);
+    out.modelIndex = cards::FindModelIndex(out.modelText);
+    return {};
+}
+
+Outcome InstrumentSession::ReadSettings(const cards::CardInfo& card, cards::CardSettings& settings,
+                                        std::vector<cards::Parameter>& failed)
+{
+    failed.clear();
+    for (const cards::Parameter& p : cards::ReadOrder(card.bus)) {
+        cards::IpBlock bytes{};
+        if (link.ReadBlock(p.start, p.Bytes(), bytes.data()) != 1) {
+            failed.push_back(p);
+            continue;
+        }
+        cards::DecodeParameter(settings, p, std::span<const std::uint8_t>(bytes.data(), p.Bytes()));
+    }
+    if (!failed.empty()) {
+        return Outcome::Fail(kExitCommunication, "could not read " + ListParameters(card.bus, failed));
+    }
+    return {};
+}
+
+Outcome InstrumentSession::WriteSettings(const cards::CardInfo& card, const cards::CardSettings& settings,
+                                         WriteReport& report)
+{
+    report = {};
+    const auto order = cards::WriteOrder(card.bus);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const cards::Parameter& p = order[i];
+        cards::IpBlock bytes{};
+        const int count = cards::EncodeParameter(settings, p, bytes);
+        if (link.WriteBlock(p.start, static_cast<std::uint16_t>(count), bytes.data()) != 1) {
+            report.failed = p;
+            report.notWritten.assign(order.begin() + static_cast<std::ptrdiff_t>(i), order.end());
+            return Outcome::Fail(kExitCommunication,
+                                 "writing " + DescribeParameter(card.bus, p) +
+                                     " failed; already written: " + ListParameters(card.bus, report.written) +
+                                     "; not written: " + ListParameters(card.bus, report.notWritten));
+        }
+        report.written.push_back(p);
+    }
+
+    for (const cards::Parameter& p : report.written) {
+        cards::IpBlock expected{};
+        cards::IpBlock actual{};
+        const int count = cards::EncodeParameter(settings, p, expected);
+        if (link.ReadBlock(p.start, p.Bytes(), actual.data()) != 1) {
+            report.unverified.push_back(p);
+        } else if (!std::equal(expected.begin(), expected.begin() + count, actual.begin())) {
+            report.mismatched.push_back(p);
+        }
+    }
+    if (!report.mismatched.empty()) {
+        return Outcome::Fail(kExitCommunication,
+                             "written, but reads back different: " + ListParameters(card.bus, report.mismatched));
+    }
+    if (!report.unverified.empty()) {
+        return Outcome::Fail(kExitCommunication, "written, but could not be read back to verify: " +
+                                                     ListParameters(card.bus, report.unverified));
+    }
+    return {};
+}
+
+} // namespace cli

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "card_info.h"
+#include "card_lists.h"
+#include "card_settings.h"
+#include "exit_code.h"
+#include "frame_trace.h"
+#include "instrument_link.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct LinkOptions
+{
+    std::optional<int> port;                                      // "COMn" resolved as the configurator does
+    std::string device;                                           // or a device path
+    std::uint32_t readTimeoutMs = InstrumentLink::kReadTimeoutMs; // the configurator's 400 ms unless told
+    std::ostream* trace = nullptr;                                // frames go here when set
+};
+
+// What the search found.
+struct Identification
+{
+    std::string device;
+    std::uint8_t slaveAddress = 0;
+    std::uint16_t cardCode = 0;
+    const cards::CardInfo* card = nullptr; // nullptr: a card without known settings
+    std::string firmwareText;              // as the card reports it, without prefix
+    std::string modelText;
+    int modelIndex = cards::kModelNone;
+};
+
+// What a write of the settings did, parameter by parameter.
+struct WriteReport
+{
+    std::vector<cards::Parameter> written;
+    std::optional<cards::Parameter> failed;   // the write that failed; later ones were not sent
+    std::vector<cards::Parameter> notWritten; // the failed one and every one after it
+    std::vector<cards::Parameter> mismatched; // read back different from what was written
+    std::vector<cards::Parameter> unverified; // could not be read back
+};
+
+// One instrument on one port, for the length of a command.
+class InstrumentSession
+{
+public:
+    Outcome Open(const LinkOptions& options);
+    // Finds the instrument, then reads identification and model block. An unsupported card is not a
+    // failure here: callers decide (search reports it, the others stop).
+    Outcome Identify(Identification& out);
+    // Reads every parameter of the card in its read order. A parameter that cannot be read is listed in
+    // `failed` and the others are still read; the outcome is then a communication failure.
+    Outcome ReadSettings(const cards::CardInfo& card, cards::CardSettings& settings,
+                         std::vector<cards::Parameter>& failed);
+    // Writes the card's parameters in its write order, stopping at the first failure, then reads each
+    // written parameter back and compares.
+    Outcome WriteSettings(const cards::CardInfo& card, const cards::CardSettings& settings, WriteReport& report);
+
+    InstrumentLink& Link() { return link; }
+
+private:
+    InstrumentLink link;
+    std::unique_ptr<FrameTrace> trace;
+};
+
+// "station address (0x3011)".
+std::string DescribeParameter(cards::Bus bus, const cards::Parameter& parameter);
+// "station address, exchange table", or "none".
+std::string ListParameters(cards::Bus bus, const std::vector<cards::Parameter>& parameters);
+
+} // namespace cli

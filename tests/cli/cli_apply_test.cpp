@@ -1,0 +1,186 @@
+#include "cli_fixture.h"
+#include "exit_code.h"
+#include "registers.h"
+
+using namespace cli;
+
+namespace {
+const std::vector<std::uint16_t> kNone;
+}
+
+TEST_F(CliTest, ApplyWritesEveryParameterInTheCardsOrderAndVerifies)
+{
+    struct Case
+    {
+        std::uint16_t code;
+        std::initializer_list<std::string> args;
+        std::vector<std::uint16_t> order;
+    };
+    const Case cases[] = {
+        {5, {"apply", "--address", "9", "--exchange", "3"}, {0x3011, 0x3013}},
+        {2, {"apply", "--baud", "auto"}, {0x3011, 0x3012, 0x3013}},
+        {4, {"apply", "--address", "255"}, {0x3011, 0x3013}},
+        {7, {"apply", "--mode", "dhcp", "--ip", "10.0.0.5"}, {0x3015, 0x3014, 0x3013}},
+        {8, {"apply", "--gateway", "192.168.1.254"}, {0x3015, 0x3014}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        StartSimulator(Card(c.code));
+        const Run run = Cli(c.args);
+        ASSERT_EQ(run.code, kExitSuccess) << run.err;
+        EXPECT_EQ(Writes(), c.order);
+        EXPECT_NE(run.out.find("Download Complete"), std::string::npos);
+    }
+    // The last simulator (Modbus-TCP) kept the IP address and mask and took the gateway.
+    const std::array<std::uint8_t, 12> expected{10, 1, 168, 192, 0, 255, 255, 255, 254, 1, 168, 192};
+    EXPECT_EQ(simulator->IpBlock(), expected);
+}
+
+TEST_F(CliTest, ApplyChangesOnlyWhatIsGiven)
+{
+    sim::Config config = Card(7);
+    config.exchangeChoice = 3;
+    StartSimulator(config);
+    const Run run = Cli({"--json", "apply", "--mode", "dhcp", "--ip", "10.0.0.5", "--exchange", "<5>"});
+    ASSERT_EQ(run.code, kExitSuccess) << run.err;
+    EXPECT_EQ(simulator->Parameter(0x3015), 1);
+    EXPECT_EQ(simulator->Parameter(0x3013), 4);
+    const std::array<std::uint8_t, 12> expected{5, 0, 0, 10, 0, 255, 255, 255, 1, 1, 168, 192};
+    EXPECT_EQ(simulator->IpBlock(), expected);
+    const auto result = run.Json();
+    EXPECT_EQ(result["verified"], true);
+    EXPECT_EQ(result["written"], nlohmann::json({"address mode", "IP block", "exchange table"}));
+    EXPECT_EQ(result["changes"][0]["before"]["text"], "STATIC IP");
+    EXPECT_EQ(result["changes"][0]["after"]["text"], "DHCP");
+}
+
+TEST_F(CliTest, BadValuesAreRefusedBeforeAnythingIsWritten)
+{
+    struct Case
+    {
+        std::uint16_t code;
+        std::initializer_list<std::string> args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {5,
+         {"apply", "--address", "126"},
+         "invalid --address 126: the station address of this Profibus card (code 5) must be 1 to 125"},
+        {1, {"apply", "--address", "0"}, "must be 1 to 128"},
+        {6, {"apply", "--address", "64"}, "must be 0 to 63"},
+        {4, {"apply", "--address", "256"}, "must be 1 to 255"},
+        {4, {"apply", "--address", "0"}, "must be 1 to 255"},
+        {6, {"apply", "--baud", "auto"}, "invalid --baud auto"},
+        {5, {"--range", "legacy", "apply", "--exchange", "4"}, "entries <1> to <3>"},
+        {5, {"apply", "--baud", "500"}, "--baud does not apply: a Profibus card has no baud rate"},
+        {4, {"apply", "--ip", "10.0.0.1"}, "--ip does not apply: the IP block of a Profinet card is shown only"},
+        {8, {"apply", "--exchange", "1"}, "a Modbus-TCP card has no exchange table"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        StartSimulator(Card(c.code));
+        const Run run = Cli(c.args);
+        EXPECT_EQ(run.code, kExitInvalidInput);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("nothing written"), std::string::npos) << run.err;
+        EXPECT_EQ(Writes(), kNone);
+    }
+}
+
+TEST_F(CliTest, MalformedValuesAreRefusedWithoutTouchingTheLine)
+{
+    StartSimulator(Card(7));
+    for (std::initializer_list<std::string> args : {std::initializer_list<std::string>{"apply", "--ip", "192.168.1"},
+                                                    {"apply", "--mask", "255.255.255.256"},
+                                                    {"apply", "--gateway", "gateway"},
+                                                    {"apply", "--baud", "300"},
+                                                    {"apply", "--mode", "auto"},
+                                                    {"apply", "--exchange", "0"},
+                                                    {"apply", "--exchange", "two"},
+                                                    {"apply", "--address", "-1"},
+                                                    {"apply", "--address", "70000"},
+                                                    {"apply"}}) {
+        const Run run = Cli(args);
+        EXPECT_EQ(run.code, kExitInvalidInput) << run.err;
+        EXPECT_FALSE(run.err.empty());
+    }
+    EXPECT_TRUE(simulator->Requests().empty());
+}
+
+TEST_F(CliTest, AnInvalidValueLeftOnTheInstrumentMustBeGivenExplicitly)
+{
+    sim::Config config = Card(7);
+    config.exchangeChoice = 7;
+    StartSimulator(config);
+    Run run = Cli({"apply", "--mode", "dhcp"});
+    EXPECT_EQ(run.code, kExitInvalidInput);
+    EXPECT_NE(run.err.find("the instrument holds exchange table 7 (give --exchange to change it)"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(Writes(), kNone);
+
+    run = Cli({"apply", "--mode", "dhcp", "--exchange", "1"});
+    EXPECT_EQ(run.code, kExitSuccess) << run.err;
+    EXPECT_EQ(simulator->Parameter(0x3013), 0);
+}
+
+TEST_F(CliTest, AWriteFailingHalfWaySaysWhatWasAndWasNotWritten)
+{
+    sim::Config config = Card(7);
+    config.faults.failWriteTo = 0x3014;
+    StartSimulator(config);
+    const Run run = Cli({"--json", "apply", "--mode", "dhcp", "--ip", "10.0.0.5", "--exchange", "2"});
+    EXPECT_EQ(run.code, kExitCommunication);
+    EXPECT_NE(run.err.find("writing IP block (0x3014) failed; already written: address mode; not written: IP "
+                           "block, exchange table"),
+              std::string::npos)
+        << run.err;
+    const auto result = run.Json();
+    EXPECT_EQ(result["failed"], "IP block");
+    EXPECT_EQ(result["written"], nlohmann::json({"address mode"}));
+    // The mode stays written, the exchange table was never sent.
+    EXPECT_EQ(simulator->Parameter(0x3015), 1);
+    EXPECT_EQ(simulator->Parameter(0x3013), 0);
+    const std::vector<std::uint16_t> sent{0x3015, 0x3014, 0x3014, 0x3014}; // three attempts at the failing write
+    EXPECT_EQ(Writes(), sent);
+}
+
+TEST_F(CliTest, TraceShowsTheExactFramesAndTheirOutcome)
+{
+    sim::Config config = Card(1);
+    config.nodeAddress = 1;
+    StartSimulator(config);
+    const Run run = Cli({"--trace", "apply", "--address", "5"});
+    ASSERT_EQ(run.code, kExitSuccess) << run.err;
+    EXPECT_NE(run.err.find("TX  FF 03 30 10 00 0C 5E D4  ok"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("TX  FF 10 30 11 00 01 02 05 00 DE 26  ok"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("RX  FF 10 30 11 00 01"), std::string::npos);
+    EXPECT_NE(run.err.find("probing slave address 255"), std::string::npos);
+    EXPECT_EQ(run.err.find("TX  FF 10 30 14"), std::string::npos); // Profibus has no IP block
+    // Every trace line carries a time stamp.
+    std::istringstream lines(run.err);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_EQ(line.rfind("+", 0), 0u) << line;
+    }
+}
+
+TEST_F(CliTest, TraceNamesFailedReplies)
+{
+    sim::Config config = Card(5);
+    config.faults.wrongSlave = true;
+    StartSimulator(config);
+    Run run = Cli({"--trace", "search"}, true, "10");
+    EXPECT_EQ(run.code, kExitNoDevice);
+    EXPECT_NE(run.err.find("wrong slave"), std::string::npos);
+
+    config.faults = {};
+    config.faults.badCrc = true;
+    StartSimulator(config);
+    run = Cli({"--trace", "search"}, true, "10");
+    EXPECT_NE(run.err.find("bad CRC"), std::string::npos);
+
+    config.faults = {};
+    config.faults.silent = true;
+    StartSimulator(config);
+    run = Cli({"--trace", "search"}, true, "10");
+    EXPECT_NE(run.err.find("RX  (nothing)  time-out"), std::string::npos) << run.err;
+}

@@ -1,0 +1,165 @@
+#include "cli_fixture.h"
+#include "exit_code.h"
+
+#include <filesystem>
+#include <fstream>
+
+using namespace cli;
+namespace fs = std::filesystem;
+
+class CliBackupTest : public CliTest
+{
+protected:
+    void SetUp() override
+    {
+        directory = fs::temp_directory_path() / ("meshgate2-cli-test-" + std::to_string(::getpid()));
+        fs::create_directories(directory);
+        file = (directory / "card.json").string();
+    }
+    void TearDown() override { fs::remove_all(directory); }
+
+    nlohmann::json ReadFile() const
+    {
+        std::ifstream in(file);
+        return nlohmann::json::parse(in);
+    }
+    void WriteFile(const std::string& text) const { std::ofstream(file) << text; }
+
+    fs::path directory;
+    std::string file;
+};
+
+TEST_F(CliBackupTest, BackupAndRestoreRoundTripEveryCard)
+{
+    for (std::uint16_t code : {1, 2, 4, 5, 6, 7, 8}) {
+        SCOPED_TRACE(code);
+        sim::Config config = Card(code);
+        config.nodeAddress = code == 2 || code == 6 ? 0 : 100;
+        config.baudCode = 2;
+        config.exchangeChoice = 1;
+        config.addressMode = 1;
+        config.ip = 0x0A000005;
+        StartSimulator(config);
+        ASSERT_EQ(Cli({"backup", file}).code, kExitSuccess);
+        const auto saved = ReadFile();
+        EXPECT_EQ(saved["cardCode"], code);
+        EXPECT_EQ(saved["range"], "current");
+
+        // The settings change on the instrument; the restore puts them back.
+        simulator->SetParameter(0x3011, 1);
+        simulator->SetParameter(0x3012, 0);
+        simulator->SetParameter(0x3013, 0);
+        simulator->SetParameter(0x3015, 0);
+        simulator->SetIpBlock({});
+        const Run run = Cli({"restore", file});
+        ASSERT_EQ(run.code, kExitSuccess) << run.err;
+        const bool ethernet = code == 7 || code == 8;
+        EXPECT_EQ(simulator->Parameter(0x3011), ethernet ? 1 : config.nodeAddress);
+        EXPECT_EQ(simulator->Parameter(0x3012), code == 2 || code == 6 ? 2 : 0);
+        EXPECT_EQ(simulator->Parameter(0x3013), code == 8 ? 0 : 1);
+        EXPECT_EQ(simulator->Parameter(0x3015), ethernet ? 1 : 0);
+        // Profinet's IP block is recorded but never written back.
+        EXPECT_EQ(simulator->IpBlock()[0], ethernet ? 5 : 0);
+    }
+}
+
+TEST_F(CliBackupTest, BackupFileHoldsCardRangeAndEveryParameter)
+{
+    sim::Config config = Card(7);
+    config.exchangeChoice = 2;
+    StartSimulator(config);
+    ASSERT_EQ(Cli({"--range", "legacy", "backup", file}).code, kExitSuccess);
+    const auto saved = ReadFile();
+    EXPECT_EQ(saved["format"], "meshgate2-backup");
+    EXPECT_EQ(saved["range"], "legacy");
+    EXPECT_EQ(saved["card"], "EtherNet/IP");
+    EXPECT_EQ(saved["parameters"], nlohmann::json::parse(R"({"addressMode": 0, "ip": "192.168.1.10",
+        "mask": "255.255.255.0", "gateway": "192.168.1.1", "exchangeChoice": 2})"));
+    EXPECT_FALSE(fs::exists(file + ".tmp." + std::to_string(::getpid())));
+}
+
+TEST_F(CliBackupTest, RestoreRefusesAMismatchedCard)
+{
+    StartSimulator(Card(5));
+    ASSERT_EQ(Cli({"backup", file}).code, kExitSuccess);
+    StartSimulator(Card(1)); // another Profibus variant: its address range differs
+    const Run run = Cli({"restore", file});
+    EXPECT_EQ(run.code, kExitInvalidInput);
+    EXPECT_NE(run.err.find("the backup is of a Profibus card (code 5), the instrument has a Profibus card (code 1)"),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(Writes().empty());
+
+    StartSimulator(Card(5));
+    EXPECT_EQ(Cli({"--range", "legacy", "restore", file}).code, kExitInvalidInput);
+    EXPECT_TRUE(Writes().empty());
+}
+
+TEST_F(CliBackupTest, CorruptFilesAreRefusedWithNothingWritten)
+{
+    StartSimulator(Card(7));
+    const std::string good = R"({"format": "meshgate2-backup", "version": 1, "cardCode": 7, "range": "current",
+        "parameters": {"addressMode": 1, "ip": "10.0.0.1", "mask": "255.0.0.0", "gateway": "10.0.0.254",
+        "exchangeChoice": 4}})";
+    WriteFile(good);
+    ASSERT_EQ(Cli({"restore", file}).code, kExitSuccess);
+    simulator->ClearRequests();
+
+    const auto replace = [&](const std::string& from, const std::string& to) {
+        std::string text = good;
+        text.replace(text.find(from), from.size(), to);
+        return text;
+    };
+    const std::string corrupt[] = {
+        "",
+        good.substr(0, good.size() / 2),
+        "[1, 2, 3]",
+        replace("\"meshgate2-backup\"", "\"something-else\""),
+        replace("\"version\": 1", "\"version\": 2"),
+        replace("\"cardCode\": 7", "\"cardCode\": \"7\""),
+        replace("\"cardCode\": 7", "\"cardCode\": 3"),
+        replace("\"current\"", "\"newest\""),
+        replace("\"addressMode\": 1", "\"addressMode\": 65536"),
+        replace("\"addressMode\": 1", "\"addressMode\": -1"),
+        replace("\"addressMode\": 1", "\"addressMode\": 1.5"),
+        replace("\"addressMode\": 1, ", ""),
+        replace("\"10.0.0.1\"", "\"10.0.0\""),
+        replace("\"exchangeChoice\": 4", "\"exchangeChoice\": 4, \"nodeAddress\": 3"),
+    };
+    for (const std::string& text : corrupt) {
+        WriteFile(text);
+        const Run run = Cli({"restore", file});
+        EXPECT_EQ(run.code, kExitInvalidInput) << text;
+        EXPECT_NE(run.err.find("bad backup file"), std::string::npos) << run.err;
+    }
+    EXPECT_TRUE(simulator->Requests().empty()); // refused before the port was even used
+
+    // Well-formed, but a value this card cannot take: found once the card is known.
+    WriteFile(replace("\"exchangeChoice\": 4", "\"exchangeChoice\": 5"));
+    const Run run = Cli({"restore", file});
+    EXPECT_EQ(run.code, kExitInvalidInput);
+    EXPECT_NE(run.err.find("the backup's exchangeChoice 5"), std::string::npos) << run.err;
+    EXPECT_TRUE(Writes().empty());
+}
+
+TEST_F(CliBackupTest, FileErrorsLoseNothing)
+{
+    StartSimulator(Card(5));
+    const Run missing = Cli({"restore", (directory / "absent.json").string()});
+    EXPECT_EQ(missing.code, kExitFileError);
+
+    const std::string nowhere = (directory / "no-such-dir" / "card.json").string();
+    const Run unwritable = Cli({"backup", nowhere});
+    EXPECT_EQ(unwritable.code, kExitFileError);
+    EXPECT_TRUE(fs::is_empty(directory));
+
+    // A failed read leaves an earlier backup as it was.
+    WriteFile("earlier");
+    sim::Config config = Card(5);
+    config.faults.failFirst = 1000;
+    config.faults.silent = false;
+    StartSimulator(config);
+    EXPECT_NE(Cli({"backup", file}, true, "10").code, kExitSuccess);
+    std::ifstream in(file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "earlier");
+}

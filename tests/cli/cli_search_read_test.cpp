@@ -1,0 +1,196 @@
+#include "cli_fixture.h"
+#include "exit_code.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace cli;
+
+TEST_F(CliTest, SearchIdentifiesEveryCardWithItsVariantPrefix)
+{
+    struct Case
+    {
+        std::uint16_t code;
+        const char* card;
+        const char* tab;
+        const char* shown;
+    };
+    for (const Case& c :
+         {Case{1, "Profibus", "PROFIBUS", "COM-DPS / V1.00"},
+          Case{5, "Profibus", "PROFIBUS", "COMX 100XX-DPS    / V1.00"},
+          Case{2, "DeviceNet", "DEVICENET", "COM-DNS / V1.00"},
+          Case{6, "DeviceNet", "DEVICENET", "COMX 100XX-DNS    / V1.00"}, Case{4, "Profinet", "PROFINET", "V1.00"},
+          Case{7, "EtherNet/IP", "ETHERNET/IP", "V1.00"}, Case{8, "Modbus-TCP", "MODBUS-TCP", "V1.00"}}) {
+        SCOPED_TRACE(c.code);
+        StartSimulator(Card(c.code));
+        const Run run = Cli({"--json", "search"});
+        ASSERT_EQ(run.code, kExitSuccess) << run.err;
+        const auto result = run.Json();
+        EXPECT_EQ(result["cardCode"], c.code);
+        EXPECT_EQ(result["card"], c.card);
+        EXPECT_EQ(result["tab"], c.tab);
+        EXPECT_EQ(result["firmwareShown"], c.shown);
+        EXPECT_EQ(result["model"], "K320");
+        EXPECT_EQ(result["slaveAddress"], 255);
+    }
+}
+
+TEST_F(CliTest, UnsupportedCardIsReportedWithItsOwnExitCode)
+{
+    StartSimulator(Card(3));
+    const Run search = Cli({"search"});
+    EXPECT_EQ(search.code, kExitUnsupportedCard);
+    EXPECT_NE(search.out.find("Card code:"), std::string::npos);
+    EXPECT_NE(search.err.find("Device does not support Meshgate2 feature."), std::string::npos);
+    EXPECT_EQ(Cli({"read"}).code, kExitUnsupportedCard);
+    EXPECT_EQ(Cli({"apply", "--address", "3"}).code, kExitUnsupportedCard);
+    EXPECT_EQ(Cli({"backup", "/tmp/never-written.json"}).code, kExitUnsupportedCard);
+    EXPECT_TRUE(Writes().empty());
+}
+
+TEST_F(CliTest, SearchFindsAnInstrumentAtALaterCandidateAddress)
+{
+    sim::Config config = Card(8);
+    config.slaveAddress = 127;
+    config.modelText = "VORN G320 K4";
+    StartSimulator(config);
+    const Run run = Cli({"--json", "search"});
+    ASSERT_EQ(run.code, kExitSuccess) << run.err;
+    EXPECT_EQ(run.Json()["slaveAddress"], 127);
+    EXPECT_EQ(run.Json()["model"], "G320");
+}
+
+TEST_F(CliTest, SilentLineIsNoDevice)
+{
+    sim::Config config = Card(5);
+    config.faults.silent = true;
+    StartSimulator(config);
+    const Run run = Cli({"--json", "search"}, true, "10");
+    EXPECT_EQ(run.code, kExitNoDevice);
+    EXPECT_EQ(run.Json()["ok"], false);
+    EXPECT_NE(run.err.find("No device found"), std::string::npos);
+}
+
+TEST_F(CliTest, PortProblemsAreNamed)
+{
+    StartSimulator(Card(5));
+    const Run missing = Cli({"--device", "/dev/no-such-tty", "search"}, false);
+    EXPECT_EQ(missing.code, kExitPortUnavailable);
+    EXPECT_NE(missing.err.find("no such device"), std::string::npos);
+
+    const Run neither = Cli({"search"}, false);
+    EXPECT_EQ(neither.code, kExitInvalidInput);
+    EXPECT_NE(neither.err.find("--port COMn or --device PATH"), std::string::npos);
+
+    for (const char* bad : {"COM0", "COM", "ttyS0", "COM99999"}) {
+        const Run run = Cli({"--port", bad, "search"}, false);
+        EXPECT_EQ(run.code, kExitInvalidInput) << bad;
+    }
+
+    // COMn resolves as the configurator does, through MESHGATE2_COMn.
+    ::setenv("MESHGATE2_COM3", simulator->DevicePath().c_str(), 1);
+    const Run byName = Cli({"--port", "com3", "--timeout", "100", "search"}, false);
+    ::unsetenv("MESHGATE2_COM3");
+    EXPECT_EQ(byName.code, kExitSuccess) << byName.err;
+}
+
+TEST_F(CliTest, DeviceHeldByAnotherProcessIsInUse)
+{
+    StartSimulator(Card(5));
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        // The other program: holds the port as the configurator would, until told to go.
+        const int fd = ::open(simulator->DevicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const char ok = (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ? '1' : '0';
+        (void)!::write(ready[1], &ok, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+    ASSERT_EQ(ok, '1');
+    const Run run = Cli({"search"});
+    ::kill(holder, SIGTERM);
+    ::waitpid(holder, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_EQ(run.code, kExitPortUnavailable);
+    EXPECT_NE(run.err.find("in use by another program"), std::string::npos) << run.err;
+}
+
+TEST_F(CliTest, ReadShowsRawValuesAndMeaningsForEachCard)
+{
+    sim::Config profibus = Card(5);
+    profibus.nodeAddress = 127; // valid when read, though this card accepts only 1-125 when written
+    profibus.exchangeChoice = 2;
+    StartSimulator(profibus);
+    auto result = Cli({"--json", "read"}).Json();
+    ASSERT_EQ(result["parameters"].size(), 2u);
+    EXPECT_EQ(result["parameters"][0]["raw"], 127);
+    EXPECT_EQ(result["parameters"][0]["valid"], true);
+    EXPECT_TRUE(result["parameters"][0].contains("note"));
+    EXPECT_EQ(result["parameters"][1]["text"], "<3> Results fifo (32 bytes+16 words)");
+    EXPECT_NE(result["parameters"][1]["modules"].get<std::string>().find("16 Words Output CON"), std::string::npos);
+    // The same code means another entry in the legacy list.
+    result = Cli({"--json", "--range", "legacy", "read"}).Json();
+    EXPECT_EQ(result["parameters"][1]["text"], "<3> Results and Parameters standard (32 bytes+64 words)");
+
+    sim::Config profinet = Card(4);
+    profinet.nodeAddress = 7;
+    profinet.exchangeChoice = 4;
+    profinet.modelText = "VORN P320";
+    StartSimulator(profinet);
+    result = Cli({"--json", "read"}).Json();
+    EXPECT_EQ(result["parameters"][0]["text"], "007");
+    EXPECT_EQ(result["parameters"][0]["stationName"], "vornp3007");
+    EXPECT_EQ(result["parameters"][1]["ip"], "192.168.1.10");
+    EXPECT_EQ(result["parameters"][1]["raw"], nlohmann::json({10, 1, 168, 192, 0, 255, 255, 255, 1, 1, 168, 192}));
+    EXPECT_EQ(result["parameters"][2]["text"], "<5> Upload/download Parameters (256 bytes)");
+
+    sim::Config modbus = Card(8);
+    modbus.addressMode = 1;
+    modbus.ip = 0x0A000001;
+    StartSimulator(modbus);
+    result = Cli({"--json", "read"}).Json();
+    ASSERT_EQ(result["parameters"].size(), 2u); // no exchange table on this card
+    EXPECT_EQ(result["parameters"][0]["text"], "DHCP");
+    EXPECT_EQ(result["parameters"][1]["ip"], "10.0.0.1");
+}
+
+TEST_F(CliTest, ReadNeverHidesAValueOutsideItsList)
+{
+    sim::Config devicenet = Card(6);
+    devicenet.nodeAddress = 64;
+    devicenet.baudCode = 3; // "Auto" exists only on the other DeviceNet card
+    devicenet.exchangeChoice = 4;
+    StartSimulator(devicenet);
+    Run run = Cli({"--json", "--range", "legacy", "read"});
+    EXPECT_EQ(run.code, kExitSuccess);
+    for (const auto& item : run.Json()["parameters"]) {
+        EXPECT_EQ(item["valid"], false) << item.dump();
+        EXPECT_EQ(item["text"].get<std::string>().rfind("outside ", 0), 0u) << item.dump();
+    }
+    run = Cli({"--range", "legacy", "read"});
+    EXPECT_NE(run.out.find("64  outside 0 to 63  [INVALID]"), std::string::npos) << run.out;
+
+    sim::Config com = Card(2);
+    com.baudCode = 3;
+    StartSimulator(com);
+    EXPECT_EQ(Cli({"--json", "read"}).Json()["parameters"][1]["text"], "Auto");
+
+    sim::Config ethernet = Card(7);
+    ethernet.addressMode = 2;
+    ethernet.exchangeChoice = 5;
+    StartSimulator(ethernet);
+    const auto parameters = Cli({"--json", "read"}).Json()["parameters"];
+    EXPECT_EQ(parameters[0]["raw"], 2);
+    EXPECT_EQ(parameters[0]["valid"], false);
+    EXPECT_EQ(parameters[2]["raw"], 5);
+    EXPECT_EQ(parameters[2]["valid"], false);
+}
