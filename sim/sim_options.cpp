@@ -41,6 +41,7 @@ Faults:
   --delay MS           wait MS milliseconds before each reply
   --fail-first N       give no reply to the first N requests
   --fail-write-to REG  refuse writes to register REG (e.g. 0x3011) with an exception
+  --fail-read-of REG   refuse reads of register REG with an exception
   -h, --help           show this help
 
 Numbers are decimal or 0x-prefixed hexadecimal.
@@ -214,6 +215,8 @@ Options ParseOptions(const std::vector<std::string>& args)
             number(kMaxInt, &c.faults.failFirst);
         else if (name == "--fail-write-to")
             number(kMax16, &c.faults.failWriteTo);
+        else if (name == "--fail-read-of")
+            number(kMax16, &c.faults.failReadOf);
         else
             options.error = "unknown option '" + args[i] + "'";
     }

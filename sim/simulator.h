@@ -106,7 +106,6 @@ private:
     std::string error;
     std::string linkMade;
     int master = -1;
-    int slaveKeeper = -1;
     int wakeRead = -1;
     int wakeWrite = -1;
     std::thread thread;

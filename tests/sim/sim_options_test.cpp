@@ -56,6 +56,8 @@ TEST(SimOptions, EveryFieldCanBeSet)
                           "2",
                           "--fail-write-to",
                           "0x3013",
+                          "--fail-read-of",
+                          "0xA500",
                           "--trace"});
     ASSERT_EQ(o.error, "");
     const sim::Config& c = o.config;
@@ -78,6 +80,7 @@ TEST(SimOptions, EveryFieldCanBeSet)
     EXPECT_EQ(c.faults.delay.count(), 15);
     EXPECT_EQ(c.faults.failFirst, 2);
     EXPECT_EQ(c.faults.failWriteTo, 0x3013);
+    EXPECT_EQ(c.faults.failReadOf, 0xA500);
     EXPECT_TRUE(o.trace);
     EXPECT_FALSE(o.help);
     EXPECT_TRUE(Parse({"--help"}).help);

@@ -157,6 +157,12 @@ TEST_F(AnswerTest, FaultsShapeTheReply)
     EXPECT_EQ(Ask(Write(0xFF, 0x3013, Hex("02 00"))).size(), 8u);
 
     f = {};
+    f.failReadOf = 0x3013;
+    instrument.SetFaults(f);
+    EXPECT_EQ(Ask(Read(0xFF, 0x3013, 1)), WithCrc(Hex("FF 83 04")));
+    EXPECT_EQ(Ask(Read(0xFF, 0x3011, 1)), good);
+
+    f = {};
     f.silent = true;
     instrument.SetFaults(f);
     EXPECT_TRUE(Ask(Read(0xFF, 0x3011, 1)).empty());
