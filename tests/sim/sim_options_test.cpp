@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,54 +18,28 @@ sim::Options Parse(std::vector<std::string> args)
     return sim::ParseOptions(args);
 }
 
+sim::Options Split(const std::string& line)
+{
+    std::vector<std::string> args;
+    std::istringstream words(line);
+    for (std::string word; words >> word;)
+        args.push_back(word);
+    return sim::ParseOptions(args);
+}
+
 TEST(SimOptions, EveryFieldCanBeSet)
 {
-    const auto o = Parse({"--slave",
-                          "127",
-                          "--card=7",
-                          "--firmware",
-                          "V2.10",
-                          "--model",
-                          "VORN P320",
-                          "--node",
-                          "0x3E",
-                          "--baud-code",
-                          "2",
-                          "--exchange",
-                          "4",
-                          "--address-mode",
-                          "1",
-                          "--ip",
-                          "10.0.0.5",
-                          "--mask",
-                          "255.255.0.0",
-                          "--gateway",
-                          "10.0.0.1",
-                          "--wire-timing",
-                          "--turnaround",
-                          "250",
-                          "--link",
-                          "/tmp/x",
-                          "--silent",
-                          "--bad-crc",
-                          "--wrong-slave",
-                          "--short-reply",
-                          "--exception-reply",
-                          "--delay",
-                          "15",
-                          "--fail-first",
-                          "2",
-                          "--fail-write-to",
-                          "0x3013",
-                          "--fail-read-of",
-                          "0xA500",
-                          "--trace"});
+    const auto o = Split("--slave 127 --card=7 --firmware V2.10 --model P320-X --node 0x3E --baud-code 2 "
+                         "--exchange 4 --address-mode 1 --ip 10.0.0.5 --mask 255.255.0.0 --gateway 10.0.0.1 "
+                         "--wire-timing --turnaround 250 --link /tmp/x --silent --bad-crc --wrong-slave "
+                         "--short-reply --exception-reply --delay 15 --fail-first 2 --fail-write-to 0x3013 "
+                         "--fail-read-of 0xA500 --trace");
     ASSERT_EQ(o.error, "");
     const sim::Config& c = o.config;
     EXPECT_EQ(c.slaveAddress, 127);
     EXPECT_EQ(c.cardCode, 7);
     EXPECT_EQ(c.firmwareText, "V2.10");
-    EXPECT_EQ(c.modelText, "VORN P320");
+    EXPECT_EQ(c.modelText, "P320-X");
     EXPECT_EQ(c.nodeAddress, 0x3E);
     EXPECT_EQ(c.baudCode, 2);
     EXPECT_EQ(c.exchangeChoice, 4);
