@@ -192,14 +192,12 @@ void MainDialog::SaveSettings()
     settings_file::Save(comPortNumber); // a setting that cannot be written is lost; the window still closes
 }
 
-QString MainDialog::OpenFailureDetail() const
+QString MainDialog::OpenFailureDetail(int port, std::string device, int error)
 {
-    const int error = link.Master().LastOpenError();
-    std::string device = link.Master().DeviceName();
     if (device.empty())
-        device = SerialPort::ResolvePortName(static_cast<std::uint16_t>(comPortNumber));
+        device = SerialPort::ResolvePortName(static_cast<std::uint16_t>(port));
     QString detail = QStringLiteral("%1 (%2): %3")
-                         .arg(PortName(comPortNumber), QString::fromStdString(device),
+                         .arg(PortName(port), QString::fromStdString(device),
                               error ? QString::fromLocal8Bit(std::strerror(error)) : QStringLiteral("unknown reason"));
     if (error == EACCES || error == EPERM)
         detail += QStringLiteral("\n\nSerial ports belong to the \"dialout\" group: add your user to it "
@@ -209,8 +207,8 @@ QString MainDialog::OpenFailureDetail() const
     else if (error == ENOENT || error == ENXIO || error == ENODEV)
         detail += QStringLiteral("\n\nThere is no such device. To use another device as %1, set the environment "
                                  "variable MESHGATE2_COM%2 to its path.")
-                      .arg(PortName(comPortNumber))
-                      .arg(comPortNumber);
+                      .arg(PortName(port))
+                      .arg(port);
     return detail;
 }
 
@@ -222,7 +220,8 @@ void MainDialog::OpenSelectedPort()
     }
     if (link.OpenPort(comPortNumber) == 0) {
         SetStatus(QStringLiteral("%1 could not be opened.").arg(PortName(comPortNumber)));
-        MessageBoxes::Show(this, QStringLiteral("Invalid Serial Port"), MessageBoxes::Icon::Stop, OpenFailureDetail());
+        MessageBoxes::Show(this, QStringLiteral("Invalid Serial Port"), MessageBoxes::Icon::Stop,
+                           OpenFailureDetail(comPortNumber, link.Master().DeviceName(), link.Master().LastOpenError()));
         return;
     }
     SetStatus(QStringLiteral("%1 open (%2).")

@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <cstdint>
+#include <string>
 
 class ImageButton;
 class LinkLabel;
@@ -63,6 +64,8 @@ public:
     void reject() override;
 
     static QString HeaderText(int firmwareRange);
+    // Why a port could not be opened, with what to do about it: the detail under "Invalid Serial Port".
+    static QString OpenFailureDetail(int port, std::string device, int error);
     QString StatusText() const;
 
     LinkLabel* headerLabel = nullptr;
@@ -93,7 +96,6 @@ protected:
 
 private:
     BusPage* PageForCard(std::uint16_t code);
-    QString OpenFailureDetail() const;
     void SetStatus(const QString& text);
     static void KeepPainted(void* context);
     static void OnProbe(void* context, std::uint8_t address);

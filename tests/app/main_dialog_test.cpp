@@ -11,8 +11,7 @@
 #include <QLineEdit>
 #include <QSet>
 #include <QTest>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cerrno>
 
 using Icon = MessageBoxes::Icon;
 
@@ -96,21 +95,28 @@ TEST_F(AppTest, StoredPortBeyondTheListIsTriedAndReportedWithTheReason)
     EXPECT_TRUE(d.searchButton->isEnabled());
 }
 
-TEST_F(AppTest, PermissionDeniedHintsAtTheDialoutGroup)
+TEST_F(AppTest, PortHeldByAnotherProgramIsReportedAsBusy)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root opens any file";
-    QFile locked(QStringLiteral("locked-tty"));
-    ASSERT_TRUE(locked.open(QIODevice::WriteOnly));
-    locked.close();
-    ASSERT_EQ(chmod("locked-tty", 0), 0);
-    setenv("MESHGATE2_COM1", QDir::current().filePath("locked-tty").toLocal8Bit().constData(), 1);
-    OpenMainWindow();
+    StartInstrument();
+    InstrumentLink other;
+    ASSERT_EQ(other.OpenPort(1), 1);
+    MainDialog& d = OpenMainWindow();
     const auto shown = MessageBoxes::Take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "Invalid Serial Port");
-    EXPECT_TRUE(shown[0].detail.contains("Permission denied"));
-    EXPECT_TRUE(shown[0].detail.contains("dialout"));
+    EXPECT_TRUE(shown[0].detail.contains("Another program is using this port.")) << shown[0].detail.toStdString();
+    EXPECT_TRUE(d.StatusText().contains("COM1 could not be opened"));
+}
+
+TEST(OpenFailureDetailTest, SaysWhyAndWhatToDo)
+{
+    const QString denied = MainDialog::OpenFailureDetail(3, "/dev/ttyUSB0", EACCES);
+    EXPECT_TRUE(denied.startsWith("COM3 (/dev/ttyUSB0): Permission denied")) << denied.toStdString();
+    EXPECT_TRUE(denied.contains("dialout"));
+    const QString missing = MainDialog::OpenFailureDetail(2, "", ENOENT);
+    EXPECT_TRUE(missing.contains("COM2 (")) << "the device is named even when the open never got that far";
+    EXPECT_TRUE(missing.contains("MESHGATE2_COM2"));
+    EXPECT_FALSE(MainDialog::OpenFailureDetail(1, "/dev/ttyS0", 0).isEmpty());
 }
 
 TEST_F(AppTest, ExitEscapeAndCloseBoxAllSaveAndClose)

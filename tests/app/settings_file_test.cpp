@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -52,6 +53,16 @@ TEST_F(SettingsFileTest, WritesExactlyFourBytesWithoutLeavingTemporaries)
     ASSERT_TRUE(settings_file::Save(0x01020309, Path()));
     EXPECT_EQ(Read(), QByteArray("\x09\x03\x02\x01", 4));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Meshgate2.dat"});
+}
+
+TEST_F(SettingsFileTest, UnwritablePlaceFailsAndLeavesWhatIsThere)
+{
+    EXPECT_FALSE(settings_file::Save(7, folder.filePath("missing/Meshgate2.dat")));
+    // A folder where the file should be cannot be replaced by a file.
+    ASSERT_TRUE(QDir(folder.path()).mkdir("Meshgate2.dat"));
+    EXPECT_FALSE(settings_file::Save(7, Path()));
+    EXPECT_TRUE(QFileInfo(Path()).isDir());
+    EXPECT_FALSE(settings_file::Load(Path()).has_value());
 }
 
 TEST_F(SettingsFileTest, UnwritableFolderFailsAndKeepsTheOldFile)
