@@ -51,8 +51,7 @@ bool ToleratedIoctlError(int error)
 
 bool IsPseudoTerminal(int fd)
 {
-    struct stat info
-    {};
+    struct stat info = {};
     if (fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode))
         return false;
     const unsigned deviceMajor = major(info.st_rdev);
@@ -192,6 +191,8 @@ int SerialPort::Open()
 
 void SerialPort::Configure()
 {
+    appliedReadTotalTimeout = readTotalTimeoutConstant;
+
     // The tty layer raises RTS (and DTR) on open; the instrument expects RTS only while we send.
     int rts = TIOCM_RTS;
     ioctl(handle, TIOCMBIC, &rts);
@@ -298,7 +299,7 @@ int SerialPort::Read(int count, std::uint8_t* buffer)
 
     const auto start = Clock::now();
     const auto totalDeadline =
-        start + std::chrono::milliseconds(readTotalTimeoutConstant +
+        start + std::chrono::milliseconds(appliedReadTotalTimeout +
                                           kReadTotalTimeoutMultiplierMs * static_cast<std::uint32_t>(count));
     const auto interval = std::chrono::milliseconds(readIntervalTimeout);
     Clock::time_point lastByte{};

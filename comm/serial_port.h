@@ -74,8 +74,9 @@ private:
     int lastOpenError = 0;
     int lastReadCount = 0;
     int lastWriteCount = 0;
-    bool rtsByHand = false;             // no driver toggling: raise and lower RTS around each write
-    bool purgeAfterWriteIsTimed = true; // false on a pseudo-terminal, where no purge after writing is safe
+    std::uint32_t appliedReadTotalTimeout = 100; // readTotalTimeoutConstant as of the last Open
+    bool rtsByHand = false;                      // no driver toggling: raise and lower RTS around each write
+    bool purgeAfterWriteIsTimed = true;          // false on a pseudo-terminal, where no purge after writing is safe
     IdleHook idleHook = nullptr;
     void* idleContext = nullptr;
 };

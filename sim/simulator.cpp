@@ -197,8 +197,7 @@ bool Simulator::Start()
     wakeWrite = pipeFds[1];
 
     if (!config.linkPath.empty()) {
-        struct stat info
-        {};
+        struct stat info = {};
         // Replace a stale link from an earlier run, but never a real file.
         if (lstat(config.linkPath.c_str(), &info) == 0) {
             if (!S_ISLNK(info.st_mode)) {

@@ -191,6 +191,7 @@ TEST_F(SerialPortTest, SilentLineEndsOnTheTotalTimeOut)
 {
     port.SetReadTimeout(100);
     ASSERT_EQ(port.Open(), 1);
+    port.SetReadTimeout(5000); // applies from the next Open on
     std::uint8_t buffer[25];
     const auto start = Clock::now();
     EXPECT_EQ(port.Read(25, buffer), ResultIncomplete);
