@@ -177,19 +177,23 @@ void LinkLabel::OnBlinkTimer()
     RedrawLabel();
 }
 
+void LinkLabel::SetLinkType(int type, bool notify)
+{
+    linkType = type;
+    notifyParent = notify;
+    // Only a label with a link takes clicks at all.
+    SetStaticStyle(linkType != NoLink ? (staticStyle | StaticStyle::Notify) : (staticStyle & ~StaticStyle::Notify));
+}
+
 LinkLabel& LinkLabel::SetLink(bool link, bool notify)
 {
-    linkType = link ? WebLink : NoLink;
-    notifyParent = notify;
-    SetStaticStyle(linkType != NoLink ? (staticStyle | StaticStyle::Notify) : (staticStyle & ~StaticStyle::Notify));
+    SetLinkType(link ? WebLink : NoLink, notify);
     return *this;
 }
 
 LinkLabel& LinkLabel::SetMailLink(bool mail, bool notify)
 {
-    linkType = mail ? MailLink : NoLink;
-    notifyParent = notify;
-    SetStaticStyle(linkType != NoLink ? (staticStyle | StaticStyle::Notify) : (staticStyle & ~StaticStyle::Notify));
+    SetLinkType(mail ? MailLink : NoLink, notify);
     return *this;
 }
 

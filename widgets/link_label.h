@@ -82,6 +82,7 @@ private:
     void OnBlinkTimer();
     void ApplyFrame();
     void RestartTimer(bool on, int mode);
+    void SetLinkType(int type, bool notify);
 
     ColourRef textColour = 0;
     ColourRef highlightColour = MakeColourRef(255, 255, 255);

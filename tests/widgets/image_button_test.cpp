@@ -3,8 +3,10 @@
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -92,6 +94,34 @@ TEST(ImageButtonIcons, MissingResourceLeavesNoImageAndSecondIdZeroKeepsOne)
     EXPECT_FALSE(b.HasIcon(1));
     EXPECT_EQ(b.SetIcons(QPixmap()), ImageButton::ButtonOk);
     EXPECT_FALSE(b.HasIcon(0)) << "a null icon releases the previous images";
+}
+
+TEST(ImageButtonIcons, ShippedIconsLoadByResourceId)
+{
+    for (int id : {128, 134, 135, 136, 138}) {
+        const QPixmap icon(QStringLiteral(":/icon/%1.png").arg(id));
+        EXPECT_EQ(icon.size(), QSize(32, 32)) << id;
+    }
+    const QPixmap picture(QStringLiteral(":/icon/131.png"));
+    EXPECT_EQ(picture.size(), QSize(80, 30));
+
+    // The main window's set-up: resource icon, raised, icon above the caption.
+    ImageButton b(QStringLiteral("Apply"));
+    b.resize(80, 60);
+    EXPECT_EQ(b.SetIcons(134, 0), ImageButton::ButtonOk);
+    b.SetFlat(false);
+    b.SetAlign(AlignImageTop);
+    ASSERT_TRUE(b.HasIcon(0));
+    EXPECT_FALSE(b.HasIcon(1));
+    const QImage img = Grab(b);
+    const ColourRef face = FromQColor(GetSysColour(b.palette(), SysColour::BtnFace));
+    int ink = 0;
+    for (int y = 3; y < 35; ++y) {
+        for (int x = 24; x < 56; ++x) {
+            ink += PixelAt(img, x, y) != face;
+        }
+    }
+    EXPECT_GT(ink, 100) << "the icon shows in its 32x32 square below the top margin";
 }
 
 TEST(ImageButtonIcons, AutoGreyMakesAGreyRestingCopy)
@@ -268,6 +298,66 @@ TEST(ImageButtonBehaviour, DisablingHandsFocusToNextTabStop)
     EXPECT_FALSE(d.exit->hasFocus());
     EXPECT_TRUE(d.dialog.isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == &d.dialog ||
                 QApplication::focusWidget() == nullptr);
+}
+
+TEST(ImageButtonBehaviour, MenuPopsUpBelowDrawnPressedAndReportsTheChoice)
+{
+    ButtonDialog d;
+    ShowActive(d.dialog);
+    auto* menu = new QMenu;
+    QAction* second = nullptr;
+    menu->addAction(QStringLiteral("First"));
+    second = menu->addAction(QStringLiteral("Second"));
+    d.exit->SetMenu(menu);
+    bool shownPressed = false;
+    QPoint popupAt;
+    QObject::connect(d.exit, &ImageButton::MenuAboutToPopUp, d.exit, [&](QMenu* m) {
+        shownPressed = d.exit->IsMenuShown() && PixelAt(Grab(*d.exit), 1, 1) ==
+                                                    FromQColor(GetSysColour(d.exit->palette(), SysColour::BtnShadow));
+        QTimer::singleShot(0, m, [m, &popupAt] {
+            popupAt = m->pos();
+            QTest::keyClick(m, Qt::Key_Down);
+            QTest::keyClick(m, Qt::Key_Down);
+            QTest::keyClick(m, Qt::Key_Return);
+        });
+    });
+    QSignalSpy chosen(d.exit, &ImageButton::MenuCommand);
+    QSignalSpy clicks(d.exit, &QAbstractButton::clicked);
+    QTest::mouseClick(d.exit, Qt::LeftButton);
+    EXPECT_TRUE(shownPressed);
+    EXPECT_FALSE(d.exit->IsMenuShown());
+    ASSERT_EQ(chosen.count(), 1);
+    EXPECT_EQ(chosen[0][0].value<QAction*>(), second);
+    EXPECT_EQ(clicks.count(), 1) << "the dialog still hears the click";
+    EXPECT_EQ(popupAt.y(), d.exit->mapToGlobal(QPoint(0, d.exit->height())).y());
+}
+
+TEST(ImageButtonBehaviour, LinkOpensOnClickButNeverAProgram)
+{
+    UrlCatcher catcher;
+    ImageButton b(QStringLiteral("Help"));
+    b.resize(60, 30);
+    b.SetUrl(QStringLiteral("https://example.com/manual"));
+    QTest::mouseClick(&b, Qt::LeftButton);
+    ASSERT_EQ(catcher.opened.size(), 1);
+    EXPECT_EQ(catcher.opened[0], QUrl(QStringLiteral("https://example.com/manual")));
+    b.SetUrl(QStringLiteral("/bin/sh"));
+    QTest::mouseClick(&b, Qt::LeftButton);
+    EXPECT_EQ(catcher.opened.size(), 1);
+}
+
+TEST(ImageButtonDrawing, TransparentButtonShowsTheParentsBackground)
+{
+    QWidget parent;
+    QPalette pal = parent.palette();
+    pal.setColor(QPalette::Window, QColor(20, 120, 220));
+    parent.setPalette(pal);
+    parent.setAutoFillBackground(true);
+    parent.resize(100, 60);
+    auto* b = new ImageButton(QString(), &parent);
+    b->setGeometry(10, 10, 40, 30);
+    b->SetTransparent(true);
+    EXPECT_EQ(Grab(*b).pixelColor(20, 15), QColor(20, 120, 220));
 }
 
 TEST(ImageButtonBehaviour, OnlyFlatButtonsHover)

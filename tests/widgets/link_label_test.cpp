@@ -1,36 +1,10 @@
 #include "link_label.h"
 #include "widget_test_support.h"
 
-#include <QDesktopServices>
 #include <QSignalSpy>
-#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Receives what the label asks the desktop to open, instead of a browser or mail program.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    UrlCatcher()
-    {
-        for (const char* scheme : {"http", "https", "mailto", "file"}) {
-            QDesktopServices::setUrlHandler(QLatin1String(scheme), this, "Open");
-        }
-    }
-    ~UrlCatcher() override
-    {
-        for (const char* scheme : {"http", "https", "mailto", "file"}) {
-            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
-        }
-    }
-    QList<QUrl> opened;
-
-public slots:
-    void Open(const QUrl& url) { opened.push_back(url); }
-};
 
 TEST(LinkLabelFont, SetFontSizeChangesOnlyTheSize)
 {
@@ -181,5 +155,3 @@ TEST(LinkLabelClick, WithoutLinkClicksPassThrough)
 }
 
 } // namespace
-
-#include "link_label_test.moc"

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 constexpr int IconPx = 32;
@@ -200,4 +201,14 @@ std::vector<IconArt> AllIconArt()
         all.push_back({id, DrawIconArt(id)});
     }
     return all;
+}
+
+bool OutputFolder(const char* path, QDir& dir)
+{
+    dir = QDir(QString::fromLocal8Bit(path));
+    if (!dir.exists() && !QDir().mkpath(dir.path())) {
+        std::fprintf(stderr, "cannot create %s\n", path);
+        return false;
+    }
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDir>
 #include <QImage>
 #include <vector>
 
@@ -14,3 +15,6 @@ struct IconArt
 
 QImage DrawIconArt(int id);
 std::vector<IconArt> AllIconArt();
+
+// The folder named on a command line, created when missing; false (with a message) when it cannot be.
+bool OutputFolder(const char* path, QDir& dir);

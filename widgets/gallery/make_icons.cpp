@@ -12,9 +12,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
         return 2;
     }
-    const QDir dir(QString::fromLocal8Bit(argv[1]));
-    if (!dir.exists() && !QDir().mkpath(dir.path())) {
-        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+    QDir dir;
+    if (!OutputFolder(argv[1], dir)) {
         return 1;
     }
     for (const IconArt& art : AllIconArt()) {

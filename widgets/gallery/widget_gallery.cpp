@@ -85,6 +85,19 @@ public:
         return Save(name, sheet);
     }
 
+    // A fresh widget of the given size in the dialog, set up, saved and thrown away, so no state leaks on.
+    template <class W>
+    bool Render(QDialog& dialog, const QString& name, QSize size, const std::function<void(W*)>& setup)
+    {
+        auto* w = new W(&dialog);
+        w->setGeometry(Gap, Gap, size.width(), size.height());
+        w->show();
+        setup(w);
+        const bool ok = Save(name, w);
+        delete w;
+        return ok;
+    }
+
     int Written() const { return written; }
 
 private:
@@ -154,15 +167,14 @@ bool RenderButtons(Gallery& g, QDialog& dialog)
     }
     // Check-box style, a second icon, the automatic grey icon, a long caption, no caption, no icon.
     const auto extra = [&](const QString& name, const std::function<void(ImageButton*)>& setup) {
-        auto* b = new ImageButton(QStringLiteral("Read"), &dialog);
-        b->setGeometry(Gap, Gap, ButtonW, ButtonH);
-        b->SetFlat(false);
-        b->SetAlign(AlignImageTop);
-        b->SetIcons(QPixmap::fromImage(DrawIconArt(136)));
-        b->show();
-        setup(b);
-        ok &= g.Save(QStringLiteral("button-extra-") + name, b);
-        delete b;
+        ok &= g.Render<ImageButton>(dialog, QStringLiteral("button-extra-") + name, {ButtonW, ButtonH},
+                                    [&](ImageButton* b) {
+                                        b->setText(QStringLiteral("Read"));
+                                        b->SetFlat(false);
+                                        b->SetAlign(AlignImageTop);
+                                        b->SetIcons(QPixmap::fromImage(DrawIconArt(136)));
+                                        setup(b);
+                                    });
     };
     extra(QStringLiteral("checkbox-checked"), [](ImageButton* b) {
         b->SetCheckBoxStyle(true);
@@ -202,12 +214,10 @@ bool RenderLabels(Gallery& g, QDialog& dialog)
     bool ok = true;
     const auto label = [&](const QString& name, const QString& text, QSize size,
                            const std::function<void(LinkLabel*)>& setup) {
-        auto* l = new LinkLabel(text, &dialog);
-        l->setGeometry(Gap, Gap, size.width(), size.height());
-        l->show();
-        setup(l);
-        ok &= g.Save(QStringLiteral("label-") + name, l);
-        delete l;
+        ok &= g.Render<LinkLabel>(dialog, QStringLiteral("label-") + name, size, [&](LinkLabel* l) {
+            l->setText(text);
+            setup(l);
+        });
     };
     const QString versions = QStringLiteral("Supported instruments:\tF-series 2.01 and later\n"
                                             "\tM-series 1.10 and later\n"
@@ -250,14 +260,11 @@ bool RenderStatics(Gallery& g, QDialog& dialog)
 {
     bool ok = true;
     const auto make = [&](const QString& name, const std::function<void(ColourStatic*)>& setup) {
-        auto* s = new ColourStatic(&dialog);
-        s->setGeometry(Gap, Gap, 120, 22);
-        s->setAlignment(Qt::AlignCenter);
-        s->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        s->show();
-        setup(s);
-        ok &= g.Save(QStringLiteral("static-") + name, s);
-        delete s;
+        ok &= g.Render<ColourStatic>(dialog, QStringLiteral("static-") + name, {120, 22}, [&](ColourStatic* s) {
+            s->setAlignment(Qt::AlignCenter);
+            s->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            setup(s);
+        });
     };
     const auto firmware = [](ColourStatic* s) {
         s->SetTextColour(MakeColourRef(250, 250, 0));
@@ -285,15 +292,12 @@ bool RenderBanners(Gallery& g, QDialog& dialog)
 {
     bool ok = true;
     const auto make = [&](const QString& name, QSize size, ColourRef start, ColourRef end, const QString& text) {
-        auto* b = new TitleBanner(&dialog);
-        b->setGeometry(Gap, Gap, size.width(), size.height());
-        b->SetGradientStartColour(start);
-        b->SetGradientEndColour(end);
-        b->SetTextColour(0xFFFFFF);
-        b->SetText(text);
-        b->show();
-        ok &= g.Save(QStringLiteral("banner-") + name, b);
-        delete b;
+        ok &= g.Render<TitleBanner>(dialog, QStringLiteral("banner-") + name, size, [&](TitleBanner* b) {
+            b->SetGradientStartColour(start);
+            b->SetGradientEndColour(end);
+            b->SetTextColour(0xFFFFFF);
+            b->SetText(text);
+        });
     };
     make(QStringLiteral("profibus"), {300, 40}, 0x0000FF, 0x323232, QStringLiteral("Profibus"));
     make(QStringLiteral("info"), {300, 40}, 0x0000FF, 0x323232, QStringLiteral("Meshgate2 Manager"));
@@ -309,12 +313,7 @@ bool RenderEntries(Gallery& g, QDialog& dialog)
 {
     bool ok = true;
     const auto ip = [&](const QString& name, const std::function<void(IpAddressEdit*)>& setup) {
-        auto* e = new IpAddressEdit(&dialog);
-        e->setGeometry(Gap, Gap, 160, 24);
-        e->show();
-        setup(e);
-        ok &= g.Save(QStringLiteral("entry-ip-") + name, e);
-        delete e;
+        ok &= g.Render<IpAddressEdit>(dialog, QStringLiteral("entry-ip-") + name, {160, 24}, setup);
     };
     ip(QStringLiteral("address"), [](IpAddressEdit* e) { e->SetAddress(0xC0A8010A); });
     ip(QStringLiteral("blank"), [](IpAddressEdit*) {});
@@ -356,9 +355,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
         return 2;
     }
-    const QDir dir(QString::fromLocal8Bit(argv[1]));
-    if (!dir.exists() && !QDir().mkpath(dir.path())) {
-        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+    QDir dir;
+    if (!OutputFolder(argv[1], dir)) {
         return 1;
     }
     QDialog dialog;
