@@ -76,6 +76,11 @@ IpAddressEdit::IpAddressEdit(QWidget* parent) : QWidget(parent)
         field->setMaxLength(OctetDigits);
         field->setValidator(validator);
         field->setObjectName(QStringLiteral("octet%1").arg(i));
+        // One tab stop for the whole address, as the pages' tab order expects; the octets are reached by typing,
+        // the arrow keys or the mouse.
+        field->setFocusPolicy(Qt::ClickFocus);
+        // The dialog template decides the size; the octets share whatever width it gives.
+        field->setMinimumSize(1, 1);
         field->installEventFilter(this);
         layout->addWidget(field, 1);
         fields[static_cast<std::size_t>(i)] = field;

@@ -89,6 +89,22 @@ TEST_F(IpFixture, PastingAWholeAddressFillsAllOctets)
     EXPECT_TRUE(edit->IsBlank()) << "an invalid address is not pasted";
 }
 
+TEST(IpAddressEdit, WholeAddressIsOneTabStop)
+{
+    QWidget window;
+    auto* before = new QLineEdit(&window);
+    auto* edit = new IpAddressEdit(&window);
+    auto* after = new QLineEdit(&window);
+    edit->move(0, 30);
+    after->move(0, 60);
+    ShowActive(window);
+    before->setFocus();
+    QTest::keyClick(before, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), edit->Field(0));
+    QTest::keyClick(edit->Field(0), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), after);
+}
+
 TEST_F(IpFixture, DisabledControlDisablesEveryOctet)
 {
     edit->SetAddress(0x0A000001);
