@@ -1,8 +1,15 @@
 #include "colour_static.h"
 
-ColourStatic::ColourStatic(QWidget* parent) : QLabel(parent) {}
+ColourStatic::ColourStatic(QWidget* parent) : QLabel(parent)
+{
+    // Instrument texts are shown as they come: "<V2>" is a firmware name, not markup.
+    setTextFormat(Qt::PlainText);
+}
 
-ColourStatic::ColourStatic(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+ColourStatic::ColourStatic(const QString& text, QWidget* parent) : ColourStatic(parent)
+{
+    setText(text);
+}
 
 void ColourStatic::ApplyColours()
 {

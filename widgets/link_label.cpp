@@ -27,6 +27,7 @@ void LinkLabel::Init()
 {
     textColour = FromQColor(GetSysColour(palette(), SysColour::WindowText));
     fontDescription = font();
+    setTextFormat(Qt::PlainText); // the label paints its text itself; QLabel must not parse it as markup
     blinkTimer.setInterval(BlinkIntervalMs);
     connect(&blinkTimer, &QTimer::timeout, this, &LinkLabel::OnBlinkTimer);
     // Every pixel is painted from the off-screen image; nothing needs erasing first.
