@@ -128,6 +128,12 @@ std::string SerialPort::ResolvePortName(std::uint16_t n)
 void SerialPort::Close()
 {
     if (handle >= 0) {
+        // The RS-485 mode outlives the descriptor in the driver; leave it as we found it.
+        serial_rs485 rs485{};
+        if (rs485Changed && ioctl(handle, TIOCGRS485, &rs485) == 0) {
+            rs485.flags = savedRs485Flags;
+            ioctl(handle, TIOCSRS485, &rs485);
+        }
         // Leave RTS low for whatever opens the port next; the lock goes with the descriptor.
         int rts = TIOCM_RTS;
         ioctl(handle, TIOCMBIC, &rts);
@@ -137,6 +143,7 @@ void SerialPort::Close()
         handle = -1;
     }
     rtsByHand = false;
+    rs485Changed = false;
     purgeAfterWriteIsTimed = true;
 }
 
@@ -200,11 +207,13 @@ void SerialPort::Configure()
     // Prefer the driver toggling RTS around each transmission, as RS-485 capable UARTs do exactly.
     serial_rs485 rs485{};
     if (ioctl(handle, TIOCGRS485, &rs485) == 0) {
+        savedRs485Flags = rs485.flags;
         rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
         rs485.flags &= ~static_cast<std::uint32_t>(SER_RS485_RTS_AFTER_SEND);
         rs485.delay_rts_before_send = 0;
         rs485.delay_rts_after_send = 0;
         rtsByHand = ioctl(handle, TIOCSRS485, &rs485) != 0;
+        rs485Changed = !rtsByHand;
     } else {
         rtsByHand = true;
     }

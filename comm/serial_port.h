@@ -75,8 +75,11 @@ private:
     int lastReadCount = 0;
     int lastWriteCount = 0;
     std::uint32_t appliedReadTotalTimeout = 100; // readTotalTimeoutConstant as of the last Open
-    bool rtsByHand = false;                      // no driver toggling: raise and lower RTS around each write
-    bool purgeAfterWriteIsTimed = true;          // false on a pseudo-terminal, where no purge after writing is safe
+    bool rtsByHand = false;
+    bool rs485Changed = false;          // we switched the driver to RTS-on-send: restore it at close
+    std::uint32_t savedRs485Flags = 0;  // the driver's RS-485 flags before that                      // no driver
+                                        // toggling: raise and lower RTS around each write
+    bool purgeAfterWriteIsTimed = true; // false on a pseudo-terminal, where no purge after writing is safe
     IdleHook idleHook = nullptr;
     void* idleContext = nullptr;
 };
