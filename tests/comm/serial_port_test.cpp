@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -254,6 +256,44 @@ TEST_F(SerialPortTest, StaleBytesBeforeAWriteAreNeverRead)
     std::uint8_t reply[7] = {};
     EXPECT_EQ(port.Read(7, reply), ResultOk);
     EXPECT_EQ(Bytes(reply, reply + 7), Hex("FF 03 02 05 00 92 C0"));
+}
+
+TEST_F(SerialPortTest, SignalsDuringAReadNeitherEndNorSpoilIt)
+{
+    struct sigaction action
+    {};
+    action.sa_handler = [](int) {};
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no SA_RESTART: every wait is interrupted with EINTR
+    struct sigaction previous
+    {};
+    ASSERT_EQ(sigaction(SIGUSR1, &action, &previous), 0);
+
+    port.SetReadTimeout(150);
+    ASSERT_EQ(port.Open(), 1);
+    const pthread_t reader = pthread_self();
+    std::atomic<bool> reading{true};
+    std::thread interrupter([&] {
+        while (reading) {
+            pthread_kill(reader, SIGUSR1);
+            std::this_thread::sleep_for(5ms);
+        }
+    });
+    std::uint8_t buffer[7] = {};
+    const auto start = Clock::now();
+    EXPECT_EQ(port.Read(7, buffer), ResultIncomplete);
+    EXPECT_GE(Since(start), 157ms);
+
+    std::thread sender([&] {
+        std::this_thread::sleep_for(60ms);
+        peer.Send(Hex("FF 03 02 05 00 92 C0"));
+    });
+    EXPECT_EQ(port.Read(7, buffer), ResultOk);
+    EXPECT_EQ(buffer[6], 0xC0);
+    sender.join();
+    reading = false;
+    interrupter.join();
+    sigaction(SIGUSR1, &previous, nullptr);
 }
 
 TEST_F(SerialPortTest, IdleHookRunsWhileAReadWaits)
