@@ -100,7 +100,8 @@ void UpDown::keyPressEvent(QKeyEvent* event)
 
 bool UpDown::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == buddy && event->type() == QEvent::KeyPress) {
+    // Type first: while the buddy is being destroyed, comparing with it would downcast a half-destroyed object.
+    if (event->type() == QEvent::KeyPress && watched == buddy) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
             Step(key == Qt::Key_Up ? +1 : -1);

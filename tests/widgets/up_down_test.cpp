@@ -75,3 +75,35 @@ TEST(UpDown, ReversedRangeMovesUpTowardsUpper)
 }
 
 } // namespace
+
+namespace {
+
+TEST(UpDown, BuddyDestroyedFirstIsHarmless)
+{
+    // As on a page: the edit is created before the arrows, so it is destroyed first, with the filter still on it.
+    auto* host = new QWidget;
+    auto* edit = new QLineEdit(host);
+    auto* arrows = new UpDown(host);
+    arrows->SetBuddy(edit, true);
+    arrows->SetPos(3);
+    host->show();
+    delete host;
+    SUCCEED();
+}
+
+TEST(UpDown, BuddyGoneLeavesTheControlWorking)
+{
+    UpDown arrows;
+    {
+        QLineEdit edit;
+        arrows.SetBuddy(&edit, true);
+        arrows.SetPos(4);
+    }
+    EXPECT_EQ(arrows.GetBuddy(), nullptr);
+    QSignalSpy steps(&arrows, &UpDown::DeltaPos);
+    arrows.UpArrow()->click();
+    EXPECT_EQ(steps.count(), 1);
+    EXPECT_EQ(arrows.GetPos(), 4);
+}
+
+} // namespace
