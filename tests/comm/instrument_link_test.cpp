@@ -12,6 +12,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Replies that should come get time to spare on a loaded machine; silent candidates are passed quickly.
+constexpr std::uint32_t kTimeoutMs = 250;
 constexpr std::uint32_t kShortTimeoutMs = 50;
 
 struct LinkTest : ::testing::Test
@@ -24,6 +26,12 @@ struct LinkTest : ::testing::Test
     {
         instrument = std::make_unique<sim::Simulator>(config);
         ASSERT_TRUE(instrument->Start()) << instrument->Error();
+        link.Master().SetReadTimeout(kTimeoutMs);
+        ASSERT_EQ(link.OpenDevice(instrument->DevicePath()), 1);
+    }
+
+    void ShortTimeout()
+    {
         link.Master().SetReadTimeout(kShortTimeoutMs);
         ASSERT_EQ(link.OpenDevice(instrument->DevicePath()), 1);
     }
@@ -52,16 +60,18 @@ TEST_F(LinkTest, DiscoverFindsAddress127AfterThreeSilentCandidates)
 {
     config.slaveAddress = 127;
     StartInstrument();
+    ShortTimeout();
     std::vector<int> probed;
     link.SetProbeObserver([](void* c, std::uint8_t a) { static_cast<std::vector<int>*>(c)->push_back(a); }, &probed);
     ASSERT_EQ(link.Discover(), 1);
     EXPECT_EQ(link.SlaveAddress(), 127);
     EXPECT_EQ(probed, (std::vector<int>{255, 63, 95, 127}));
     const auto requests = instrument->Requests();
-    ASSERT_EQ(requests.size(), 10u); // three attempts each at 255, 63 and 95, then one at 127
+    // Three attempts each at 255, 63 and 95, then 127 (once, unless a busy machine made it late).
+    ASSERT_GE(requests.size(), 10u);
+    for (std::size_t i = 0; i < 9; ++i)
+        EXPECT_EQ(requests[i][0], InstrumentLink::kCandidateAddresses[i / 3]) << i;
     EXPECT_EQ(requests[0], Hex("FF 03 30 00 00 0A DF 13"));
-    EXPECT_EQ(requests[3][0], 0x3F);
-    EXPECT_EQ(requests[6][0], 0x5F);
     EXPECT_EQ(requests[9][0], 0x7F);
 
     // Every later operation goes to the address found.
@@ -73,6 +83,7 @@ TEST_F(LinkTest, FailedDiscoverKeepsTheLastAddressFound)
 {
     config.slaveAddress = 0xDF;
     StartInstrument();
+    ShortTimeout();
     ASSERT_EQ(link.Discover(), 1);
     sim::Faults silent;
     silent.silent = true;
@@ -121,6 +132,7 @@ TEST_F(LinkTest, BigEndianEchoMakesTheRecordInvalid)
 
 TEST_F(LinkTest, FailedIdentificationReadsGiveZero)
 {
+    ShortTimeout();
     sim::Faults silent;
     silent.silent = true;
     instrument->SetFaults(silent);
