@@ -479,7 +479,7 @@ int WriteAndReport(Context& c, InstrumentSession& session, const Identification&
         if (changes.empty()) {
             return;
         }
-        c.out << "Values written (before -> after):\n";
+        c.out << "Settings (before -> after):\n";
         for (const json& change : changes) {
             const auto shown = [](const json& item) {
                 std::string text = item["text"].get<std::string>();
@@ -487,7 +487,8 @@ int WriteAndReport(Context& c, InstrumentSession& session, const Identification&
             };
             const json& after = change["after"];
             Field(c.out, "  " + after["name"].get<std::string>() + " (" + after["register"].get<std::string>() + ")",
-                  shown(change["before"]) + "  ->  " + shown(after));
+                  change["before"] == after ? shown(after) + "  (unchanged)"
+                                            : shown(change["before"]) + "  ->  " + shown(after));
         }
         Field(c.out, "Written", ListParameters(id.card->bus, report.written));
         if (!report.notWritten.empty()) {
@@ -518,7 +519,7 @@ int RunApply(Context& c)
         if (!Writes(id.card->bus, p)) {
             const std::string what = p == cards::kIpBlock && id.card->bus == cards::Bus::Profinet
                                          ? "the IP block of a Profinet card is shown only and set on its network"
-                                         : std::string("a ") + id.card->title + " card has no " +
+                                         : std::string("this ") + id.card->title + " card has no " +
                                                cards::ParameterName(id.card->bus, p.start);
             return Report(
                 c, result,

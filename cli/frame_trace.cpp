@@ -53,7 +53,12 @@ void FrameTrace::OnFrame(void* context, const FrameEvent& event)
     if (event.length == 0) {
         self->out << " (nothing)";
     }
-    self->out << "  " << OutcomeText(event.result, event.length) << '\n';
+    self->out << "  " << OutcomeText(event.result, event.length);
+    // An exception reply is shorter than the master expects; name it rather than just "short reply".
+    if (event.direction == FrameEvent::Direction::Received && event.length >= 3 && (event.bytes[1] & 0x80) != 0) {
+        self->out << " (Modbus exception " << static_cast<int>(event.bytes[2]) << ")";
+    }
+    self->out << '\n';
     self->out.flush();
 }
 

@@ -72,9 +72,9 @@ TEST_F(CliTest, BadValuesAreRefusedBeforeAnythingIsWritten)
         {4, {"apply", "--address", "0"}, "must be 1 to 255"},
         {6, {"apply", "--baud", "auto"}, "invalid --baud auto"},
         {5, {"--range", "legacy", "apply", "--exchange", "4"}, "entries <1> to <3>"},
-        {5, {"apply", "--baud", "500"}, "--baud does not apply: a Profibus card has no baud rate"},
+        {5, {"apply", "--baud", "500"}, "--baud does not apply: this Profibus card has no baud rate"},
         {4, {"apply", "--ip", "10.0.0.1"}, "--ip does not apply: the IP block of a Profinet card is shown only"},
-        {8, {"apply", "--exchange", "1"}, "a Modbus-TCP card has no exchange table"},
+        {8, {"apply", "--exchange", "1"}, "this Modbus-TCP card has no exchange table"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
@@ -128,8 +128,9 @@ TEST_F(CliTest, AWriteFailingHalfWaySaysWhatWasAndWasNotWritten)
     sim::Config config = Card(7);
     config.faults.failWriteTo = 0x3014;
     StartSimulator(config);
-    const Run run = Cli({"--json", "apply", "--mode", "dhcp", "--ip", "10.0.0.5", "--exchange", "2"});
+    const Run run = Cli({"--json", "--trace", "apply", "--mode", "dhcp", "--ip", "10.0.0.5", "--exchange", "2"});
     EXPECT_EQ(run.code, kExitCommunication);
+    EXPECT_NE(run.err.find("short reply (Modbus exception 4)"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("writing IP block (0x3014) failed; already written: address mode; not written: IP "
                            "block, exchange table"),
               std::string::npos)
