@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <ctime>
 #include <termios.h>
 
 // Facts of the instrument's serial line, shared by the port, the simulator and the benchmarks.
@@ -22,4 +23,12 @@ bool MakeLineSettings(termios& tio);
 constexpr bool InputPurgeIsSafe(std::chrono::nanoseconds sinceWriteStart, int requestBytes)
 {
     return sinceWriteStart < kCharTime * requestBytes + kFrameGap;
+}
+
+// A wait for ppoll(); negative waits are no wait.
+inline timespec ToTimespec(std::chrono::nanoseconds wait)
+{
+    if (wait < std::chrono::nanoseconds::zero())
+        wait = std::chrono::nanoseconds::zero();
+    return timespec{static_cast<time_t>(wait.count() / 1'000'000'000), static_cast<long>(wait.count() % 1'000'000'000)};
 }

@@ -32,17 +32,6 @@ constexpr std::uint32_t kReadTotalTimeoutMultiplierMs = 1;
 constexpr unsigned kPtySlaveMajorFirst = 136;
 constexpr unsigned kPtySlaveMajorLast = 143;
 
-timespec ToTimespec(Clock::duration d)
-{
-    if (d < Clock::duration::zero())
-        d = Clock::duration::zero();
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
-    timespec ts{};
-    ts.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-    ts.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-    return ts;
-}
-
 bool ToleratedIoctlError(int error)
 {
     // Pseudo-terminals and plain UARTs lack some of the optional controls; the port still works.

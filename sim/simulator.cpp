@@ -25,19 +25,9 @@ constexpr std::uint8_t kExceptionFlag = 0x80;
 constexpr int kReadRequestLength = 8;
 constexpr int kWriteHeaderLength = 7;
 constexpr int kShortReplyDrop = 5; // a 25-byte reply arrives as 20
-// A master's frame is complete once its length is known and has arrived; a silence of 3.5 characters
-// (kFrameGap) also ends it, so the slave finds its footing again after noise.
 // While no one holds the device open the master side reports a hang-up; look again this often.
 constexpr auto kHangupRetry = std::chrono::milliseconds(2);
 constexpr std::size_t kMaxPending = 512;
-
-timespec ToTimespec(Clock::duration d)
-{
-    if (d < Clock::duration::zero())
-        d = Clock::duration::zero();
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
-    return timespec{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
-}
 
 void PutLittle16(std::uint8_t* at, std::uint16_t value)
 {
@@ -66,6 +56,8 @@ bool CrcValid(const std::uint8_t* frame, int length)
     return frame[length - 2] == (crc & 0xFF) && frame[length - 1] == (crc >> 8);
 }
 
+// A master's frame is complete once its length is known and has arrived; a silence of 3.5 characters
+// (kFrameGap) also ends it, so the slave finds its footing again after noise.
 // Length of the master frame that starts the pending bytes: 0 while not yet known, -1 for a function
 // this slave does not know (its end is found by the silence after it).
 int ExpectedLength(const std::vector<std::uint8_t>& pending)
