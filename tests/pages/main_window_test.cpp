@@ -169,4 +169,28 @@ TEST_F(MainWindowTest, InvalidStoredValuesAreReportedBeforeTheUploadOutcome)
     EXPECT_TRUE(Frames().empty());
 }
 
+TEST_F(MainWindowTest, EnterAndEscapeInsideAPageDoNothing)
+{
+    // One control of each page that takes typing; the keys must neither download nor close anything.
+    const std::pair<std::uint16_t, int> cases[] = {{5, ProfibusPage::IDC_ADDRESS},
+                                                   {6, DeviceNetPage::IDC_ADDRESS},
+                                                   {4, ProfinetPage::IDC_STATION},
+                                                   {7, EtherNetIpPage::IDC_MODE},
+                                                   {8, ModbusTcpPage::IDC_MODE}};
+    for (auto [code, id] : cases) {
+        sim::Config config;
+        config.cardCode = code;
+        Search(config);
+        instrument->ClearRequests();
+        QWidget* control = PageControl<QWidget>(id);
+        ASSERT_NE(control, nullptr);
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+            QTest::keyClick(control, key);
+        EXPECT_TRUE(Messages().isEmpty()) << code;
+        EXPECT_TRUE(Frames().empty()) << code;
+        EXPECT_TRUE(window->isVisible()) << code;
+        EXPECT_TRUE(window->tabSheet->GetPage(0)->Window()->isVisible()) << code;
+    }
+}
+
 } // namespace

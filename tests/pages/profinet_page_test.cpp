@@ -2,6 +2,7 @@
 #include "profinet_page.h"
 #include "up_down.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QTest>
 #include <QToolButton>
@@ -121,12 +122,17 @@ TEST_F(ProfinetTest, DownloadValidatesTheNumberAndNeverWritesTheAddresses)
     ASSERT_EQ(Upload(page, 4), 1);
     EXPECT_EQ(station->text(), "000");
     instrument.ClearRequests();
+    host.show();
+    page.Window()->show();
+    QApplication::setActiveWindow(&host);
     for (const char* text : {"000", "256", ""}) {
+        exchange->setFocus();
         station->setText(text);
         EXPECT_EQ(page.WriteSettings(&link), 0) << text;
         const auto shown = MessageBoxes::Take();
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].text, "Please enter an integer between 1 and 255.");
+        EXPECT_TRUE(station->hasFocus()) << "the operator corrects the number where it is";
     }
     EXPECT_TRUE(Frames().empty());
 
