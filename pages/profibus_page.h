@@ -5,7 +5,6 @@
 #include <QPointer>
 
 class QComboBox;
-class QLabel;
 class QPlainTextEdit;
 class ColourStatic;
 class TitleBanner;

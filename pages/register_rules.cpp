@@ -137,7 +137,7 @@ bool ReadAddressMode(InstrumentLink& link, QComboBox* modeList, const IpControls
         return false;
     }
     const std::uint16_t mode = cards::DecodeU16(bytes);
-    if (mode >= cards::ModeList().size() || mode >= modeList->count()) {
+    if (mode >= modeList->count()) {
         return false;
     }
     modeList->setCurrentIndex(mode);
