@@ -33,12 +33,14 @@ QRect ToPixels(const QSize& units, int x, int y, int w, int h)
 
 Qt::Alignment StaticAlignment(std::uint32_t styles)
 {
+    // SS_CENTERIMAGE centres a text static's single line vertically.
+    const Qt::Alignment vertical = (styles & style::SS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop;
     const std::uint32_t type = styles & 0x1F;
     if (type == style::SS_CENTER)
-        return Qt::AlignHCenter | Qt::AlignTop;
+        return Qt::AlignHCenter | vertical;
     if (type == style::SS_RIGHT)
-        return Qt::AlignRight | Qt::AlignTop;
-    return Qt::AlignLeft | Qt::AlignTop;
+        return Qt::AlignRight | vertical;
+    return Qt::AlignLeft | vertical;
 }
 
 QWidget* MakePlain(const ControlSpec& spec, QWidget* parent)

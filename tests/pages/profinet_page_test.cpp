@@ -49,6 +49,7 @@ TEST_F(ProfinetTest, NewWindowShowsNumberOneAndTheFiveEntriesInEitherRange)
     ExpectCommonLook(page, ProfinetPage::IDC_TITLE, "Profinet", ProfinetPage::IDC_FIRMWARE, "------");
     EXPECT_EQ(station->text(), "1");
     EXPECT_EQ(prefix->text(), "Static");
+    EXPECT_EQ(prefix->alignment(), Qt::AlignRight | Qt::AlignVCenter) << "the name reads on into the number";
     EXPECT_EQ(exchange->count(), 5);
     EXPECT_EQ(exchange->itemText(4), "<5> Upload/download Parameters (256 bytes)");
     EXPECT_FALSE(Control<IpAddressEdit>(page, ProfinetPage::IDC_IP_ADDRESS)->isEnabled());
