@@ -169,14 +169,15 @@ TEST_F(CliTest, TraceNamesFailedReplies)
     sim::Config config = Card(5);
     config.faults.wrongSlave = true;
     StartSimulator(config);
-    Run run = Cli({"--trace", "search"}, true, "10");
+    // The other candidate addresses stay silent: a short time-out keeps their turn short.
+    Run run = Cli({"--trace", "search"}, true, "50");
     EXPECT_EQ(run.code, kExitNoDevice);
     EXPECT_NE(run.err.find("wrong slave"), std::string::npos);
 
     config.faults = {};
     config.faults.badCrc = true;
     StartSimulator(config);
-    run = Cli({"--trace", "search"}, true, "10");
+    run = Cli({"--trace", "search"}, true, "50");
     EXPECT_NE(run.err.find("bad CRC"), std::string::npos);
 
     config.faults = {};

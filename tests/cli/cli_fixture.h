@@ -37,8 +37,9 @@ protected:
         return config;
     }
 
-    // Runs a command against the simulator (--device and a short time-out are put first).
-    Run Cli(std::initializer_list<std::string> arguments, bool withDevice = true, const char* timeoutMs = "100")
+    // Runs a command against the simulator (--device and a time-out put first). The time-out is the
+    // configurator's own unless a test waits for silence: replies that arrive are never cut short.
+    Run Cli(std::initializer_list<std::string> arguments, bool withDevice = true, const char* timeoutMs = "400")
     {
         std::vector<std::string> all;
         if (withDevice) {
