@@ -13,7 +13,6 @@
 namespace {
 
 constexpr std::uint16_t kComCard = 2;
-constexpr int kInitialAddress = 1;
 
 // Card code 6 is the "COMX" card; every other code gets the "COM" card's prefix and baud list.
 std::uint16_t Variant(std::uint16_t cardCode)
@@ -43,9 +42,7 @@ bool DeviceNetPage::OnInitDialog()
         return false;
     }
     rules::InitTitleBanner(titleBanner, cards::BusTitle(cards::Bus::DeviceNet));
-    const cards::NodeAddressRule* rule = cards::FindNodeAddressRule(kComCard);
-    addressSpin->SetRange(rule->minimum, rule->maximum);
-    addressSpin->SetPos(kInitialAddress);
+    rules::ResetNodeAddress(addressSpin, *cards::FindNodeAddressRule(kComCard));
     rules::InitFirmwareField(firmwareField, cards::kFirmwareUnknown);
     SetFirmwareRange(firmwareRange);
     return true;

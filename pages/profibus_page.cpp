@@ -15,7 +15,6 @@
 namespace {
 
 constexpr std::uint16_t kComCard = 1;
-constexpr int kInitialAddress = 1;
 
 // Card code 5 is the "COMX" card; every other code gets the "COM" card's caption, range and prefix.
 std::uint16_t Variant(std::uint16_t cardCode)
@@ -47,9 +46,7 @@ bool ProfibusPage::OnInitDialog()
     connect(exchangeList, &QComboBox::currentIndexChanged, this, &ProfibusPage::UpdateModuleText);
 
     rules::InitTitleBanner(titleBanner, cards::BusTitle(cards::Bus::Profibus));
-    const cards::NodeAddressRule* rule = cards::FindNodeAddressRule(kComCard);
-    addressSpin->SetRange(rule->minimum, rule->maximum);
-    addressSpin->SetPos(kInitialAddress);
+    rules::ResetNodeAddress(addressSpin, *cards::FindNodeAddressRule(kComCard));
     rules::InitFirmwareField(firmwareField, cards::kProfibusFirmwareInitial);
     SetFirmwareRange(firmwareRange);
     return true;
@@ -84,8 +81,7 @@ int ProfibusPage::ReadSettings(InstrumentLink* link)
     if (auto* caption = Find<QLabel>(IDC_ADDRESS_CAPTION)) {
         caption->setText(QString::fromLatin1(rule->caption));
     }
-    addressSpin->SetRange(rule->minimum, rule->maximum);
-    addressSpin->SetPos(kInitialAddress);
+    rules::ResetNodeAddress(addressSpin, *rule);
 
     rules::ReadFirmwareField(*link, firmwareField, cards::FirmwarePrefix(variant));
 

@@ -173,6 +173,13 @@ std::optional<std::uint16_t> SelectedCode(const QComboBox* list)
     return static_cast<std::uint16_t>(index);
 }
 
+void ResetNodeAddress(UpDown* spin, const cards::NodeAddressRule& rule)
+{
+    constexpr int kInitialAddress = 1;
+    spin->SetRange(rule.minimum, rule.maximum);
+    spin->SetPos(kInitialAddress);
+}
+
 bool ReadNodeAddress(InstrumentLink& link, UpDown* spin, const cards::NodeAddressRule& rule, QWidget* parent)
 {
     const auto address = ReadValue(link, cards::kNodeAddress);

@@ -82,6 +82,10 @@ bool ReadAddressSettings(InstrumentLink& link, ColourStatic* firmwareField, QCom
 // before anything is written, as it does without an address mode).
 std::optional<std::uint16_t> SelectedCode(const QComboBox* list);
 
+// The up-down control of a node address: the rule's range, and position 1, where every window and
+// every Profibus upload starts.
+void ResetNodeAddress(UpDown* spin, const cards::NodeAddressRule& rule);
+
 // Node address on read: a value the rule accepts becomes the up-down position; any other value shows
 // "Invalid Address" and leaves the position alone. True when a valid address was read.
 bool ReadNodeAddress(InstrumentLink& link, UpDown* spin, const cards::NodeAddressRule& rule, QWidget* parent);
