@@ -5,6 +5,7 @@
 #   scripts/run.sh                      Profibus card (code 5)
 #   scripts/run.sh --card 7 --ip 10.0.0.5   any meshgate2-sim options (see meshgate2-sim --help)
 #   scripts/run.sh --here ...           keep Meshgate2.dat in the current folder instead of a temporary one
+# MESHGATE2_BUILD=<folder> uses that build folder as it is (no dependency check, no build).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -14,20 +15,30 @@ for arg in "$@"; do
     if [ "$arg" = "--here" ]; then here=1; else sim_args+=("$arg"); fi
 done
 
-"$root/scripts/deps.sh"
-build=$("$root/scripts/build.sh" | tail -n 1)
+if [ -n "${MESHGATE2_BUILD:-}" ]; then
+    build=$(cd "$MESHGATE2_BUILD" && pwd)
+else
+    "$root/scripts/deps.sh"
+    build=$("$root/scripts/build.sh" | tail -n 1)
+fi
 
 workdir=$PWD
 scratch=$(mktemp -d)
 sim_pid=""
-cleanup() {
-    if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
-        kill "$sim_pid"
-        wait "$sim_pid" 2>/dev/null || true
+app_pid=""
+stop() {
+    if [ -n "$1" ] && kill -0 "$1" 2>/dev/null; then
+        kill "$1"
+        wait "$1" 2>/dev/null || true
     fi
+}
+cleanup() {
+    stop "$app_pid"
+    stop "$sim_pid"
     rm -rf "$scratch"
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
 [ "$here" -eq 1 ] || workdir="$scratch/work"
 mkdir -p "$workdir"
 
@@ -57,7 +68,10 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display (\$DISPLAY and \$WAYLAND_DISPLAY are unset): running under a virtual X server," >&2
     echo "  xvfb-run -a $build/app/meshgate2" >&2
     echo "The window is not visible there; run this script inside a desktop session to use it. Ctrl+C ends it." >&2
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$build/app/meshgate2"
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$build/app/meshgate2" &
 else
-    "$build/app/meshgate2"
+    "$build/app/meshgate2" &
 fi
+# In the background so that a stop signal reaches this script at once and both processes are ended.
+app_pid=$!
+wait "$app_pid"
