@@ -1,12 +1,7 @@
 #include "info_page.h"
 
+#include "register_rules.h"
 #include "title_banner.h"
-
-namespace {
-constexpr ColourRef kBannerStart = 0x0000FF; // red
-constexpr ColourRef kBannerEnd = 0x323232;   // dark grey
-constexpr ColourRef kBannerText = 0xFFFFFF;  // white
-} // namespace
 
 InfoPage::InfoPage() : BusPage(kTemplateId) {}
 
@@ -32,12 +27,9 @@ std::map<int, ControlFactory> InfoPage::CustomControls() const
 bool InfoPage::OnInitDialog()
 {
     banner = Find<TitleBanner>(IDC_BANNER);
-    if (banner) {
-        banner->SetGradientStartColour(kBannerStart);
-        banner->SetGradientEndColour(kBannerEnd);
-        banner->SetTextColour(kBannerText);
-        banner->SetText(QStringLiteral("Meshgate2 Manager"));
-    }
+    // The same banner as every bus page's; only the text differs.
+    if (banner)
+        rules::InitTitleBanner(banner, "Meshgate2 Manager");
     return true;
 }
 
