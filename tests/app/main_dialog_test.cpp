@@ -206,8 +206,13 @@ TEST_F(AppTest, SilentLineReportsNoDeviceAndKeepsTheWindowAliveWhileProbing)
     QSet<QString> seen;
     bool waitCursorSeen = false;
     QTimer sampler;
+    bool closeTried = false;
     QObject::connect(&sampler, &QTimer::timeout, [&] {
         seen.insert(d.StatusText());
+        if (!closeTried) {
+            closeTried = true;
+            d.close(); // the window manager's close box, mid-search: refused until the search is over
+        }
         const QCursor* cursor = QApplication::overrideCursor();
         waitCursorSeen = waitCursorSeen || (cursor && cursor->shape() == Qt::WaitCursor);
     });
@@ -223,6 +228,9 @@ TEST_F(AppTest, SilentLineReportsNoDeviceAndKeepsTheWindowAliveWhileProbing)
     EXPECT_FALSE(d.applyButton->isEnabled());
     EXPECT_EQ(TabTexts(d), QStringList{"INFO"});
     EXPECT_TRUE(waitCursorSeen);
+    EXPECT_TRUE(closeTried);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_FALSE(QFile::exists("Meshgate2.dat"));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     int probed = 0;
     for (int address : InstrumentLink::kCandidateAddresses)
