@@ -27,6 +27,11 @@ void SetIp(const IpControls& controls, const cards::IpSettings& settings)
     controls.gateway->SetAddress(settings.gateway);
 }
 
+cards::IpSettings IpFromControls(const IpControls& controls)
+{
+    return {controls.ip->GetAddress(), controls.mask->GetAddress(), controls.gateway->GetAddress()};
+}
+
 } // namespace
 
 std::map<int, ControlFactory> BannerAndFirmwareControls(int bannerId, int firmwareId)
@@ -116,11 +121,6 @@ bool ReadIpBlock(InstrumentLink& link, const IpControls& controls)
     }
     SetIp(controls, cards::DecodeIpBlock(block));
     return true;
-}
-
-cards::IpSettings IpFromControls(const IpControls& controls)
-{
-    return {controls.ip->GetAddress(), controls.mask->GetAddress(), controls.gateway->GetAddress()};
 }
 
 void InitAddressControls(QComboBox* modeList, const IpControls& controls)

@@ -63,13 +63,13 @@ bool ReadListChoice(InstrumentLink& link, QComboBox* list, const cards::Paramete
 
 // The IP block into the three controls; all three show 0.0.0.0 when it cannot be read.
 bool ReadIpBlock(InstrumentLink& link, const IpControls& controls);
-cards::IpSettings IpFromControls(const IpControls& controls);
+
+// A new window's addresses and mode: 0.0.0.0 everywhere, "STATIC IP" and "DHCP" offered, neither chosen.
+void InitAddressControls(QComboBox* modeList, const IpControls& controls);
 
 // Address mode: the mode list without a selection unless a code below 2 was read; on a selection the
 // mode rule is applied. The mode rule: "STATIC IP" enables mask and gateway, "DHCP" disables them,
 // no selection changes nothing; the IP address control is never disabled.
-// A new window's addresses and mode: 0.0.0.0 everywhere, "STATIC IP" and "DHCP" offered, neither chosen.
-void InitAddressControls(QComboBox* modeList, const IpControls& controls);
 bool ReadAddressMode(InstrumentLink& link, QComboBox* modeList, const IpControls& controls);
 void ApplyModeRule(const QComboBox* modeList, const IpControls& controls);
 
