@@ -172,7 +172,8 @@ TEST_F(CliTest, ReadNeverHidesAValueOutsideItsList)
     StartSimulator(devicenet);
     Run run = Cli({"--json", "--range", "legacy", "read"});
     EXPECT_EQ(run.code, kExitSuccess);
-    for (const auto& item : run.Json()["parameters"]) {
+    const auto outside = run.Json()["parameters"];
+    for (const auto& item : outside) {
         EXPECT_EQ(item["valid"], false) << item.dump();
         EXPECT_EQ(item["text"].get<std::string>().rfind("outside ", 0), 0u) << item.dump();
     }
