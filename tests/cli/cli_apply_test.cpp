@@ -121,6 +121,16 @@ TEST_F(CliTest, AnInvalidValueLeftOnTheInstrumentMustBeGivenExplicitly)
     run = Cli({"apply", "--mode", "dhcp", "--exchange", "1"});
     EXPECT_EQ(run.code, kExitSuccess) << run.err;
     EXPECT_EQ(simulator->Parameter(0x3013), 0);
+
+    // A Profinet station number of 0 is shown as "000" but is never written back as it is.
+    sim::Config profinet = Card(4);
+    profinet.nodeAddress = 0;
+    StartSimulator(profinet);
+    run = Cli({"apply", "--exchange", "2"});
+    EXPECT_EQ(run.code, kExitInvalidInput);
+    EXPECT_NE(run.err.find("the instrument holds station number 0 (give --address to change it)"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(Writes(), kNone);
 }
 
 TEST_F(CliTest, AWriteFailingHalfWaySaysWhatWasAndWasNotWritten)

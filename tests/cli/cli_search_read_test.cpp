@@ -1,7 +1,9 @@
 #include "cli_fixture.h"
 #include "exit_code.h"
 
+#include <cstdio>
 #include <fcntl.h>
+#include <fstream>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -48,6 +50,11 @@ TEST_F(CliTest, UnsupportedCardIsReportedWithItsOwnExitCode)
     EXPECT_EQ(Cli({"read"}).code, kExitUnsupportedCard);
     EXPECT_EQ(Cli({"apply", "--address", "3"}).code, kExitUnsupportedCard);
     EXPECT_EQ(Cli({"backup", "/tmp/never-written.json"}).code, kExitUnsupportedCard);
+    const std::string backup = ::testing::TempDir() + "meshgate2-unsupported.json";
+    std::ofstream(backup) << R"({"format": "meshgate2-backup", "version": 1, "cardCode": 8, "range": "current",
+        "parameters": {"addressMode": 0, "ip": "10.0.0.1", "mask": "255.0.0.0", "gateway": "10.0.0.254"}})";
+    EXPECT_EQ(Cli({"restore", backup}).code, kExitUnsupportedCard);
+    std::remove(backup.c_str());
     EXPECT_TRUE(Writes().empty());
 }
 
