@@ -159,16 +159,27 @@ QImage CardPicture()
     }
     // The name beside it, the "2" in red, and the mesh it links into.
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(10);
     font.setBold(true);
-    p.setFont(font);
     const QString name = QStringLiteral("Meshgate");
-    const int nameWidth = QFontMetrics(font).horizontalAdvance(name);
-    const int left = 26 + std::max(0, (54 - nameWidth - 7) / 2);
+    const QString two = QStringLiteral("2");
+    constexpr int textLeft = 26;
+    constexpr int textWidth = 80 - textLeft;
+    // The largest size at which the whole name fits beside the card.
+    for (int px = 11; px > 6; --px) {
+        font.setPixelSize(px);
+        if (QFontMetrics(font).horizontalAdvance(name + two) <= textWidth) {
+            break;
+        }
+    }
+    p.setFont(font);
+    const QFontMetrics metrics(font);
+    const int nameWidth = metrics.horizontalAdvance(name);
+    const int left = textLeft + (textWidth - metrics.horizontalAdvance(name + two)) / 2;
     p.setPen(QColor(20, 55, 120));
     p.drawText(QRect(left, 1, nameWidth + 1, 13), Qt::AlignLeft | Qt::AlignVCenter, name);
     p.setPen(QColor(210, 40, 40));
-    p.drawText(QRect(left + nameWidth, 1, 9, 13), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("2"));
+    p.drawText(QRect(left + nameWidth, 1, metrics.horizontalAdvance(two) + 1, 13), Qt::AlignLeft | Qt::AlignVCenter,
+               two);
     DrawMesh(p, QRectF(34, 14, 38, 16), QColor(40, 110, 200), QColor(255, 200, 40));
     return image;
 }
