@@ -11,7 +11,6 @@
 #include <fcntl.h>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <unistd.h>
 
 namespace cli {
@@ -20,6 +19,7 @@ namespace {
 
 constexpr const char* kFormat = "meshgate2-backup";
 constexpr int kVersion = 1;
+constexpr std::size_t kMaxBackupBytes = 64 * 1024;
 constexpr const char* kIpKeys[3] = {"ip", "mask", "gateway"};
 
 Outcome Corrupt(const std::string& what)
@@ -183,9 +183,14 @@ Outcome LoadBackup(const std::string& path, Backup& out)
     if (!file) {
         return Outcome::Fail(kExitFileError, "cannot read " + path + ": " + std::strerror(errno) + "; nothing written");
     }
-    std::stringstream content;
-    content << file.rdbuf();
-    const nlohmann::json document = nlohmann::json::parse(content.str(), nullptr, false);
+    // A backup is a few hundred bytes; a bigger file (or a device such as /dev/zero) is not one.
+    std::string content(kMaxBackupBytes + 1, '\0');
+    file.read(content.data(), static_cast<std::streamsize>(content.size()));
+    content.resize(static_cast<std::size_t>(file.gcount()));
+    if (content.size() > kMaxBackupBytes) {
+        return Corrupt(path + " is far larger than a backup");
+    }
+    const nlohmann::json document = nlohmann::json::parse(content, nullptr, false);
     if (document.is_discarded()) {
         return Corrupt(path + " is not valid JSON");
     }

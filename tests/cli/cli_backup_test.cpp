@@ -132,6 +132,9 @@ TEST_F(CliBackupTest, CorruptFilesAreRefusedWithNothingWritten)
         EXPECT_EQ(run.code, kExitInvalidInput) << text;
         EXPECT_NE(run.err.find("bad backup file"), std::string::npos) << run.err;
     }
+    const Run endless = Cli({"restore", "/dev/zero"});
+    EXPECT_EQ(endless.code, kExitInvalidInput);
+    EXPECT_NE(endless.err.find("far larger than a backup"), std::string::npos) << endless.err;
     EXPECT_TRUE(simulator->Requests().empty()); // refused before the port was even used
 
     // Well-formed, but a value this card cannot take: found once the card is known.
