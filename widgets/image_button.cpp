@@ -180,7 +180,9 @@ int ImageButton::SetCheckState(int check, bool repaint)
 
 void ImageButton::SetCheck(int state)
 {
-    SetCheckState(state == Qt::Checked || state == Qt::PartiallyChecked ? 1 : 0, true);
+    constexpr int Checked = 1;
+    constexpr int Indeterminate = 2;
+    SetCheckState(state == Checked || state == Indeterminate ? 1 : 0, true);
 }
 
 void ImageButton::SetCheckBoxStyle(bool on, bool repaint)
@@ -542,19 +544,18 @@ void ImageButton::DrawCaption(QPainter& painter, const QString& caption, const K
     captionRect =
         captionRect.Offset((frame.Width() - captionRect.Width()) / 2, (frame.Height() - captionRect.Height()) / 2);
     // Lines are laid out in the frame's width, where they were measured, and start at the block's top.
-    const auto draw = [&](const KitRect& block, const QColor& colour) {
+    const auto draw = [&](int dx, int dy, const QColor& colour) {
         painter.setPen(colour);
-        DrawKitText(painter,
-                    {frame.left + (block.left - captionRect.left), block.top,
-                     frame.right + (block.left - captionRect.left), block.bottom},
+        DrawKitText(painter, {frame.left + dx, captionRect.top + dy, frame.right + dx, captionRect.bottom + dy},
                     caption, format | NoClip);
     };
     if (isDisabled) {
-        draw(captionRect.Offset(1, 1), GetSysColour(palette(), SysColour::BtnHighlight));
-        draw(captionRect, GetSysColour(palette(), SysColour::BtnShadow));
+        // Engraved: a highlight copy one pixel down-right under the shadow copy.
+        draw(1, 1, GetSysColour(palette(), SysColour::BtnHighlight));
+        draw(0, 0, GetSysColour(palette(), SysColour::BtnShadow));
     } else {
         const int index = CaptionColourIndex(hovering, isPressed);
-        draw(captionRect, ToQColor(stateColours[static_cast<std::size_t>(index + 1)]));
+        draw(0, 0, ToQColor(stateColours[static_cast<std::size_t>(index + 1)]));
     }
 }
 
