@@ -59,7 +59,7 @@ std::string AllowedText(const Identification& identity, int firmwareRange, const
     std::string text = "codes 0 to " + std::to_string(range->maximum) + " (";
     const auto list = ListOf(identity, firmwareRange, parameter);
     for (std::size_t i = 0; i < list.size(); ++i) {
-        text += (i ? ", " : "") + std::to_string(i) + " " + list[i];
+        text += (i ? ", " : "") + std::to_string(i) + " = " + list[i];
     }
     return text + ")";
 }
