@@ -1,5 +1,6 @@
 #include "cli_fixture.h"
 #include "exit_code.h"
+#include "instrument_session.h"
 
 #include <cstdio>
 #include <fcntl.h>
@@ -201,4 +202,35 @@ TEST_F(CliTest, ReadNeverHidesAValueOutsideItsList)
     EXPECT_EQ(parameters[0]["valid"], false);
     EXPECT_EQ(parameters[2]["raw"], 5);
     EXPECT_EQ(parameters[2]["valid"], false);
+}
+
+TEST_F(CliTest, AParameterThatCannotBeReadIsNamedAndTheOthersAreStillRead)
+{
+    sim::Config config = Card(7);
+    config.addressMode = 1;
+    config.exchangeChoice = 3;
+    StartSimulator(config);
+    InstrumentSession session;
+    LinkOptions options;
+    options.device = simulator->DevicePath();
+    options.readTimeoutMs = 50;
+    ASSERT_TRUE(session.Open(options).Ok());
+    Identification id;
+    ASSERT_TRUE(session.Identify(id).Ok());
+    ASSERT_NE(id.card, nullptr);
+
+    // Every attempt at the first parameter (the address mode) goes unanswered.
+    sim::Faults faults;
+    faults.failFirst = 3;
+    simulator->SetFaults(faults);
+    cards::CardSettings settings;
+    std::vector<cards::Parameter> failed;
+    const Outcome outcome = session.ReadSettings(*id.card, settings, failed);
+    EXPECT_EQ(outcome.exitCode, kExitCommunication);
+    EXPECT_EQ(outcome.message, "could not read address mode");
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].start, 0x3015);
+    EXPECT_EQ(settings.addressMode, 0); // untouched
+    EXPECT_EQ(settings.exchangeChoice, 3);
+    EXPECT_EQ(settings.ip.ip, config.ip);
 }
