@@ -33,7 +33,11 @@ stop() {
     fi
 }
 cleanup() {
-    stop "$app_pid"
+    # The configurator runs in a process group of its own (with xvfb-run's X server, when there is one).
+    if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
+        kill -- "-$app_pid" 2>/dev/null || true
+        wait "$app_pid" 2>/dev/null || true
+    fi
     stop "$sim_pid"
     rm -rf "$scratch"
 }
@@ -68,10 +72,11 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display (\$DISPLAY and \$WAYLAND_DISPLAY are unset): running under a virtual X server," >&2
     echo "  xvfb-run -a $build/app/meshgate2" >&2
     echo "The window is not visible there; run this script inside a desktop session to use it. Ctrl+C ends it." >&2
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$build/app/meshgate2" &
+    setsid xvfb-run -a -s "-screen 0 1280x1024x24" "$build/app/meshgate2" &
 else
-    "$build/app/meshgate2" &
+    setsid "$build/app/meshgate2" &
 fi
-# In the background so that a stop signal reaches this script at once and both processes are ended.
+# In the background, in a group of its own, so that a stop signal reaches this script at once and everything
+# started here is ended by its ids.
 app_pid=$!
 wait "$app_pid"
