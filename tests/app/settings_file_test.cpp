@@ -5,10 +5,33 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// Drops the file-system privileges of root for the calling thread while it lives.
+class UnprivilegedFiles
+{
+public:
+    UnprivilegedFiles() : wasRoot(geteuid() == 0)
+    {
+        if (wasRoot)
+            setfsuid(kNobody);
+    }
+    ~UnprivilegedFiles()
+    {
+        if (wasRoot)
+            setfsuid(0);
+    }
+    UnprivilegedFiles(const UnprivilegedFiles&) = delete;
+    UnprivilegedFiles& operator=(const UnprivilegedFiles&) = delete;
+
+private:
+    static constexpr uid_t kNobody = 65534;
+    bool wasRoot;
+};
 
 class SettingsFileTest : public ::testing::Test
 {
@@ -67,11 +90,14 @@ TEST_F(SettingsFileTest, UnwritablePlaceFailsAndLeavesWhatIsThere)
 
 TEST_F(SettingsFileTest, UnwritableFolderFailsAndKeepsTheOldFile)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes anywhere";
     Write(QByteArray("\x03\x00\x00\x00", 4));
-    ASSERT_EQ(chmod(folder.path().toLocal8Bit().constData(), 0500), 0);
-    EXPECT_FALSE(settings_file::Save(7, Path()));
+    ASSERT_EQ(chmod(folder.path().toLocal8Bit().constData(), 0555), 0);
+    {
+        // Root writes anywhere: save as an unprivileged file-system user (this thread only), as an
+        // operator without rights to the working folder would.
+        const UnprivilegedFiles asNobody;
+        EXPECT_FALSE(settings_file::Save(7, Path()));
+    }
     chmod(folder.path().toLocal8Bit().constData(), 0700);
     EXPECT_EQ(settings_file::Load(Path()), 3);
 }
