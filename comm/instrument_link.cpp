@@ -1,14 +1,12 @@
 #include "instrument_link.h"
 
+#include "card_lists.h"
 #include "registers.h"
 
 #include <cstring>
 #include <string_view>
 
 namespace {
-
-// Searched in this order; the first one found names the model. " RK3" needs its leading blank.
-constexpr std::string_view kModelTokens[] = {"K320", "P320", " RK3", "G320", "K4"};
 
 constexpr int kIdentificationBytes = cards::kIdentification.Bytes(); // 24
 constexpr int kModelBlockBytes = cards::kModelBlock.Bytes();         // 36
@@ -123,9 +121,5 @@ int InstrumentLink::IdentifyModel()
     if (ReadBlock(cards::kModelBlock.start, kModelBlockBytes, block) == 0)
         return 0;
     const char* text = reinterpret_cast<const char*>(block + cards::kModelTextOffset);
-    const std::string_view model(text, strnlen(text, kModelBlockBytes - cards::kModelTextOffset));
-    for (int index = 0; index < kModelNone; ++index)
-        if (model.find(kModelTokens[index]) != std::string_view::npos)
-            return index;
-    return kModelNone;
+    return cards::FindModelIndex(std::string_view(text, strnlen(text, kModelBlockBytes - cards::kModelTextOffset)));
 }
