@@ -100,12 +100,22 @@ QImage EmbossedImage(const QImage& source, const QColor& highlight, const QColor
 
 QFont CellHeightFont(const QString& family, int cellHeightPx)
 {
-    QFont font(family);
-    for (int px = cellHeightPx; px > 1; --px) {
-        font.setPixelSize(px);
-        if (QFontMetrics(font).height() <= cellHeightPx) {
-            break;
+    const auto fit = [cellHeightPx](QFont font) {
+        for (int px = cellHeightPx; px > 1; --px) {
+            font.setPixelSize(px);
+            if (QFontMetrics(font).height() <= cellHeightPx) {
+                break;
+            }
         }
+        return font;
+    };
+    QFont font = fit(QFont(family));
+    // A bitmap font with no strike near this size (wine's "MS Sans Serif" has only its 13 px one) would
+    // draw a heading at body-text size: take a scalable face of the same kind instead.
+    if (QFontMetrics(font).height() * 4 < cellHeightPx * 3) {
+        QFont substitute(QStringLiteral("Tahoma"));
+        substitute.setStyleHint(QFont::SansSerif);
+        font = fit(substitute);
     }
     return font;
 }

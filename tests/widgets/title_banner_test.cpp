@@ -2,6 +2,7 @@
 #include "title_banner.h"
 #include "widget_test_support.h"
 
+#include <QFontDatabase>
 #include <gtest/gtest.h>
 
 namespace {
@@ -106,6 +107,16 @@ TEST(TitleBanner, DefaultsAndFontCellHeight)
     EXPECT_EQ(banner.GetTextColour(), MakeColourRef(0, 255, 0));
     EXPECT_EQ(banner.GetGradientEndColour(), 0u);
     EXPECT_EQ(banner.GetGradientStartColour(), FromQColor(GetSysColour(banner.palette(), SysColour::BtnFace)));
+    EXPECT_LE(QFontMetrics(banner.GetBannerFont()).height(), 24);
+    EXPECT_GE(QFontMetrics(banner.GetBannerFont()).height(), 20);
+}
+
+TEST(TitleBanner, HeadingKeepsItsSizeWhenTheFaceIsABitmapFontOfAnotherSize)
+{
+    // The program registers wine's "MS Sans Serif", which has a single 13 px strike.
+    ASSERT_GE(QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf")), 0)
+        << "fonts-wine provides the dialog fonts";
+    TitleBanner banner;
     EXPECT_LE(QFontMetrics(banner.GetBannerFont()).height(), 24);
     EXPECT_GE(QFontMetrics(banner.GetBannerFont()).height(), 20);
 }
