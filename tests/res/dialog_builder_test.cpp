@@ -8,8 +8,10 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -225,4 +227,39 @@ TEST(DialogBuilderTest, DialogFontsRegisterOnceFromAFolder)
     EXPECT_TRUE(QFontDatabase::families().contains("Tahoma"));
     EXPECT_TRUE(QFontDatabase::families().contains("MS Sans Serif"));
     EXPECT_EQ(RegisterDialogFonts(wine), 0) << "already registered";
+}
+
+namespace {
+
+// Ink of a line of text: the sum of darkness over its pixels.
+int TextInk(const QFont& font)
+{
+    QImage image(400, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(5, 25, QStringLiteral("- Vorn K3\t(Ver >= 3.10h5)"));
+    painter.end();
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ink += 255 - qGray(image.pixel(x, y));
+    return ink;
+}
+
+} // namespace
+
+TEST(DialogBuilderTest, BoldTahomaLooksBold)
+{
+    if (!QFile::exists("/usr/share/wine/fonts/tahoma.ttf"))
+        GTEST_SKIP() << "fonts-wine is not installed";
+    RegisterDialogFonts();
+    // The main window's header is bold 10 pt Tahoma; a bold face drawn as thin as the regular one
+    // would lose the emphasis.
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(10);
+    const int regular = TextInk(font);
+    font.setBold(true);
+    EXPECT_GT(TextInk(font), regular * 5 / 4);
 }
