@@ -1,11 +1,9 @@
 #pragma once
 
-// Before any Qt header: Qt defines "slots" as a keyword macro, and the simulator has a member of that name.
-#include "simulator.h"
-
 #include "fonts.h"
 #include "main_dialog.h"
 #include "message_boxes.h"
+#include "simulator.h"
 #include "tab_sheet.h"
 
 #include <QApplication>
