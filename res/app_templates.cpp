@@ -1,7 +1,7 @@
 #include "dialog_template.h"
 
 // The application's own windows: about box, main window, information page, version choice.
-// Controls are listed in their tab and z-order, as the original windows create them.
+// Controls are listed in their tab and z-order, as Windows creates them.
 
 using namespace style;
 

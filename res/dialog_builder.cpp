@@ -43,9 +43,9 @@ Qt::Alignment StaticAlignment(std::uint32_t styles)
     return Qt::AlignLeft | vertical;
 }
 
-QWidget* MakePlain(const ControlSpec& spec, QWidget* parent)
+QWidget* MakePlain(const ControlSpec& entry, QWidget* parent)
 {
-    switch (spec.kind) {
+    switch (entry.kind) {
     case ControlKind::PushButton:
         return new QPushButton(parent);
     case ControlKind::RadioButton:
@@ -57,7 +57,7 @@ QWidget* MakePlain(const ControlSpec& spec, QWidget* parent)
     case ControlKind::StaticIcon:
         return new QLabel(parent);
     case ControlKind::Edit:
-        if (spec.styles & style::ES_MULTILINE)
+        if (entry.styles & style::ES_MULTILINE)
             return new QPlainTextEdit(parent);
         return new QLineEdit(parent);
     case ControlKind::ComboBox:
@@ -74,58 +74,58 @@ QWidget* MakePlain(const ControlSpec& spec, QWidget* parent)
 
 // Puts the template's text, styles and state on whatever widget the factory made, as far as its class
 // takes them: a factory's label subclass still gets its alignment and frame.
-void Configure(QWidget* widget, const ControlSpec& spec, const QRect& rect)
+void Configure(QWidget* widget, const ControlSpec& entry, const QRect& rect)
 {
-    const QString text = QString::fromLatin1(spec.text ? spec.text : "");
+    const QString text = QString::fromLatin1(entry.text ? entry.text : "");
     widget->setGeometry(rect);
     if (auto* button = qobject_cast<QPushButton*>(widget)) {
         button->setText(text);
-        button->setDefault(spec.styles & style::BS_DEFPUSHBUTTON);
+        button->setDefault(entry.styles & style::BS_DEFPUSHBUTTON);
     } else if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
         radio->setText(text);
     } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
         group->setTitle(text);
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {
-        if (spec.styles & style::SS_SUNKEN)
+        if (entry.styles & style::SS_SUNKEN)
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        if (spec.kind == ControlKind::StaticBitmap || spec.kind == ControlKind::StaticIcon) {
-            const QPixmap picture(QStringLiteral(":/icon/%1.png").arg(spec.resource));
+        if (entry.kind == ControlKind::StaticBitmap || entry.kind == ControlKind::StaticIcon) {
+            const QPixmap picture(QStringLiteral(":/icon/%1.png").arg(entry.resource));
             label->setPixmap(picture);
             label->setAlignment(Qt::AlignCenter);
             // A picture control takes the size of its picture unless told to centre it in its rectangle.
-            if (!picture.isNull() && !(spec.styles & style::SS_CENTERIMAGE))
+            if (!picture.isNull() && !(entry.styles & style::SS_CENTERIMAGE))
                 label->resize(picture.size() + QSize(2, 2) * label->frameWidth());
         } else {
             label->setText(text);
-            label->setAlignment(StaticAlignment(spec.styles));
+            label->setAlignment(StaticAlignment(entry.styles));
             // One line of text never wraps into a second line it has no room for; when the face here is a
             // little wider than the one the layout was drawn with, the label grows rather than cut its text.
             const bool oneLine = rect.height() < 2 * label->fontMetrics().height();
-            label->setWordWrap(!oneLine && (spec.styles & 0x1F) != style::SS_LEFTNOWORDWRAP);
+            label->setWordWrap(!oneLine && (entry.styles & 0x1F) != style::SS_LEFTNOWORDWRAP);
             if (oneLine && !text.isEmpty() && label->sizeHint().width() > rect.width())
                 label->resize(label->sizeHint().width(), rect.height());
         }
     } else if (auto* line = qobject_cast<QLineEdit*>(widget)) {
         line->setText(text);
-        if (spec.styles & style::ES_NUMBER)
+        if (entry.styles & style::ES_NUMBER)
             line->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), line));
-        if (spec.styles & style::ES_CENTER)
+        if (entry.styles & style::ES_CENTER)
             line->setAlignment(Qt::AlignCenter);
-        line->setReadOnly(spec.styles & style::ES_READONLY);
+        line->setReadOnly(entry.styles & style::ES_READONLY);
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) {
         plain->setPlainText(text);
         plain->setReadOnly(true);
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         // Positions are codes on the wire: never sorted, and typed text never becomes an entry.
-        const bool editable = (spec.styles & 0x3) == style::CBS_DROPDOWN;
+        const bool editable = (entry.styles & 0x3) == style::CBS_DROPDOWN;
         combo->setEditable(editable);
         combo->setInsertPolicy(QComboBox::NoInsert);
         // The template's height includes the dropped list; the closed box is as high as its font needs.
         widget->setGeometry(rect.x(), rect.y(), rect.width(), combo->sizeHint().height());
     }
-    if (spec.styles & style::WS_DISABLED)
+    if (entry.styles & style::WS_DISABLED)
         widget->setEnabled(false);
-    if (spec.kind == ControlKind::GroupBox)
+    if (entry.kind == ControlKind::GroupBox)
         widget->lower(); // a frame drawn later must not sit on top of the controls inside it
 }
 
@@ -178,34 +178,34 @@ void BuildDialog(QWidget* dialog, const DialogTemplate& dialogTemplate, const st
 
     QWidget* previous = nullptr;
     QButtonGroup* radioGroup = nullptr;
-    for (const ControlSpec& spec : dialogTemplate.controls) {
-        const auto factory = spec.id >= 0 ? custom.find(spec.id) : custom.end();
-        QWidget* widget = factory != custom.end() ? factory->second(spec, dialog) : MakePlain(spec, dialog);
+    for (const ControlSpec& entry : dialogTemplate.controls) {
+        const auto factory = entry.id >= 0 ? custom.find(entry.id) : custom.end();
+        QWidget* widget = factory != custom.end() ? factory->second(entry, dialog) : MakePlain(entry, dialog);
         if (!widget)
-            widget = MakePlain(spec, dialog);
-        widget->setProperty(kIdProperty, spec.id);
-        if (spec.id >= 0 && widget->objectName().isEmpty())
-            widget->setObjectName(QStringLiteral("control%1").arg(spec.id));
-        Configure(widget, spec, ToPixels(units, spec.x, spec.y, spec.w, spec.h));
+            widget = MakePlain(entry, dialog);
+        widget->setProperty(kIdProperty, entry.id);
+        if (entry.id >= 0 && widget->objectName().isEmpty())
+            widget->setObjectName(QStringLiteral("control%1").arg(entry.id));
+        Configure(widget, entry, ToPixels(units, entry.x, entry.y, entry.w, entry.h));
 
         // A radio group runs from a radio with WS_GROUP to the next control that starts a group.
         auto* radio = qobject_cast<QAbstractButton*>(widget);
-        if (spec.kind == ControlKind::RadioButton && radio) {
-            if (!radioGroup || (spec.styles & style::WS_GROUP)) {
+        if (entry.kind == ControlKind::RadioButton && radio) {
+            if (!radioGroup || (entry.styles & style::WS_GROUP)) {
                 radioGroup = new QButtonGroup(dialog);
                 radioGroup->setExclusive(true);
             }
             radio->setAutoExclusive(false);
             radioGroup->addButton(radio);
-        } else if (spec.styles & style::WS_GROUP || spec.kind != ControlKind::RadioButton) {
+        } else if (entry.styles & style::WS_GROUP || entry.kind != ControlKind::RadioButton) {
             radioGroup = nullptr;
         }
 
-        if (auto* upDown = qobject_cast<UpDown*>(widget); upDown && (spec.styles & style::UDS_AUTOBUDDY)) {
+        if (auto* upDown = qobject_cast<UpDown*>(widget); upDown && (entry.styles & style::UDS_AUTOBUDDY)) {
             if (auto* buddy = qobject_cast<QLineEdit*>(previous)) {
-                upDown->SetBuddy(buddy, spec.styles & style::UDS_SETBUDDYINT);
-                if (spec.styles & style::UDS_ALIGNRIGHT) {
-                    // The arrows take the buddy's right edge, as the original control does.
+                upDown->SetBuddy(buddy, entry.styles & style::UDS_SETBUDDYINT);
+                if (entry.styles & style::UDS_ALIGNRIGHT) {
+                    // The arrows take the buddy's right edge, as a Windows up-down control does.
                     const QRect b = buddy->geometry();
                     const int arrows = widget->width();
                     buddy->setGeometry(b.x(), b.y(), std::max(1, b.width() - arrows), b.height());

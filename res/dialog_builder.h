@@ -11,11 +11,11 @@
 // dialog. Controls whose id appears in `custom` are made by that factory (the classes a dialog binds,
 // such as a title banner); the rest get the plain Qt widget of their kind. Every control carries its
 // id (property "controlId") so FindControl can reach it.
-using ControlFactory = std::function<QWidget*(const ControlSpec& spec, QWidget* parent)>;
+using ControlFactory = std::function<QWidget*(const ControlSpec& entry, QWidget* parent)>;
 void BuildDialog(QWidget* dialog, const DialogTemplate& dialogTemplate,
                  const std::map<int, ControlFactory>& custom = {});
 
-// Dialog base units of a font as the original windows measure them: the rounded average width of the 52
+// Dialog base units of a font as Windows measures them: the rounded average width of the 52
 // Latin letters, and the character height (ascent plus descent as Windows takes them from the font).
 QSize DialogBaseUnits(const QFont& font);
 

@@ -6,7 +6,7 @@
 // Dialog templates as tables: each control with its id, kind, text, position and size in dialog
 // units, and its window styles, exactly as the dialogs are laid out. One builder (dialog_builder.h)
 // turns a table into Qt widgets. Tables rather than Designer files: the layout is fixed in dialog
-// units and must scale with the template font the way the original windows do.
+// units and must scale with the template font the way Windows dialogs do.
 
 // Window style bits, with their usual values, so the tables read like the control lists they come from.
 namespace style {
@@ -45,13 +45,13 @@ enum class ControlKind
     PushButton,  // BS_DEFPUSHBUTTON in styles marks the default button
     RadioButton, // auto radio button; WS_GROUP starts a group
     GroupBox,
-    Static,        // text; SS_* alignment and SS_SUNKEN apply
-    StaticBitmap,  // picture; resource names the bitmap
-    StaticIcon,    // icon; resource names the icon
-    Edit,          // ES_* apply
-    ComboBox,      // CBS_DROPDOWN or CBS_DROPDOWNLIST; never sorted
-    UpDown,        // UDS_* apply; UDS_AUTOBUDDY binds the control just before it
-    IpAddress,     // the IP address control
+    Static,       // text; SS_* alignment and SS_SUNKEN apply
+    StaticBitmap, // picture; resource names the bitmap
+    StaticIcon,   // icon; resource names the icon
+    Edit,         // ES_* apply
+    ComboBox,     // CBS_DROPDOWN or CBS_DROPDOWNLIST; never sorted
+    UpDown,       // UDS_* apply; UDS_AUTOBUDDY binds the control just before it
+    IpAddress,    // the IP address control
     TabControl,
 };
 
@@ -79,12 +79,12 @@ struct DialogTemplate
 const DialogTemplate* FindTemplate(int id);
 
 // Each table is defined beside its kind of window; FindTemplate lists them all.
-const DialogTemplate& AboutTemplate();    // 100
-const DialogTemplate& MainTemplate();     // 102
-const DialogTemplate& InfoTemplate();     // 132
-const DialogTemplate& VersionTemplate();  // 140
-const DialogTemplate& ProfibusTemplate(); // 129
-const DialogTemplate& DeviceNetTemplate();   // 130
-const DialogTemplate& ProfinetTemplate();    // 141
-const DialogTemplate& EtherNetIpTemplate();  // 143
-const DialogTemplate& ModbusTcpTemplate();   // 144
+const DialogTemplate& AboutTemplate();      // 100
+const DialogTemplate& MainTemplate();       // 102
+const DialogTemplate& InfoTemplate();       // 132
+const DialogTemplate& VersionTemplate();    // 140
+const DialogTemplate& ProfibusTemplate();   // 129
+const DialogTemplate& DeviceNetTemplate();  // 130
+const DialogTemplate& ProfinetTemplate();   // 141
+const DialogTemplate& EtherNetIpTemplate(); // 143
+const DialogTemplate& ModbusTcpTemplate();  // 144

@@ -173,9 +173,9 @@ TEST(DialogBuilderTest, CustomFactoriesReplaceThePlainWidgetAndStillGetTheTempla
 {
     int made = 0;
     Built b(Sample({{9, ControlKind::PushButton, "Mine", 0, 0, 40, 14, WS_DISABLED}}),
-            {{9, [&](const ControlSpec& spec, QWidget* parent) -> QWidget* {
+            {{9, [&](const ControlSpec& entry, QWidget* parent) -> QWidget* {
                   ++made;
-                  EXPECT_EQ(spec.id, 9);
+                  EXPECT_EQ(entry.id, 9);
                   auto* button = new QPushButton(parent);
                   button->setObjectName("custom");
                   return button;
