@@ -1,17 +1,14 @@
 #pragma once
 
-#include "bus_page.h"
+#include "node_address_page.h"
 
 #include <QPointer>
 
 class QComboBox;
-class ColourStatic;
-class TitleBanner;
-class UpDown;
 
 // DeviceNet cards (codes 2 "COM" and 6 "COMX", the latter without automatic baud rate):
 // node address, baud rate and exchange table.
-class DeviceNetPage : public BusPage
+class DeviceNetPage : public NodeAddressPage
 {
     Q_OBJECT
 public:
@@ -31,16 +28,10 @@ public:
 
     int WriteSettings(InstrumentLink* link) override;
     int ReadSettings(InstrumentLink* link) override;
-    void SetFirmwareRange(int range) override;
 
 protected:
-    std::map<int, ControlFactory> CustomControls() const override;
     bool OnInitDialog() override;
 
 private:
-    QPointer<QComboBox> exchangeList;
-    QPointer<ColourStatic> firmwareField;
-    QPointer<TitleBanner> titleBanner;
     QPointer<QComboBox> baudList;
-    QPointer<UpDown> addressSpin;
 };

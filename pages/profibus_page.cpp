@@ -2,10 +2,7 @@
 
 #include "card_lists.h"
 #include "colour_static.h"
-#include "instrument_link.h"
-#include "parameter_order.h"
 #include "register_rules.h"
-#include "title_banner.h"
 #include "up_down.h"
 
 #include <QComboBox>
@@ -14,51 +11,32 @@
 
 namespace {
 
+// The card code of the "COM" card; 5 and 6 are the "COMX" ones.
 constexpr std::uint16_t kComCard = 1;
-
-// Card code 5 is the "COMX" card; every other code gets the "COM" card's caption, range and prefix.
-std::uint16_t Variant(std::uint16_t cardCode)
-{
-    return cards::IsComxVariant(cardCode) ? cardCode : kComCard;
-}
 
 } // namespace
 
-ProfibusPage::ProfibusPage() : BusPage(kTemplateId) {}
+ProfibusPage::ProfibusPage()
+    : NodeAddressPage({kTemplateId, cards::Bus::Profibus, kComCard, cards::kProfibusFirmwareInitial, IDC_TITLE,
+                       IDC_FIRMWARE, IDC_EXCHANGE, IDC_ADDRESS_SPIN})
+{}
 
 ProfibusPage::~ProfibusPage() = default;
 
-std::map<int, ControlFactory> ProfibusPage::CustomControls() const
-{
-    return rules::BannerAndFirmwareControls(IDC_TITLE, IDC_FIRMWARE);
-}
-
 bool ProfibusPage::OnInitDialog()
 {
+    // Bound first: the shared set-up shows the first entry's modules through SetFirmwareRange.
     moduleText = Find<QPlainTextEdit>(IDC_MODULES);
-    exchangeList = Find<QComboBox>(IDC_EXCHANGE);
-    firmwareField = Find<ColourStatic>(IDC_FIRMWARE);
-    titleBanner = Find<TitleBanner>(IDC_TITLE);
-    addressSpin = Find<UpDown>(IDC_ADDRESS_SPIN);
-    if (!moduleText || !exchangeList || !firmwareField || !titleBanner || !addressSpin) {
+    if (!moduleText || !NodeAddressPage::OnInitDialog()) {
         return false;
     }
     connect(exchangeList, &QComboBox::currentIndexChanged, this, &ProfibusPage::UpdateModuleText);
-
-    rules::InitTitleBanner(titleBanner, cards::BusTitle(cards::Bus::Profibus));
-    rules::ResetNodeAddress(addressSpin, *cards::FindNodeAddressRule(kComCard));
-    rules::InitFirmwareField(firmwareField, cards::kProfibusFirmwareInitial);
-    SetFirmwareRange(firmwareRange);
     return true;
 }
 
 void ProfibusPage::SetFirmwareRange(int range)
 {
-    firmwareRange = range;
-    if (!exchangeList) {
-        return;
-    }
-    rules::FillExchangeList(exchangeList, cards::ExchangeTable(cards::Bus::Profibus, range));
+    NodeAddressPage::SetFirmwareRange(range);
     UpdateModuleText();
 }
 
@@ -76,7 +54,7 @@ int ProfibusPage::ReadSettings(InstrumentLink* link)
     if (!link || !Window()) {
         return 0;
     }
-    const std::uint16_t variant = Variant(cardCode);
+    const std::uint16_t variant = Variant();
     const cards::NodeAddressRule* rule = cards::FindNodeAddressRule(variant);
     if (auto* caption = Find<QLabel>(IDC_ADDRESS_CAPTION)) {
         caption->setText(QString::fromLatin1(rule->caption));
@@ -96,14 +74,5 @@ int ProfibusPage::ReadSettings(InstrumentLink* link)
 
 int ProfibusPage::WriteSettings(InstrumentLink* link)
 {
-    if (!link || !Window()) {
-        return 0;
-    }
-    rules::Outgoing values;
-    values.nodeAddress = rules::NodeAddressToWrite(addressSpin, Window());
-    if (!values.nodeAddress) {
-        return 0;
-    }
-    values.exchangeChoice = rules::SelectedCode(exchangeList);
-    return rules::Write(*link, cards::WriteOrder(cards::Bus::Profibus), values);
+    return WriteNodeSettings(link, {});
 }

@@ -1,18 +1,14 @@
 #pragma once
 
-#include "bus_page.h"
+#include "node_address_page.h"
 
 #include <QPointer>
 
-class QComboBox;
 class QPlainTextEdit;
-class ColourStatic;
-class TitleBanner;
-class UpDown;
 
 // Profibus cards (codes 1 "COM" and 5 "COMX"): station address and exchange table, with the
 // cyclic-data modules of the chosen table shown beneath the list.
-class ProfibusPage : public BusPage
+class ProfibusPage : public NodeAddressPage
 {
     Q_OBJECT
 public:
@@ -36,15 +32,10 @@ public:
     void SetFirmwareRange(int range) override;
 
 protected:
-    std::map<int, ControlFactory> CustomControls() const override;
     bool OnInitDialog() override;
 
 private:
     void UpdateModuleText();
 
     QPointer<QPlainTextEdit> moduleText;
-    QPointer<QComboBox> exchangeList;
-    QPointer<ColourStatic> firmwareField;
-    QPointer<TitleBanner> titleBanner;
-    QPointer<UpDown> addressSpin;
 };

@@ -166,7 +166,7 @@ bool ReadAddressSettings(InstrumentLink& link, ColourStatic* firmwareField, QCom
 
 std::optional<std::uint16_t> SelectedCode(const QComboBox* list)
 {
-    const int index = list->currentIndex();
+    const int index = list ? list->currentIndex() : -1;
     if (index < 0) {
         return std::nullopt;
     }

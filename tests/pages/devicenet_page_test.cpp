@@ -130,4 +130,17 @@ TEST_F(DeviceNetTest, DownloadWithoutBaudRateWritesNothing)
     EXPECT_TRUE(Frames().empty());
 }
 
+TEST_F(DeviceNetTest, PageWithoutWindowSendsNothing)
+{
+    auto& instrument = Instrument(2, 10, 1);
+    ASSERT_EQ(Upload(page, 2), 1);
+    MessageBoxes::Take();
+    instrument.ClearRequests();
+    page.DestroyWindow(); // the tab sheet dropped it
+    EXPECT_EQ(page.WriteSettings(&link), 0);
+    EXPECT_EQ(page.ReadSettings(&link), 0);
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_TRUE(MessageBoxes::Take().empty());
+}
+
 } // namespace

@@ -1,0 +1,58 @@
+#include "node_address_page.h"
+
+#include "card_lists.h"
+#include "colour_static.h"
+#include "parameter_order.h"
+#include "title_banner.h"
+#include "up_down.h"
+
+#include <QComboBox>
+
+NodeAddressPage::NodeAddressPage(const Layout& layout) : BusPage(layout.templateId), layout(layout) {}
+
+std::map<int, ControlFactory> NodeAddressPage::CustomControls() const
+{
+    return rules::BannerAndFirmwareControls(layout.bannerId, layout.firmwareId);
+}
+
+bool NodeAddressPage::OnInitDialog()
+{
+    exchangeList = Find<QComboBox>(layout.exchangeId);
+    firmwareField = Find<ColourStatic>(layout.firmwareId);
+    titleBanner = Find<TitleBanner>(layout.bannerId);
+    addressSpin = Find<UpDown>(layout.spinId);
+    if (!exchangeList || !firmwareField || !titleBanner || !addressSpin) {
+        return false;
+    }
+    rules::InitTitleBanner(titleBanner, cards::BusTitle(layout.bus));
+    rules::ResetNodeAddress(addressSpin, *cards::FindNodeAddressRule(layout.comCard));
+    rules::InitFirmwareField(firmwareField, layout.firmwareInitial);
+    SetFirmwareRange(firmwareRange);
+    return true;
+}
+
+void NodeAddressPage::SetFirmwareRange(int range)
+{
+    firmwareRange = range;
+    if (exchangeList) {
+        rules::FillExchangeList(exchangeList, cards::ExchangeTable(layout.bus, range));
+    }
+}
+
+std::uint16_t NodeAddressPage::Variant() const
+{
+    return cards::IsComxVariant(cardCode) ? cardCode : layout.comCard;
+}
+
+int NodeAddressPage::WriteNodeSettings(InstrumentLink* link, rules::Outgoing values)
+{
+    if (!link || !Window()) {
+        return 0;
+    }
+    values.nodeAddress = rules::NodeAddressToWrite(addressSpin, Window());
+    if (!values.nodeAddress) {
+        return 0;
+    }
+    values.exchangeChoice = rules::SelectedCode(exchangeList);
+    return rules::Write(*link, cards::WriteOrder(layout.bus), values);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "bus_page.h"
+#include "card_info.h"
+#include "register_rules.h"
+
+#include <QPointer>
+
+class QComboBox;
+class ColourStatic;
+class TitleBanner;
+class UpDown;
+
+// What the Profibus and DeviceNet pages share: a node address held by an up-down control, a firmware
+// field whose text carries the card variant's prefix, and an exchange table. Codes 5 and 6 name the
+// "COMX" cards; any other code is shown as the bus's "COM" card.
+class NodeAddressPage : public BusPage
+{
+    Q_OBJECT
+public:
+    struct Layout
+    {
+        int templateId;
+        cards::Bus bus;
+        std::uint16_t comCard;       // the card code of the bus's "COM" variant
+        const char* firmwareInitial; // what the firmware field shows before the first read
+        int bannerId, firmwareId, exchangeId, spinId;
+    };
+
+    void SetFirmwareRange(int range) override;
+
+protected:
+    explicit NodeAddressPage(const Layout& layout);
+
+    std::map<int, ControlFactory> CustomControls() const override;
+    // Banner, address range and position 1 of the "COM" card, firmware field, SetFirmwareRange.
+    // Pages bind their own controls first.
+    bool OnInitDialog() override;
+
+    // The card code whose caption, address range, firmware prefix and baud list apply.
+    std::uint16_t Variant() const;
+    // Sends the node address, then what `values` holds, in the bus's order. An address edit holding no
+    // valid position shows "Invalid Address" and writes nothing.
+    int WriteNodeSettings(InstrumentLink* link, rules::Outgoing values);
+
+    QPointer<QComboBox> exchangeList;
+    QPointer<ColourStatic> firmwareField;
+    QPointer<UpDown> addressSpin;
+
+private:
+    Layout layout;
+    QPointer<TitleBanner> titleBanner;
+};
