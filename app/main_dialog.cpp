@@ -74,15 +74,15 @@ MainDialog::MainDialog(QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       appIcon(QStringLiteral(":/icon/128.png"))
 {
-    const auto imageButton = [](const ControlSpec&, QWidget* p) -> QWidget* { return new ImageButton(p); };
+    const auto imageButton = [](const ControlEntry&, QWidget* p) -> QWidget* { return new ImageButton(p); };
     BuildDialog(this, MainTemplate(),
                 {
-                    {IDC_HEADER, [](const ControlSpec&, QWidget* p) -> QWidget* { return new LinkLabel(p); }},
+                    {IDC_HEADER, [](const ControlEntry&, QWidget* p) -> QWidget* { return new LinkLabel(p); }},
                     {IDC_SEARCH, imageButton},
                     {IDC_READ, imageButton},
                     {IDC_APPLY, imageButton},
                     {IDC_EXIT, imageButton},
-                    {IDC_TABS, [](const ControlSpec&, QWidget* p) -> QWidget* { return new TabSheet(p); }},
+                    {IDC_TABS, [](const ControlEntry&, QWidget* p) -> QWidget* { return new TabSheet(p); }},
                 });
     headerLabel = Control<LinkLabel>(this, IDC_HEADER);
     searchButton = Control<ImageButton>(this, IDC_SEARCH);

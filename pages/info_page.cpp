@@ -21,7 +21,7 @@ void InfoPage::SetFirmwareRange(int) {}
 
 std::map<int, ControlFactory> InfoPage::CustomControls() const
 {
-    return {{IDC_BANNER, [](const ControlSpec&, QWidget* parent) -> QWidget* { return new TitleBanner(parent); }}};
+    return {{IDC_BANNER, [](const ControlEntry&, QWidget* parent) -> QWidget* { return new TitleBanner(parent); }}};
 }
 
 bool InfoPage::OnInitDialog()

@@ -37,8 +37,8 @@ cards::IpSettings IpFromControls(const IpControls& controls)
 std::map<int, ControlFactory> BannerAndFirmwareControls(int bannerId, int firmwareId)
 {
     return {
-        {bannerId, [](const ControlSpec&, QWidget* parent) -> QWidget* { return new TitleBanner(parent); }},
-        {firmwareId, [](const ControlSpec&, QWidget* parent) -> QWidget* { return new ColourStatic(parent); }},
+        {bannerId, [](const ControlEntry&, QWidget* parent) -> QWidget* { return new TitleBanner(parent); }},
+        {firmwareId, [](const ControlEntry&, QWidget* parent) -> QWidget* { return new ColourStatic(parent); }},
     };
 }
 

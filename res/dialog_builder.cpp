@@ -43,7 +43,7 @@ Qt::Alignment StaticAlignment(std::uint32_t styles)
     return Qt::AlignLeft | vertical;
 }
 
-QWidget* MakePlain(const ControlSpec& entry, QWidget* parent)
+QWidget* MakePlain(const ControlEntry& entry, QWidget* parent)
 {
     switch (entry.kind) {
     case ControlKind::PushButton:
@@ -74,7 +74,7 @@ QWidget* MakePlain(const ControlSpec& entry, QWidget* parent)
 
 // Puts the template's text, styles and state on whatever widget the factory made, as far as its class
 // takes them: a factory's label subclass still gets its alignment and frame.
-void Configure(QWidget* widget, const ControlSpec& entry, const QRect& rect)
+void Configure(QWidget* widget, const ControlEntry& entry, const QRect& rect)
 {
     const QString text = QString::fromLatin1(entry.text ? entry.text : "");
     widget->setGeometry(rect);
@@ -178,7 +178,7 @@ void BuildDialog(QWidget* dialog, const DialogTemplate& dialogTemplate, const st
 
     QWidget* previous = nullptr;
     QButtonGroup* radioGroup = nullptr;
-    for (const ControlSpec& entry : dialogTemplate.controls) {
+    for (const ControlEntry& entry : dialogTemplate.controls) {
         const auto factory = entry.id >= 0 ? custom.find(entry.id) : custom.end();
         QWidget* widget = factory != custom.end() ? factory->second(entry, dialog) : MakePlain(entry, dialog);
         if (!widget)

@@ -11,7 +11,7 @@
 // dialog. Controls whose id appears in `custom` are made by that factory (the classes a dialog binds,
 // such as a title banner); the rest get the plain Qt widget of their kind. Every control carries its
 // id (property "controlId") so FindControl can reach it.
-using ControlFactory = std::function<QWidget*(const ControlSpec& entry, QWidget* parent)>;
+using ControlFactory = std::function<QWidget*(const ControlEntry& entry, QWidget* parent)>;
 void BuildDialog(QWidget* dialog, const DialogTemplate& dialogTemplate,
                  const std::map<int, ControlFactory>& custom = {});
 

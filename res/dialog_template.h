@@ -55,7 +55,7 @@ enum class ControlKind
     TabControl,
 };
 
-struct ControlSpec
+struct ControlEntry
 {
     int id; // -1 for controls the code never reaches
     ControlKind kind;
@@ -72,7 +72,7 @@ struct DialogTemplate
     const char* fontName;
     int fontPoints;
     int w, h; // dialog units
-    std::vector<ControlSpec> controls;
+    std::vector<ControlEntry> controls;
 };
 
 // The program's templates. Returns nullptr for an unknown id.

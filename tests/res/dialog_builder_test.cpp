@@ -33,7 +33,7 @@ struct Built
     QDialog dialog;
 };
 
-DialogTemplate Sample(std::vector<ControlSpec> controls, const char* font = "Tahoma", int points = 8)
+DialogTemplate Sample(std::vector<ControlEntry> controls, const char* font = "Tahoma", int points = 8)
 {
     return DialogTemplate{999, "Sample", font, points, 200, 100, std::move(controls)};
 }
@@ -47,7 +47,7 @@ TEST(DialogBuilderTest, EveryTemplateIsFoundAndItsControlsFitInside)
         ASSERT_NE(t, nullptr) << id;
         EXPECT_EQ(t->id, id);
         EXPECT_FALSE(t->controls.empty()) << id;
-        for (const ControlSpec& c : t->controls) {
+        for (const ControlEntry& c : t->controls) {
             EXPECT_LE(c.x + c.w, t->w) << "template " << id << " control " << c.id << " " << c.text;
             // A combo box's height includes its dropped list, which may reach past the bottom.
             if (c.kind != ControlKind::ComboBox) {
@@ -75,7 +75,7 @@ TEST(DialogBuilderTest, DialogUnitsScaleWithTheTemplateFontAndNeighboursStayFlus
     EXPECT_FALSE(main.dialog.minimumSize().isEmpty());
     EXPECT_EQ(main.dialog.minimumSize(), main.dialog.maximumSize()) << "a modal frame does not resize";
 
-    const std::vector<ControlSpec> one = {{7, ControlKind::Static, "x", 10, 10, 40, 8}};
+    const std::vector<ControlEntry> one = {{7, ControlKind::Static, "x", 10, 10, 40, 8}};
     Built small(Sample(one, "Tahoma", 8));
     Built large(Sample(one, "Tahoma", 16));
     EXPECT_GT(large.Get<QLabel>(7)->width(), small.Get<QLabel>(7)->width() * 3 / 2);
@@ -173,7 +173,7 @@ TEST(DialogBuilderTest, CustomFactoriesReplaceThePlainWidgetAndStillGetTheTempla
 {
     int made = 0;
     Built b(Sample({{9, ControlKind::PushButton, "Mine", 0, 0, 40, 14, WS_DISABLED}}),
-            {{9, [&](const ControlSpec& entry, QWidget* parent) -> QWidget* {
+            {{9, [&](const ControlEntry& entry, QWidget* parent) -> QWidget* {
                   ++made;
                   EXPECT_EQ(entry.id, 9);
                   auto* button = new QPushButton(parent);
