@@ -77,6 +77,15 @@ std::optional<std::uint16_t> ParameterValue(const CardSettings& settings, const 
     return *Field(settings, parameter.start);
 }
 
+bool SetParameterValue(CardSettings& settings, const Parameter& parameter, std::uint16_t value)
+{
+    if (!IsSetting(parameter) || parameter == kIpBlock) {
+        return false;
+    }
+    *Field(settings, parameter.start) = value;
+    return true;
+}
+
 std::optional<AllowedRange> WritableRange(std::uint16_t cardCode, int firmwareRange, const Parameter& parameter)
 {
     const CardInfo* card = FindCard(cardCode);

@@ -31,6 +31,8 @@ bool DecodeParameter(CardSettings& settings, const Parameter& parameter, std::sp
 
 // The value a one-register parameter holds in `settings`; nullopt for the IP block and non-settings.
 std::optional<std::uint16_t> ParameterValue(const CardSettings& settings, const Parameter& parameter);
+// Sets a one-register parameter; false (nothing changed) for the IP block and non-settings.
+bool SetParameterValue(CardSettings& settings, const Parameter& parameter, std::uint16_t value);
 
 // What may be written to a one-register parameter of this card: the node-address range, the
 // positions of the baud, exchange-table or mode list. nullopt when the card has no such parameter

@@ -22,9 +22,4 @@ std::span<const Parameter> WriteOrder(Bus bus);
 // "station number", "baud rate", "exchange table", "IP block", "address mode"); "register" otherwise.
 const char* ParameterName(Bus bus, std::uint16_t start);
 
-constexpr bool operator==(const Parameter& a, const Parameter& b)
-{
-    return a.start == b.start && a.registers == b.registers;
-}
-
 } // namespace cards

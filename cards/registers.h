@@ -12,6 +12,7 @@ struct Parameter
     std::uint16_t start;
     std::uint16_t registers;
     constexpr std::uint16_t Bytes() const { return static_cast<std::uint16_t>(registers * 2); }
+    friend constexpr bool operator==(const Parameter&, const Parameter&) = default;
 };
 
 constexpr Parameter kProbe{0x3000, 10};          // any valid reply counts; content not interpreted

@@ -13,10 +13,10 @@ AddressModePage::AddressModePage(int templateId, cards::Bus bus, int bannerId, i
 
 std::map<int, ControlFactory> AddressModePage::CustomControls() const
 {
-    return rules::BannerAndFirmwareControls(bannerId, firmwareId);
+    return look::BannerAndFirmwareControls(bannerId, firmwareId);
 }
 
-rules::IpControls AddressModePage::IpFields() const
+look::IpControls AddressModePage::IpFields() const
 {
     return {ipAddress, mask, gateway};
 }
@@ -34,24 +34,24 @@ bool AddressModePage::OnInitDialog()
     }
     connect(modeList, &QComboBox::currentIndexChanged, this, &AddressModePage::OnModeChanged);
 
-    rules::InitTitleBanner(titleBanner, cards::BusTitle(bus));
-    rules::InitFirmwareField(firmwareField, cards::kFirmwareUnknown);
+    look::InitTitleBanner(titleBanner, cards::BusTitle(bus));
+    look::InitFirmwareField(firmwareField, cards::kFirmwareUnknown);
     SetFirmwareRange(firmwareRange);
-    rules::InitAddressControls(modeList, IpFields());
+    look::InitAddressControls(modeList, IpFields());
     return true;
 }
 
 void AddressModePage::OnModeChanged()
 {
-    rules::ApplyModeRule(modeList, IpFields());
+    look::ApplyModeRule(modeList, IpFields());
 }
 
 bool AddressModePage::ReadAddressSettings(InstrumentLink& link)
 {
-    return rules::ReadAddressSettings(link, firmwareField, modeList, IpFields());
+    return io::ReadAddressSettings(link, firmwareField, modeList, IpFields());
 }
 
-rules::Outgoing AddressModePage::AddressValues() const
+void AddressModePage::PutAddressValues(io::Outgoing& values) const
 {
-    return rules::AddressValues(modeList, IpFields());
+    io::PutAddressValues(values, modeList, IpFields());
 }

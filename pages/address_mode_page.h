@@ -2,7 +2,7 @@
 
 #include "bus_page.h"
 #include "card_info.h"
-#include "register_rules.h"
+#include "register_io.h"
 
 #include <QPointer>
 
@@ -37,13 +37,13 @@ protected:
     // Firmware field, address mode (with the mode rule) and IP block; true when the IP block arrived.
     bool ReadAddressSettings(InstrumentLink& link);
     // The mode and the three addresses as the controls show them, disabled controls included.
-    rules::Outgoing AddressValues() const;
+    void PutAddressValues(io::Outgoing& values) const;
 
 private slots:
     void OnModeChanged();
 
 private:
-    rules::IpControls IpFields() const;
+    look::IpControls IpFields() const;
 
     cards::Bus bus;
     int bannerId;

@@ -2,7 +2,7 @@
 
 #include "card_lists.h"
 #include "colour_static.h"
-#include "register_rules.h"
+#include "register_io.h"
 #include "up_down.h"
 
 #include <QComboBox>
@@ -35,27 +35,27 @@ int DeviceNetPage::ReadSettings(InstrumentLink* link)
     }
     const std::uint16_t variant = Variant();
     // The baud list is rebuilt only when the card answered, so it always matches a card that was seen.
-    if (rules::ReadFirmwareField(*link, firmwareField, cards::FirmwarePrefix(variant))) {
-        rules::FillList(baudList, cards::BaudList(variant));
+    if (io::ReadFirmwareField(*link, firmwareField, cards::FirmwarePrefix(variant))) {
+        look::FillList(baudList, cards::BaudList(variant));
     }
 
-    bool valid = rules::ReadNodeAddress(*link, addressSpin, *cards::FindNodeAddressRule(variant), Window());
-    if (const auto baud = rules::ReadValue(*link, cards::kBaudCode)) {
+    bool valid = io::ReadNodeAddress(*link, addressSpin, *cards::FindNodeAddressRule(variant), Window());
+    if (const auto baud = io::ReadValue(*link, cards::kBaudCode)) {
         if (*baud < baudList->count()) {
             baudList->setCurrentIndex(*baud);
             valid = true;
         } else {
-            rules::ShowError(Window(), rules::kInvalidBaudRate);
+            look::ShowError(Window(), look::kInvalidBaudRate);
         }
     }
 
-    rules::ReadListChoice(*link, exchangeList, cards::kExchangeChoice);
+    io::ReadListChoice(*link, exchangeList, cards::kExchangeChoice);
     return valid ? 1 : 0;
 }
 
 int DeviceNetPage::WriteSettings(InstrumentLink* link)
 {
-    rules::Outgoing values;
-    values.baudCode = rules::SelectedCode(baudList);
+    io::Outgoing values;
+    values.Put(cards::kBaudCode, io::SelectedCode(baudList));
     return WriteNodeSettings(link, values);
 }

@@ -20,7 +20,7 @@ void EtherNetIpPage::SetFirmwareRange(int range)
 {
     firmwareRange = range;
     if (exchangeList) {
-        rules::FillExchangeList(exchangeList, cards::ExchangeTable(cards::Bus::EtherNetIp, range));
+        look::FillExchangeList(exchangeList, cards::ExchangeTable(cards::Bus::EtherNetIp, range));
     }
 }
 
@@ -30,7 +30,7 @@ int EtherNetIpPage::ReadSettings(InstrumentLink* link)
         return 0;
     }
     ReadAddressSettings(*link);
-    return rules::ReadListChoice(*link, exchangeList, cards::kExchangeChoice) ? 1 : 0;
+    return io::ReadListChoice(*link, exchangeList, cards::kExchangeChoice) ? 1 : 0;
 }
 
 int EtherNetIpPage::WriteSettings(InstrumentLink* link)
@@ -38,7 +38,8 @@ int EtherNetIpPage::WriteSettings(InstrumentLink* link)
     if (!link || !Window() || !UpdateData(true)) {
         return 0;
     }
-    rules::Outgoing values = AddressValues();
-    values.exchangeChoice = rules::SelectedCode(exchangeList);
-    return rules::Write(*link, cards::WriteOrder(cards::Bus::EtherNetIp), values);
+    io::Outgoing values;
+    PutAddressValues(values);
+    values.Put(cards::kExchangeChoice, io::SelectedCode(exchangeList));
+    return io::Write(*link, cards::WriteOrder(cards::Bus::EtherNetIp), values);
 }

@@ -1,6 +1,6 @@
 #include "info_page.h"
 
-#include "register_rules.h"
+#include "register_io.h"
 #include "title_banner.h"
 
 InfoPage::InfoPage() : BusPage(kTemplateId) {}
@@ -29,7 +29,7 @@ bool InfoPage::OnInitDialog()
     banner = Find<TitleBanner>(IDC_BANNER);
     // The same banner as every bus page's; only the text differs.
     if (banner)
-        rules::InitTitleBanner(banner, "Meshgate2 Manager");
+        look::InitTitleBanner(banner, "Meshgate2 Manager");
     return true;
 }
 

@@ -25,5 +25,7 @@ int ModbusTcpPage::WriteSettings(InstrumentLink* link)
     if (!link || !Window() || !UpdateData(true)) {
         return 0;
     }
-    return rules::Write(*link, cards::WriteOrder(cards::Bus::ModbusTcp), AddressValues());
+    io::Outgoing values;
+    PutAddressValues(values);
+    return io::Write(*link, cards::WriteOrder(cards::Bus::ModbusTcp), values);
 }

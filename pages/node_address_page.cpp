@@ -12,7 +12,7 @@ NodeAddressPage::NodeAddressPage(const Layout& layout) : BusPage(layout.template
 
 std::map<int, ControlFactory> NodeAddressPage::CustomControls() const
 {
-    return rules::BannerAndFirmwareControls(layout.bannerId, layout.firmwareId);
+    return look::BannerAndFirmwareControls(layout.bannerId, layout.firmwareId);
 }
 
 bool NodeAddressPage::OnInitDialog()
@@ -24,9 +24,9 @@ bool NodeAddressPage::OnInitDialog()
     if (!exchangeList || !firmwareField || !titleBanner || !addressSpin) {
         return false;
     }
-    rules::InitTitleBanner(titleBanner, cards::BusTitle(layout.bus));
-    rules::ResetNodeAddress(addressSpin, *cards::FindNodeAddressRule(layout.comCard));
-    rules::InitFirmwareField(firmwareField, layout.firmwareInitial);
+    look::InitTitleBanner(titleBanner, cards::BusTitle(layout.bus));
+    look::ResetNodeAddress(addressSpin, *cards::FindNodeAddressRule(layout.comCard));
+    look::InitFirmwareField(firmwareField, layout.firmwareInitial);
     SetFirmwareRange(firmwareRange);
     return true;
 }
@@ -35,7 +35,7 @@ void NodeAddressPage::SetFirmwareRange(int range)
 {
     firmwareRange = range;
     if (exchangeList) {
-        rules::FillExchangeList(exchangeList, cards::ExchangeTable(layout.bus, range));
+        look::FillExchangeList(exchangeList, cards::ExchangeTable(layout.bus, range));
     }
 }
 
@@ -44,15 +44,16 @@ std::uint16_t NodeAddressPage::Variant() const
     return cards::IsComxVariant(cardCode) ? cardCode : layout.comCard;
 }
 
-int NodeAddressPage::WriteNodeSettings(InstrumentLink* link, rules::Outgoing values)
+int NodeAddressPage::WriteNodeSettings(InstrumentLink* link, io::Outgoing values)
 {
     if (!link || !Window()) {
         return 0;
     }
-    values.nodeAddress = rules::NodeAddressToWrite(addressSpin, Window());
-    if (!values.nodeAddress) {
+    const auto address = io::NodeAddressToWrite(addressSpin, Window());
+    if (!address) {
         return 0;
     }
-    values.exchangeChoice = rules::SelectedCode(exchangeList);
-    return rules::Write(*link, cards::WriteOrder(layout.bus), values);
+    values.Put(cards::kNodeAddress, address);
+    values.Put(cards::kExchangeChoice, io::SelectedCode(exchangeList));
+    return io::Write(*link, cards::WriteOrder(layout.bus), values);
 }

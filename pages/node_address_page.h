@@ -2,7 +2,7 @@
 
 #include "bus_page.h"
 #include "card_info.h"
-#include "register_rules.h"
+#include "register_io.h"
 
 #include <QPointer>
 
@@ -41,7 +41,7 @@ protected:
     std::uint16_t Variant() const;
     // Sends the node address, then what `values` holds, in the bus's order. An address edit holding no
     // valid position shows "Invalid Address" and writes nothing.
-    int WriteNodeSettings(InstrumentLink* link, rules::Outgoing values);
+    int WriteNodeSettings(InstrumentLink* link, io::Outgoing values);
 
     QPointer<QComboBox> exchangeList;
     QPointer<ColourStatic> firmwareField;

@@ -2,7 +2,7 @@
 
 #include "card_lists.h"
 #include "colour_static.h"
-#include "register_rules.h"
+#include "register_io.h"
 #include "up_down.h"
 
 #include <QComboBox>
@@ -59,15 +59,15 @@ int ProfibusPage::ReadSettings(InstrumentLink* link)
     if (auto* caption = Find<QLabel>(IDC_ADDRESS_CAPTION)) {
         caption->setText(QString::fromLatin1(rule->caption));
     }
-    rules::ResetNodeAddress(addressSpin, *rule);
+    look::ResetNodeAddress(addressSpin, *rule);
 
-    rules::ReadFirmwareField(*link, firmwareField, cards::FirmwarePrefix(variant));
+    io::ReadFirmwareField(*link, firmwareField, cards::FirmwarePrefix(variant));
 
     // Only what the variant's control can hold counts as read: a COMX card holding 126 to 128 would
     // otherwise show 125, and the next download would write that back.
-    const bool addressValid = rules::ReadNodeAddress(*link, addressSpin, *rule, Window());
+    const bool addressValid = io::ReadNodeAddress(*link, addressSpin, *rule, Window());
 
-    rules::ReadListChoice(*link, exchangeList, cards::kExchangeChoice);
+    io::ReadListChoice(*link, exchangeList, cards::kExchangeChoice);
     UpdateModuleText();
     return addressValid ? 1 : 0;
 }

@@ -6,7 +6,7 @@
 #include "ip_address_edit.h"
 #include "message_boxes.h"
 #include "parameter_order.h"
-#include "register_rules.h"
+#include "register_io.h"
 #include "title_banner.h"
 #include "up_down.h"
 
@@ -42,7 +42,7 @@ ProfinetPage::~ProfinetPage() = default;
 
 std::map<int, ControlFactory> ProfinetPage::CustomControls() const
 {
-    return rules::BannerAndFirmwareControls(IDC_TITLE, IDC_FIRMWARE);
+    return look::BannerAndFirmwareControls(IDC_TITLE, IDC_FIRMWARE);
 }
 
 bool ProfinetPage::OnInitDialog()
@@ -63,8 +63,8 @@ bool ProfinetPage::OnInitDialog()
     connect(stationSpin, &UpDown::DeltaPos, this, &ProfinetPage::OnStationSpin);
 
     UpdateData(false);
-    rules::InitTitleBanner(titleBanner, cards::BusTitle(cards::Bus::Profinet));
-    rules::InitFirmwareField(firmwareField, cards::kFirmwareUnknown);
+    look::InitTitleBanner(titleBanner, cards::BusTitle(cards::Bus::Profinet));
+    look::InitFirmwareField(firmwareField, cards::kFirmwareUnknown);
     SetFirmwareRange(firmwareRange);
     stationSpin->SetRange(kStationMin, kStationMax);
     return true;
@@ -74,7 +74,7 @@ void ProfinetPage::SetFirmwareRange(int range)
 {
     firmwareRange = range;
     if (exchangeList) {
-        rules::FillExchangeList(exchangeList, cards::ExchangeTable(cards::Bus::Profinet, range));
+        look::FillExchangeList(exchangeList, cards::ExchangeTable(cards::Bus::Profinet, range));
     }
 }
 
@@ -118,14 +118,14 @@ int ProfinetPage::ReadSettings(InstrumentLink* link)
     if (!link || !Window()) {
         return 0;
     }
-    rules::ReadFirmwareField(*link, firmwareField);
+    io::ReadFirmwareField(*link, firmwareField);
     // Shown as stored, whatever it holds; only a download checks the range.
-    if (const auto number = rules::ReadValue(*link, cards::kNodeAddress)) {
+    if (const auto number = io::ReadValue(*link, cards::kNodeAddress)) {
         stationEdit->setText(QString::fromStdString(cards::FormatStationNumber(*number)));
     }
-    rules::ReadIpBlock(*link, {ipAddress, mask, gateway});
+    io::ReadIpBlock(*link, {ipAddress, mask, gateway});
     stationPrefix->setText(QString::fromLatin1(cards::StationNamePrefix(modelIndex)));
-    return rules::ReadListChoice(*link, exchangeList, cards::kExchangeChoice) ? 1 : 0;
+    return io::ReadListChoice(*link, exchangeList, cards::kExchangeChoice) ? 1 : 0;
 }
 
 int ProfinetPage::WriteSettings(InstrumentLink* link)
@@ -133,8 +133,8 @@ int ProfinetPage::WriteSettings(InstrumentLink* link)
     if (!link || !Window() || !UpdateData(true)) {
         return 0;
     }
-    rules::Outgoing values;
-    values.nodeAddress = static_cast<std::uint16_t>(stationNumber);
-    values.exchangeChoice = rules::SelectedCode(exchangeList);
-    return rules::Write(*link, cards::WriteOrder(cards::Bus::Profinet), values);
+    io::Outgoing values;
+    values.Put(cards::kNodeAddress, static_cast<std::uint16_t>(stationNumber));
+    values.Put(cards::kExchangeChoice, io::SelectedCode(exchangeList));
+    return io::Write(*link, cards::WriteOrder(cards::Bus::Profinet), values);
 }

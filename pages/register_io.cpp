@@ -1,0 +1,154 @@
+#include "register_io.h"
+
+#include "card_transfer.h"
+#include "colour_static.h"
+#include "instrument_link.h"
+#include "ip_address_edit.h"
+#include "up_down.h"
+
+#include <QComboBox>
+#include <algorithm>
+
+namespace io {
+
+namespace {
+
+void SetIp(const look::IpControls& controls, const cards::IpSettings& settings)
+{
+    controls.ip->SetAddress(settings.ip);
+    controls.mask->SetAddress(settings.mask);
+    controls.gateway->SetAddress(settings.gateway);
+}
+
+} // namespace
+
+bool ReadFirmwareField(InstrumentLink& link, ColourStatic* field, const char* prefix)
+{
+    char text[InstrumentLink::kFirmwareTextSize] = {};
+    if (link.ReadFirmwareText(text) != 1) {
+        field->SetText(QString::fromLatin1(cards::kFirmwareUnknown));
+        return false;
+    }
+    // The card's text is at most 19 characters; never trust the terminator to have arrived.
+    text[sizeof text - 1] = '\0';
+    field->SetText(QString::fromLatin1(prefix) + QString::fromLatin1(text));
+    return true;
+}
+
+std::optional<std::uint16_t> ReadValue(InstrumentLink& link, const cards::Parameter& parameter)
+{
+    cards::CardSettings settings;
+    if (ReadParameter(link, parameter, settings) != 1) {
+        return std::nullopt;
+    }
+    return cards::ParameterValue(settings, parameter);
+}
+
+bool ReadListChoice(InstrumentLink& link, QComboBox* list, const cards::Parameter& parameter)
+{
+    list->setCurrentIndex(-1);
+    const auto code = ReadValue(link, parameter);
+    if (!code || *code >= list->count()) {
+        return false;
+    }
+    list->setCurrentIndex(*code);
+    return true;
+}
+
+bool ReadIpBlock(InstrumentLink& link, const look::IpControls& controls)
+{
+    cards::CardSettings settings;
+    const bool read = ReadParameter(link, cards::kIpBlock, settings) == 1;
+    SetIp(controls, read ? settings.ip : cards::IpSettings{});
+    return read;
+}
+
+bool ReadAddressMode(InstrumentLink& link, QComboBox* modeList, const look::IpControls& controls)
+{
+    modeList->setCurrentIndex(-1);
+    const auto mode = ReadValue(link, cards::kAddressMode);
+    if (!mode || *mode >= modeList->count()) {
+        return false;
+    }
+    modeList->setCurrentIndex(*mode);
+    look::ApplyModeRule(modeList, controls);
+    return true;
+}
+
+bool ReadAddressSettings(InstrumentLink& link, ColourStatic* firmwareField, QComboBox* modeList,
+                         const look::IpControls& controls)
+{
+    ReadFirmwareField(link, firmwareField);
+    ReadAddressMode(link, modeList, controls);
+    return ReadIpBlock(link, controls);
+}
+
+bool ReadNodeAddress(InstrumentLink& link, UpDown* spin, const cards::NodeAddressRule& rule, QWidget* parent)
+{
+    const auto address = ReadValue(link, cards::kNodeAddress);
+    if (!address) {
+        return false;
+    }
+    if (!rule.Accepts(*address)) {
+        look::ShowError(parent, look::kInvalidAddress);
+        return false;
+    }
+    spin->SetPos(*address);
+    return true;
+}
+
+std::optional<std::uint16_t> SelectedCode(const QComboBox* list)
+{
+    const int index = list ? list->currentIndex() : -1;
+    if (index < 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(index);
+}
+
+std::optional<std::uint16_t> NodeAddressToWrite(const UpDown* spin, QWidget* parent)
+{
+    bool error = false;
+    const int position = spin->GetPos(&error);
+    if (error) {
+        look::ShowError(parent, look::kInvalidAddress);
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(position);
+}
+
+void Outgoing::Put(const cards::Parameter& parameter, std::optional<std::uint16_t> value)
+{
+    if (value && cards::SetParameterValue(settings, parameter, *value)) {
+        held.push_back(parameter);
+    }
+}
+
+void Outgoing::PutIp(const cards::IpSettings& addresses)
+{
+    settings.ip = addresses;
+    held.push_back(cards::kIpBlock);
+}
+
+bool Outgoing::Holds(const cards::Parameter& parameter) const
+{
+    return std::find(held.begin(), held.end(), parameter) != held.end();
+}
+
+void PutAddressValues(Outgoing& values, const QComboBox* modeList, const look::IpControls& controls)
+{
+    values.Put(cards::kAddressMode, SelectedCode(modeList));
+    values.PutIp({controls.ip->GetAddress(), controls.mask->GetAddress(), controls.gateway->GetAddress()});
+}
+
+int Write(InstrumentLink& link, std::span<const cards::Parameter> order, const Outgoing& values)
+{
+    const bool complete =
+        std::all_of(order.begin(), order.end(), [&](const cards::Parameter& p) { return values.Holds(p); });
+    if (!complete) {
+        return 0;
+    }
+    return WriteParameters(link, order, values.Settings()).Ok() ? 1 : 0;
+}
+
+} // namespace io

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "card_lists.h"
+#include "card_settings.h"
+#include "page_look.h"
+#include "registers.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+class QComboBox;
+class QWidget;
+class ColourStatic;
+class InstrumentLink;
+class UpDown;
+
+// How the bus pages fill their controls from the instrument and what they write back from them, once for
+// all five pages. Values travel through cards::CardSettings and the link's one settings path
+// (card_transfer.h), as they do for the command line. Each Read* tells whether the value arrived and was
+// shown; Write answers 1 on success and 0 on failure, like the link.
+namespace io {
+
+// Firmware field on read: `prefix` and the card's firmware text, or "------" when it cannot be read.
+bool ReadFirmwareField(InstrumentLink& link, ColourStatic* field, const char* prefix = "");
+
+// One 16-bit parameter (low byte first on the line); nothing when the read fails.
+std::optional<std::uint16_t> ReadValue(InstrumentLink& link, const cards::Parameter& parameter);
+
+// Leaves the list without a selection, reads the code and selects it when it lies within the list.
+// True when an entry was selected. Used for the exchange-table choice.
+bool ReadListChoice(InstrumentLink& link, QComboBox* list, const cards::Parameter& parameter);
+
+// The IP block into the three controls; all three show 0.0.0.0 when it cannot be read.
+bool ReadIpBlock(InstrumentLink& link, const look::IpControls& controls);
+
+// Address mode: the mode list without a selection unless a code below 2 was read; on a selection the
+// mode rule is applied.
+bool ReadAddressMode(InstrumentLink& link, QComboBox* modeList, const look::IpControls& controls);
+
+// What the EtherNet/IP and Modbus-TCP pages read first: firmware field, address mode, IP block.
+// True when the IP block arrived.
+bool ReadAddressSettings(InstrumentLink& link, ColourStatic* firmwareField, QComboBox* modeList,
+                         const look::IpControls& controls);
+
+// Node address on read: a value the rule accepts becomes the up-down position; any other value shows
+// "Invalid Address" and leaves the position alone. True when a valid address was read.
+bool ReadNodeAddress(InstrumentLink& link, UpDown* spin, const cards::NodeAddressRule& rule, QWidget* parent);
+
+// The selected entry's code, or nothing when the list has no selection (the download must then fail
+// before anything is written, as it does without an address mode).
+std::optional<std::uint16_t> SelectedCode(const QComboBox* list);
+
+// Node address for a download: the up-down position, or "Invalid Address" and nothing when its edit
+// holds text that is not a position in its range (the control would report its last valid position,
+// and the download would send a value other than the one the operator sees).
+std::optional<std::uint16_t> NodeAddressToWrite(const UpDown* spin, QWidget* parent);
+
+// The values of one download as the page's controls show them, and which parameters have one.
+class Outgoing
+{
+public:
+    // A one-register value; nothing (a list without a selection) leaves the parameter without a value.
+    void Put(const cards::Parameter& parameter, std::optional<std::uint16_t> value);
+    void PutIp(const cards::IpSettings& addresses);
+    bool Holds(const cards::Parameter& parameter) const;
+    const cards::CardSettings& Settings() const { return settings; }
+
+private:
+    cards::CardSettings settings;
+    std::vector<cards::Parameter> held;
+};
+
+// The address mode and IP block as the controls show them (disabled controls included).
+void PutAddressValues(Outgoing& values, const QComboBox* modeList, const look::IpControls& controls);
+
+// Sends the parameters of `order` one after another, stopping at the first failed write (later
+// parameters stay untouched). When a parameter in `order` has no value, nothing at all is written.
+int Write(InstrumentLink& link, std::span<const cards::Parameter> order, const Outgoing& values);
+
+} // namespace io
