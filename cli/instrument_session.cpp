@@ -123,12 +123,9 @@ Outcome InstrumentSession::ReadSettings(const cards::CardInfo& card, cards::Card
 {
     failed.clear();
     for (const cards::Parameter& p : cards::ReadOrder(card.bus)) {
-        cards::IpBlock bytes{};
-        if (link.ReadBlock(p.start, p.Bytes(), bytes.data()) != 1) {
+        if (ReadParameter(link, p, settings) != 1) {
             failed.push_back(p);
-            continue;
         }
-        cards::DecodeParameter(settings, p, std::span<const std::uint8_t>(bytes.data(), p.Bytes()));
     }
     if (!failed.empty()) {
         return Outcome::Fail(kExitCommunication, "could not read " + ListParameters(card.bus, failed));
@@ -137,32 +134,22 @@ Outcome InstrumentSession::ReadSettings(const cards::CardInfo& card, cards::Card
 }
 
 Outcome InstrumentSession::WriteSettings(const cards::CardInfo& card, const cards::CardSettings& settings,
-                                         WriteReport& report)
+                                         VerifiedWrite& report)
 {
     report = {};
-    const auto order = cards::WriteOrder(card.bus);
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const cards::Parameter& p = order[i];
-        cards::IpBlock bytes{};
-        const int count = cards::EncodeParameter(settings, p, bytes);
-        if (link.WriteBlock(p.start, static_cast<std::uint16_t>(count), bytes.data()) != 1) {
-            report.failed = p;
-            report.notWritten.assign(order.begin() + static_cast<std::ptrdiff_t>(i), order.end());
-            return Outcome::Fail(kExitCommunication,
-                                 "writing " + DescribeParameter(card.bus, p) +
-                                     " failed; already written: " + ListParameters(card.bus, report.written) +
-                                     "; not written: " + ListParameters(card.bus, report.notWritten));
-        }
-        report.written.push_back(p);
+    report.write = WriteParameters(link, cards::WriteOrder(card.bus), settings);
+    if (report.write.failed) {
+        return Outcome::Fail(kExitCommunication,
+                             "writing " + DescribeParameter(card.bus, *report.write.failed) +
+                                 " failed; already written: " + ListParameters(card.bus, report.write.written) +
+                                 "; not written: " + ListParameters(card.bus, report.write.notWritten));
     }
 
-    for (const cards::Parameter& p : report.written) {
-        cards::IpBlock expected{};
-        cards::IpBlock actual{};
-        const int count = cards::EncodeParameter(settings, p, expected);
-        if (link.ReadBlock(p.start, p.Bytes(), actual.data()) != 1) {
+    for (const cards::Parameter& p : report.write.written) {
+        cards::CardSettings actual = settings;
+        if (ReadParameter(link, p, actual) != 1) {
             report.unverified.push_back(p);
-        } else if (!std::equal(expected.begin(), expected.begin() + count, actual.begin())) {
+        } else if (actual != settings) {
             report.mismatched.push_back(p);
         }
     }

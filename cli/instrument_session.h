@@ -3,6 +3,7 @@
 #include "card_info.h"
 #include "card_lists.h"
 #include "card_settings.h"
+#include "card_transfer.h"
 #include "exit_code.h"
 #include "frame_trace.h"
 #include "instrument_link.h"
@@ -36,12 +37,10 @@ struct Identification
     int modelIndex = cards::kModelNone;
 };
 
-// What a write of the settings did, parameter by parameter.
-struct WriteReport
+// What a write of the settings did, parameter by parameter, and what reading back found.
+struct VerifiedWrite
 {
-    std::vector<cards::Parameter> written;
-    std::optional<cards::Parameter> failed;   // the write that failed; later ones were not sent
-    std::vector<cards::Parameter> notWritten; // the failed one and every one after it
+    WriteReport write;
     std::vector<cards::Parameter> mismatched; // read back different from what was written
     std::vector<cards::Parameter> unverified; // could not be read back
 };
@@ -60,7 +59,7 @@ public:
                          std::vector<cards::Parameter>& failed);
     // Writes the card's parameters in its write order, stopping at the first failure, then reads each
     // written parameter back and compares.
-    Outcome WriteSettings(const cards::CardInfo& card, const cards::CardSettings& settings, WriteReport& report);
+    Outcome WriteSettings(const cards::CardInfo& card, const cards::CardSettings& settings, VerifiedWrite& report);
 
     InstrumentLink& Link() { return link; }
 

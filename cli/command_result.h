@@ -1,0 +1,56 @@
+#pragma once
+
+#include "card_settings.h"
+#include "exit_code.h"
+#include "instrument_session.h"
+#include "port_scan.h"
+
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// What one command found and did, for the renderer to show as text or JSON. Each part is present once
+// the command got that far.
+namespace cli {
+
+// The settings as read from the instrument.
+struct SettingsRead
+{
+    int range = 0;
+    cards::CardSettings settings;
+    std::vector<cards::Parameter> failed; // could not be read
+};
+
+// A write of settings (apply, restore): what was there, what was to be, and what happened.
+struct SettingsWrite
+{
+    int range = 0;
+    cards::CardSettings before;
+    cards::CardSettings after;
+    bool checked = false; // every value fitted the card, so the write was attempted
+    VerifiedWrite report;
+};
+
+struct PortList
+{
+    std::vector<SerialDevice> devices;
+    std::vector<ComPort> comPorts;
+};
+
+struct CommandResult
+{
+    explicit CommandResult(std::string name, std::string path = {}) : command(std::move(name)), file(std::move(path)) {}
+
+    std::string command; // "ports", "search", "read", "apply", "backup", "restore"
+    Outcome outcome;
+    std::string file; // backup and restore
+    std::optional<Identification> identity;
+    std::optional<SettingsRead> read;
+    std::optional<SettingsWrite> write;
+    std::optional<nlohmann::json> backup; // the document a backup writes
+    std::optional<PortList> ports;
+};
+
+} // namespace cli

@@ -1,0 +1,231 @@
+#include "commands.h"
+
+#include "backup_file.h"
+#include "card_info.h"
+#include "parameter_order.h"
+#include "parameter_report.h"
+
+#include <algorithm>
+
+namespace cli {
+
+namespace {
+
+// Opens the port named by the options and finds the instrument. `requireCard`: an unsupported card
+// ends the command with its own exit code.
+Outcome Connect(const Command& c, InstrumentSession& session, Identification& id, bool requireCard)
+{
+    const Options& o = c.options;
+    if (o.port.empty() == o.device.empty()) {
+        return Outcome::Fail(kExitInvalidInput, "give the port: --port COMn or --device PATH (one of them)");
+    }
+    LinkOptions link;
+    link.readTimeoutMs = o.timeoutMs;
+    link.trace = c.trace;
+    if (!o.port.empty()) {
+        const auto number = ParsePortName(o.port);
+        if (!number) {
+            return Outcome::Fail(kExitInvalidInput,
+                                 "invalid --port " + o.port + ": expected COM1 to COM255 (or --device PATH)");
+        }
+        link.port = *number;
+    }
+    link.device = o.device;
+    Outcome outcome = session.Open(link);
+    if (outcome.Ok()) {
+        outcome = session.Identify(id);
+    }
+    if (outcome.Ok() && requireCard && id.card == nullptr) {
+        outcome = Outcome::Fail(kExitUnsupportedCard, std::string(cards::kUnsupportedMessage) + " (card code " +
+                                                          std::to_string(id.cardCode) + ")");
+    }
+    return outcome;
+}
+
+// Finds the instrument, requires a card with known settings and reads them all. `consequence` ends the
+// message of a failed read ("nothing written", ...).
+bool ConnectAndRead(const Command& c, InstrumentSession& session, CommandResult& result, const char* consequence)
+{
+    Identification id;
+    result.outcome = Connect(c, session, id, true);
+    if (!result.outcome.Ok()) {
+        return false;
+    }
+    result.identity = id;
+    SettingsRead read;
+    read.range = c.firmwareRange;
+    result.outcome = session.ReadSettings(*id.card, read.settings, read.failed);
+    if (!result.outcome.Ok()) {
+        result.outcome.message += consequence;
+        return false;
+    }
+    result.read = read;
+    return true;
+}
+
+bool Writes(const cards::Bus bus, const cards::Parameter& parameter)
+{
+    const auto order = cards::WriteOrder(bus);
+    return std::find(order.begin(), order.end(), parameter) != order.end();
+}
+
+// Checks, writes in the card's order and verifies: the part apply and restore share. `label` names a
+// value that does not fit; nothing is written unless every value fits.
+void CheckAndWrite(InstrumentSession& session, CommandResult& result, int range, const cards::CardSettings& after,
+                   const ValueLabel& label)
+{
+    const Identification& id = *result.identity;
+    SettingsWrite& write = result.write.emplace();
+    write.range = range;
+    write.before = result.read->settings;
+    write.after = after;
+    if (const auto fault = CheckWritable(id, range, after, label)) {
+        result.outcome = Outcome::Fail(kExitInvalidInput, *fault + "; nothing written");
+        return;
+    }
+    write.checked = true;
+    result.outcome = session.WriteSettings(*id.card, after, write.report);
+}
+
+} // namespace
+
+CommandResult RunPorts(const Command&)
+{
+    CommandResult result("ports");
+    result.ports = PortList{ScanSerialDevices(), ResolveComPorts()};
+    return result;
+}
+
+CommandResult RunSearch(const Command& c)
+{
+    CommandResult result("search");
+    InstrumentSession session;
+    Identification id;
+    result.outcome = Connect(c, session, id, false);
+    if (result.outcome.Ok()) {
+        result.identity = id;
+        if (id.card == nullptr) {
+            result.outcome = Outcome::Fail(kExitUnsupportedCard, cards::kUnsupportedMessage);
+        }
+    }
+    return result;
+}
+
+CommandResult RunRead(const Command& c)
+{
+    CommandResult result("read");
+    InstrumentSession session;
+    Identification id;
+    result.outcome = Connect(c, session, id, true);
+    if (result.outcome.Ok() || result.outcome.exitCode == kExitUnsupportedCard) {
+        result.identity = id;
+    }
+    if (result.outcome.Ok()) {
+        SettingsRead& read = result.read.emplace();
+        read.range = c.firmwareRange;
+        result.outcome = session.ReadSettings(*id.card, read.settings, read.failed);
+    }
+    return result;
+}
+
+CommandResult RunApply(const Command& c)
+{
+    CommandResult result("apply");
+    Requested requested;
+    result.outcome = ParseRequested(c.options, requested);
+    if (!result.outcome.Ok()) {
+        return result;
+    }
+    InstrumentSession session;
+    if (!ConnectAndRead(c, session, result, " (needed before writing); nothing written")) {
+        return result;
+    }
+    const cards::CardInfo& card = *result.identity->card;
+    for (const auto& [option, text] : requested.given) {
+        const cards::Parameter& p = ParameterOf(option);
+        if (!Writes(card.bus, p)) {
+            const std::string what =
+                p == cards::kIpBlock && card.bus == cards::Bus::Profinet
+                    ? "the IP block of a Profinet card is shown only and set on its network"
+                    : std::string("this ") + card.title + " card has no " + cards::ParameterName(card.bus, p.start);
+            result.outcome =
+                Outcome::Fail(kExitInvalidInput, "--" + option + " does not apply: " + what + "; nothing written");
+            return result;
+        }
+    }
+
+    cards::CardSettings after = result.read->settings;
+    after.nodeAddress = requested.address.value_or(after.nodeAddress);
+    after.baudCode = requested.baud.value_or(after.baudCode);
+    after.exchangeChoice = requested.exchange.value_or(after.exchangeChoice);
+    after.addressMode = requested.mode.value_or(after.addressMode);
+    after.ip.ip = requested.ip.value_or(after.ip.ip);
+    after.ip.mask = requested.mask.value_or(after.ip.mask);
+    after.ip.gateway = requested.gateway.value_or(after.ip.gateway);
+
+    const auto label = [&](const cards::Parameter& p, int value) {
+        for (const auto& [option, text] : requested.given) {
+            if (ParameterOf(option) == p) {
+                return "invalid --" + option + " " + text;
+            }
+        }
+        return "the instrument holds " + std::string(cards::ParameterName(card.bus, p.start)) + " " +
+               std::to_string(value) + " (give --" + OptionFor(p) + " to change it)";
+    };
+    CheckAndWrite(session, result, c.firmwareRange, after, label);
+    return result;
+}
+
+CommandResult RunBackup(const Command& c)
+{
+    CommandResult result("backup", c.options.file);
+    InstrumentSession session;
+    if (!ConnectAndRead(c, session, result, "; no backup written")) {
+        return result;
+    }
+    result.backup = BackupToJson(*result.identity, c.firmwareRange, result.read->settings);
+    result.outcome = SaveBackup(c.options.file, *result.backup);
+    return result;
+}
+
+CommandResult RunRestore(const Command& c)
+{
+    CommandResult result("restore", c.options.file);
+    Backup backup;
+    result.outcome = LoadBackup(c.options.file, backup);
+    if (result.outcome.Ok() && c.rangeGiven && backup.firmwareRange != c.firmwareRange) {
+        result.outcome = Outcome::Fail(
+            kExitInvalidInput, "the backup was made for range " + std::string(cards::RangeName(backup.firmwareRange)) +
+                                   ", not " + cards::RangeName(c.firmwareRange) + "; nothing written");
+    }
+    if (!result.outcome.Ok()) {
+        return result;
+    }
+    InstrumentSession session;
+    if (!ConnectAndRead(c, session, result, " (needed before writing); nothing written")) {
+        return result;
+    }
+    const Identification& id = *result.identity;
+    if (backup.cardCode != id.cardCode) {
+        const cards::CardInfo* saved = cards::FindCard(backup.cardCode);
+        result.outcome =
+            Outcome::Fail(kExitInvalidInput, "the backup is of a " + std::string(saved->title) + " card (code " +
+                                                 std::to_string(backup.cardCode) + "), the instrument has a " +
+                                                 CardText(id) + "; nothing written");
+        return result;
+    }
+    // What the card never writes (a Profinet IP block) stays as the instrument has it.
+    cards::CardSettings after = result.read->settings;
+    for (const cards::Parameter& p : cards::WriteOrder(id.card->bus)) {
+        cards::IpBlock bytes{};
+        const int count = cards::EncodeParameter(backup.settings, p, bytes);
+        cards::DecodeParameter(after, p, std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(count)));
+    }
+    const auto label = [&](const cards::Parameter& p, int value) {
+        return "the backup's " + std::string(BackupKey(p)) + " " + std::to_string(value);
+    };
+    CheckAndWrite(session, result, backup.firmwareRange, after, label);
+    return result;
+}
+
+} // namespace cli

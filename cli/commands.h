@@ -1,0 +1,27 @@
+#pragma once
+
+#include "command_result.h"
+#include "options.h"
+
+#include <ostream>
+
+// The commands of meshgate2-cli. Each runs against the instrument the options name and returns what it
+// found and did; nothing here prints (render.h does), except the frame trace when asked for.
+namespace cli {
+
+struct Command
+{
+    Options options;
+    int firmwareRange = 1;
+    bool rangeGiven = false;
+    std::ostream* trace = nullptr; // --trace: frames go here
+};
+
+CommandResult RunPorts(const Command& command);
+CommandResult RunSearch(const Command& command);
+CommandResult RunRead(const Command& command);
+CommandResult RunApply(const Command& command);
+CommandResult RunBackup(const Command& command);
+CommandResult RunRestore(const Command& command);
+
+} // namespace cli

@@ -1,0 +1,275 @@
+#include "render.h"
+
+#include "card_info.h"
+#include "card_lists.h"
+#include "parameter_order.h"
+#include "parameter_report.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iomanip>
+
+namespace cli {
+
+namespace {
+
+using nlohmann::json;
+
+void Field(std::ostream& out, const std::string& name, const std::string& value)
+{
+    out << std::left << std::setw(30) << (name + ":") << value << '\n';
+}
+
+json IdentityJson(const Identification& id)
+{
+    return json{{"device", id.device},
+                {"slaveAddress", id.slaveAddress},
+                {"cardCode", id.cardCode},
+                {"card", id.card ? json(id.card->title) : json(nullptr)},
+                {"tab", id.card ? id.card->tabCaption : cards::kInfoCaption},
+                {"supported", id.card != nullptr},
+                {"model", cards::ModelName(id.modelIndex)},
+                {"modelIndex", id.modelIndex},
+                {"modelText", id.modelText},
+                {"firmware", id.firmwareText},
+                {"firmwareShown", cards::FirmwarePrefix(id.cardCode) + id.firmwareText}};
+}
+
+void PrintIdentity(std::ostream& out, const Identification& id)
+{
+    Field(out, "Device", id.device);
+    Field(out, "Slave address", std::to_string(id.slaveAddress));
+    Field(out, "Card code", std::to_string(id.cardCode));
+    Field(out, "Card",
+          id.card ? std::string(id.card->title) + " (" + id.card->tabCaption + ")"
+                  : std::string(cards::kInfoCaption) + ": " + cards::kUnsupportedMessage);
+    Field(out, "Model", std::string(cards::ModelName(id.modelIndex)) + " (model text \"" + id.modelText + "\")");
+    Field(out, "Firmware", cards::FirmwarePrefix(id.cardCode) + id.firmwareText);
+}
+
+// One parameter line: "station address (0x3011):     7", with its meaning, validity and notes.
+void PrintParameter(std::ostream& out, const json& item)
+{
+    std::string value;
+    if (item.value("readFailed", false)) {
+        value = "(could not be read)";
+    } else if (item.contains("ip")) {
+        value = item["text"].get<std::string>();
+    } else {
+        value = std::to_string(item["raw"].get<int>());
+        const std::string text = item["text"].get<std::string>();
+        if (text != value) {
+            value += "  " + text;
+        }
+        if (item.contains("stationName")) {
+            value += "  (station name " + item["stationName"].get<std::string>() + ")";
+        }
+        if (!item["valid"].get<bool>()) {
+            value += "  [INVALID]";
+        }
+    }
+    if (item.contains("note")) {
+        value += "  (" + item["note"].get<std::string>() + ")";
+    }
+    Field(out, "  " + item["name"].get<std::string>() + " (" + item["register"].get<std::string>() + ")", value);
+    if (item.contains("modules")) {
+        std::string modules = item["modules"].get<std::string>();
+        std::size_t at = 0;
+        while ((at = modules.find("\r\n", at)) != std::string::npos) {
+            modules.replace(at, 2, "\n" + std::string(34, ' '));
+        }
+        out << std::string(34, ' ') << modules << '\n';
+    }
+}
+
+json ParametersJson(const Identification& id, const SettingsRead& read)
+{
+    json list = json::array();
+    for (const cards::Parameter& p : cards::ReadOrder(id.card->bus)) {
+        if (std::find(read.failed.begin(), read.failed.end(), p) != read.failed.end()) {
+            char reg[8];
+            std::snprintf(reg, sizeof reg, "0x%04X", p.start);
+            list.push_back(
+                json{{"name", cards::ParameterName(id.card->bus, p.start)}, {"register", reg}, {"readFailed", true}});
+        } else {
+            list.push_back(DescribeParameterValue(id, read.range, read.settings, p));
+        }
+    }
+    return list;
+}
+
+json Names(cards::Bus bus, const std::vector<cards::Parameter>& list)
+{
+    json array = json::array();
+    for (const cards::Parameter& p : list) {
+        array.push_back(cards::ParameterName(bus, p.start));
+    }
+    return array;
+}
+
+json Changes(const Identification& id, const SettingsWrite& write)
+{
+    json changes = json::array();
+    for (const cards::Parameter& p : cards::WriteOrder(id.card->bus)) {
+        changes.push_back(json{{"before", DescribeParameterValue(id, write.range, write.before, p)},
+                               {"after", DescribeParameterValue(id, write.range, write.after, p)}});
+    }
+    return changes;
+}
+
+void AddWriteJson(json& result, const Identification& id, const SettingsWrite& write, bool ok)
+{
+    const cards::Bus bus = id.card->bus;
+    result["range"] = cards::RangeName(write.range);
+    if (!write.checked) {
+        return;
+    }
+    const VerifiedWrite& report = write.report;
+    result["changes"] = Changes(id, write);
+    result["written"] = Names(bus, report.write.written);
+    result["notWritten"] = Names(bus, report.write.notWritten);
+    if (report.write.failed) {
+        result["failed"] = cards::ParameterName(bus, report.write.failed->start);
+    }
+    result["mismatched"] = Names(bus, report.mismatched);
+    result["verified"] = ok;
+}
+
+void PrintWrite(std::ostream& out, const Identification& id, const SettingsWrite& write, bool ok)
+{
+    PrintIdentity(out, id);
+    Field(out, "Range", cards::RangeName(write.range));
+    if (!write.checked) {
+        return;
+    }
+    out << "Settings (before -> after):\n";
+    for (const json& change : Changes(id, write)) {
+        const auto shown = [](const json& item) {
+            std::string text = item["text"].get<std::string>();
+            return item.contains("ip") || item["raw"].dump() == text ? text : item["raw"].dump() + " " + text;
+        };
+        const json& after = change["after"];
+        Field(out, "  " + after["name"].get<std::string>() + " (" + after["register"].get<std::string>() + ")",
+              change["before"] == after ? shown(after) + "  (unchanged)"
+                                        : shown(change["before"]) + "  ->  " + shown(after));
+    }
+    const cards::Bus bus = id.card->bus;
+    Field(out, "Written", ListParameters(bus, write.report.write.written));
+    if (!write.report.write.notWritten.empty()) {
+        Field(out, "Not written", ListParameters(bus, write.report.write.notWritten));
+    }
+    out << (ok ? "Verified: every value reads back as written.\nDownload Complete\n" : "Download Fail\n");
+}
+
+json PortsJson(const PortList& ports)
+{
+    json result{{"devices", json::array()}, {"comPorts", json::array()}};
+    for (const SerialDevice& d : ports.devices) {
+        result["devices"].push_back(json{
+            {"path", d.path}, {"target", d.target}, {"kind", d.kind}, {"accessible", d.accessible}, {"hint", d.hint}});
+    }
+    for (const ComPort& p : ports.comPorts) {
+        result["comPorts"].push_back(json{{"name", "COM" + std::to_string(p.number)},
+                                          {"path", p.path},
+                                          {"exists", p.exists},
+                                          {"accessible", p.accessible},
+                                          {"hint", p.hint}});
+    }
+    return result;
+}
+
+void PrintPorts(std::ostream& out, const PortList& ports)
+{
+    out << "Serial devices:\n";
+    if (ports.devices.empty()) {
+        out << "  none found\n";
+    }
+    for (const SerialDevice& d : ports.devices) {
+        std::string line = d.kind;
+        if (!d.target.empty()) {
+            line += " -> " + d.target;
+        }
+        line += d.accessible ? ", accessible" : ", " + d.hint;
+        Field(out, "  " + d.path, line);
+    }
+    out << "COM ports:\n";
+    for (const ComPort& p : ports.comPorts) {
+        Field(out, "  COM" + std::to_string(p.number), p.path + (p.accessible ? ", accessible" : ", " + p.hint));
+    }
+}
+
+json ResultJson(const CommandResult& r)
+{
+    json result{{"command", r.command}};
+    if (r.command == "backup" || r.command == "restore") {
+        result["file"] = r.file;
+    }
+    if (r.ports) {
+        result.update(PortsJson(*r.ports));
+    }
+    if (r.identity) {
+        result.update(IdentityJson(*r.identity));
+    }
+    if (r.command == "read" && r.read) {
+        result["range"] = cards::RangeName(r.read->range);
+        result["parameters"] = ParametersJson(*r.identity, *r.read);
+    }
+    if (r.write) {
+        AddWriteJson(result, *r.identity, *r.write, r.outcome.Ok());
+    }
+    if (r.backup) {
+        result["backup"] = *r.backup;
+    }
+    result["ok"] = r.outcome.Ok();
+    result["exitCode"] = r.outcome.exitCode;
+    if (!r.outcome.Ok()) {
+        result["error"] = r.outcome.message;
+    }
+    return result;
+}
+
+void PrintResult(std::ostream& out, const CommandResult& r)
+{
+    if (r.ports) {
+        PrintPorts(out, *r.ports);
+    }
+    if (r.write) {
+        PrintWrite(out, *r.identity, *r.write, r.outcome.Ok());
+        return;
+    }
+    if (r.backup) {
+        out << "Saved the settings of the " << CardText(*r.identity) << ", range " << cards::RangeName(r.read->range)
+            << ", to " << r.file << ":\n";
+        for (const json& item : ParametersJson(*r.identity, *r.read)) {
+            PrintParameter(out, item);
+        }
+        return;
+    }
+    if (r.identity && (r.command == "search" || r.command == "read")) {
+        PrintIdentity(out, *r.identity);
+    }
+    if (r.command == "read" && r.read) {
+        Field(out, "Range", cards::RangeName(r.read->range));
+        out << "Parameters:\n";
+        for (const json& item : ParametersJson(*r.identity, *r.read)) {
+            PrintParameter(out, item);
+        }
+    }
+}
+
+} // namespace
+
+int Render(const CommandResult& result, bool json, std::ostream& out, std::ostream& err)
+{
+    if (json) {
+        out << ResultJson(result).dump(2) << '\n';
+    } else {
+        PrintResult(out, result);
+    }
+    if (!result.outcome.Ok()) {
+        err << "meshgate2-cli: " << result.outcome.message << '\n';
+    }
+    return result.outcome.exitCode;
+}
+
+} // namespace cli
