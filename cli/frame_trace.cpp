@@ -27,6 +27,12 @@ const char* FrameTrace::OutcomeText(int result, int length)
         return "port not open";
     case ResultTooLong:
         return "frame too long";
+    case ResultWrongReply:
+        return "not the reply to this request";
+    case ResultException:
+        return "Modbus exception";
+    case ResultStopped:
+        return "stopped";
     default:
         return "failed";
     }
@@ -54,10 +60,8 @@ void FrameTrace::OnFrame(void* context, const FrameEvent& event)
         self->out << " (nothing)";
     }
     self->out << "  " << OutcomeText(event.result, event.length);
-    // An exception reply is shorter than the master expects; name it rather than just "short reply".
-    if (event.direction == FrameEvent::Direction::Received && event.length >= 3 && (event.bytes[1] & 0x80) != 0) {
-        self->out << " (Modbus exception " << static_cast<int>(event.bytes[2]) << ")";
-    }
+    if (event.result == ResultException)
+        self->out << ' ' << static_cast<int>(event.bytes[2]);
     self->out << '\n';
     self->out.flush();
 }

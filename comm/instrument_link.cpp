@@ -21,6 +21,8 @@ bool IdentificationValid(const std::uint8_t* record)
 InstrumentLink::InstrumentLink()
 {
     master.SetReadTimeout(kReadTimeoutMs);
+    // The probe block's reply has a length no other read or write of the instrument has.
+    master.SetSyncRead(cards::kProbe.start, cards::kProbe.registers);
 }
 
 InstrumentLink::~InstrumentLink() = default;
@@ -54,8 +56,8 @@ int InstrumentLink::Discover()
             slaveAddress = address;
             return 1;
         }
-        // A closed port fails every candidate the same way; no use trying the rest.
-        if (!master.IsOpen())
+        // A closed port fails every candidate the same way, and a stop means no further request.
+        if (!master.IsOpen() || master.LastResult() == ResultStopped)
             return 0;
     }
     return 0;

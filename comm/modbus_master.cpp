@@ -7,6 +7,8 @@ namespace {
 
 constexpr std::uint8_t kReadHoldingRegisters = 0x03;
 constexpr std::uint8_t kWriteMultipleRegisters = 0x10;
+constexpr std::uint8_t kExceptionFlag = 0x80;
+constexpr int kExceptionLength = 5; // address, function | 0x80, exception code, CRC
 constexpr int kReadRequestLength = 8;
 constexpr int kReadReplyOverhead = 5;    // address, function, byte count, CRC
 constexpr int kWriteRequestOverhead = 9; // address, function, start, count, byte count, CRC
@@ -50,6 +52,16 @@ void PutCrc(std::uint8_t* frame, int length)
     frame[length + 1] = static_cast<std::uint8_t>(crc >> 8);
 }
 
+// Bytes that are not a reply may be followed by more of them (the rest of a late or garbled frame): wait
+// for the line to fall silent before the next attempt, but no longer than a reply could last.
+constexpr auto kQuietAfterNoise = std::chrono::milliseconds(20);
+constexpr auto kNoiseLimit = std::chrono::milliseconds(500);
+
+bool Unanswered(int result)
+{
+    return result != ResultOk && result != ResultNotOpen && result != ResultTooLong && result != ResultStopped;
+}
+
 } // namespace
 
 ModbusMaster::ModbusMaster()
@@ -76,12 +88,18 @@ void ModbusMaster::SetFrameObserver(FrameObserver observer, void* context)
     frameContext = context;
 }
 
+void ModbusMaster::SetSyncRead(std::uint16_t start, std::uint16_t count)
+{
+    syncStart = start;
+    syncCount = count;
+}
+
 int ModbusMaster::SendRequest(int length)
 {
     const int result = Write(length, requestBuffer.get());
     if (frameObserver != nullptr)
-        frameObserver(frameContext,
-                      FrameEvent{FrameEvent::Direction::Sent, requestBuffer.get(), LastWriteCount(), result});
+        frameObserver(frameContext, FrameEvent{FrameEvent::Direction::Sent, requestBuffer.get(), LastWriteCount(),
+                                               result, attempt, transaction});
     return result;
 }
 
@@ -90,76 +108,158 @@ int ModbusMaster::ReceiveReply(int length)
     int result = Read(length, replyBuffer.get());
     if (result == ResultOk)
         result = CheckReply(length);
+    else if (result == ResultIncomplete && LastReadCount() == kExceptionLength &&
+             CheckReply(kExceptionLength) == ResultOk)
+        result = ResultException;
     if (frameObserver != nullptr)
-        frameObserver(frameContext,
-                      FrameEvent{FrameEvent::Direction::Received, replyBuffer.get(), LastReadCount(), result});
+        frameObserver(frameContext, FrameEvent{FrameEvent::Direction::Received, replyBuffer.get(), LastReadCount(),
+                                               result, attempt, transaction});
     return result;
 }
 
 int ModbusMaster::CheckReply(int length)
 {
-    const std::uint16_t crc = Crc16(static_cast<std::uint16_t>(length - 2), replyBuffer.get());
-    if (replyBuffer[length - 2] != (crc & 0xFF) || replyBuffer[length - 1] != (crc >> 8))
+    const std::uint8_t* reply = replyBuffer.get();
+    const std::uint8_t* request = requestBuffer.get();
+    const std::uint16_t crc = Crc16(static_cast<std::uint16_t>(length - 2), reply);
+    if (reply[length - 2] != (crc & 0xFF) || reply[length - 1] != (crc >> 8))
         return ResultBadCrc;
-    if (replyBuffer[0] != requestBuffer[0])
+    if (reply[0] != request[0])
         return ResultWrongSlave;
-    return ResultOk;
+    // An exception frame answers this request only in its length; ReceiveReply tells it apart.
+    if (length == kExceptionLength)
+        return reply[1] == (request[1] | kExceptionFlag) ? ResultOk : ResultWrongReply;
+    if (reply[1] != request[1])
+        return ResultWrongReply;
+    if (request[1] == kReadHoldingRegisters)
+        return reply[2] == length - kReadReplyOverhead ? ResultOk : ResultWrongReply;
+    return std::memcmp(reply + 2, request + 2, 4) == 0 ? ResultOk : ResultWrongReply;
+}
+
+bool ModbusMaster::Shape::SameReplyAs(const Shape& other) const
+{
+    if (slave != other.slave || function != other.function || count != other.count)
+        return false;
+    return function == kReadHoldingRegisters || start == other.start;
+}
+
+bool ModbusMaster::MayBeConfused(const Shape& shape) const
+{
+    for (std::size_t i = 0; i < unansweredCount; ++i)
+        if (unanswered[i].slave == shape.slave && (unansweredOverflow || unanswered[i].SameReplyAs(shape)))
+            return true;
+    return false;
+}
+
+void ModbusMaster::Remember(const Shape& shape)
+{
+    for (std::size_t i = 0; i < unansweredCount; ++i)
+        if (unanswered[i].SameReplyAs(shape))
+            return;
+    if (unansweredCount == kMaxUnanswered)
+        unansweredOverflow = true;
+    else
+        unanswered[unansweredCount++] = shape;
+}
+
+void ModbusMaster::Forget(std::uint8_t slave)
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < unansweredCount; ++i)
+        if (unanswered[i].slave != slave)
+            unanswered[kept++] = unanswered[i];
+    unansweredCount = kept;
+    if (kept == 0)
+        unansweredOverflow = false;
+}
+
+void ModbusMaster::BuildRequest(const Shape& shape, const std::uint8_t* data)
+{
+    std::uint8_t* request = requestBuffer.get();
+    request[0] = shape.slave;
+    request[1] = shape.function;
+    request[2] = static_cast<std::uint8_t>(shape.start >> 8);
+    request[3] = static_cast<std::uint8_t>(shape.start & 0xFF);
+    request[4] = static_cast<std::uint8_t>(shape.count >> 8);
+    request[5] = static_cast<std::uint8_t>(shape.count & 0xFF);
+    if (shape.function == kReadHoldingRegisters) {
+        PutCrc(request, 6);
+        return;
+    }
+    const int dataLength = 2 * shape.count;
+    request[6] = static_cast<std::uint8_t>(dataLength & 0xFF);
+    std::memcpy(request + kWriteHeaderLength, data, static_cast<std::size_t>(dataLength));
+    PutCrc(request, kWriteHeaderLength + dataLength);
+}
+
+int ModbusMaster::Attempts(const Shape& shape, int requestLength, int replyLength, std::uint8_t* destination)
+{
+    ++transaction;
+    bool unansweredAttempt = false;
+    int result = ResultNotOpen;
+    for (attempt = 1; result != ResultOk && attempt <= tryCount; ++attempt) {
+        result = SendRequest(requestLength);
+        if (result == ResultOk)
+            result = ReceiveReply(replyLength);
+        if (result == ResultOk) {
+            if (destination != nullptr)
+                std::memcpy(destination, replyBuffer.get() + 3, static_cast<std::size_t>(replyLength - 5));
+            break;
+        }
+        unansweredAttempt = unansweredAttempt || Unanswered(result);
+        if (LastReadCount() > 0)
+            DrainUntilQuiet(kQuietAfterNoise, kNoiseLimit);
+    }
+    attempt = 0;
+    // A reply that answers this request means every older one of this slave has been answered (the
+    // instrument answers in order); the attempts that went unanswered here may still be.
+    if (result == ResultOk)
+        Forget(shape.slave);
+    if (unansweredAttempt)
+        Remember(shape);
+    return result;
+}
+
+int ModbusMaster::Sync(std::uint8_t slave)
+{
+    const Shape sync{slave, kReadHoldingRegisters, syncStart, syncCount};
+    BuildRequest(sync, nullptr);
+    return Attempts(sync, kReadRequestLength, kReadReplyOverhead + 2 * syncCount, nullptr);
+}
+
+int ModbusMaster::Transaction(const Shape& shape, const std::uint8_t* data, int requestLength, int replyLength,
+                              std::uint8_t* destination)
+{
+    if (stopFlag != nullptr && *stopFlag != 0)
+        return lastResult = ResultStopped;
+    const Shape sync{shape.slave, kReadHoldingRegisters, syncStart, syncCount};
+    if (syncCount != 0 && tryCount != 0 && MayBeConfused(shape) && !shape.SameReplyAs(sync)) {
+        const int synced = Sync(shape.slave);
+        if (synced != ResultOk)
+            return lastResult = synced; // nothing of this transaction was sent
+    }
+    BuildRequest(shape, data);
+    return lastResult = Attempts(shape, requestLength, replyLength, destination);
 }
 
 int ModbusMaster::ReadHoldingRegisters(std::uint8_t slave, std::uint16_t count, std::uint16_t start,
                                        std::uint8_t* destination)
 {
     if (count > kMaxReadRegisters)
-        return ResultTooLong;
+        return lastResult = ResultTooLong;
     if (destination == nullptr)
-        return ResultNotOpen;
-
-    std::uint8_t* request = requestBuffer.get();
-    request[0] = slave;
-    request[1] = kReadHoldingRegisters;
-    request[2] = static_cast<std::uint8_t>(start >> 8);
-    request[3] = static_cast<std::uint8_t>(start & 0xFF);
-    request[4] = static_cast<std::uint8_t>(count >> 8);
-    request[5] = static_cast<std::uint8_t>(count & 0xFF);
-    PutCrc(request, 6);
-
-    const int replyLength = kReadReplyOverhead + 2 * count;
-    int result = ResultNotOpen;
-    for (int attempt = 0; result != ResultOk && attempt < tryCount; ++attempt) {
-        result = SendRequest(kReadRequestLength);
-        if (result == ResultOk)
-            result = ReceiveReply(replyLength);
-        if (result == ResultOk)
-            std::memcpy(destination, replyBuffer.get() + 3, static_cast<std::size_t>(2 * count));
-    }
-    return result;
+        return lastResult = ResultNotOpen;
+    return Transaction({slave, kReadHoldingRegisters, start, count}, nullptr, kReadRequestLength,
+                       kReadReplyOverhead + 2 * count, destination);
 }
 
 int ModbusMaster::WriteMultipleRegisters(std::uint8_t slave, std::uint16_t count, std::uint16_t start,
                                          const std::uint8_t* source)
 {
     if (count > kMaxWriteRegisters)
-        return ResultTooLong;
+        return lastResult = ResultTooLong;
     if (source == nullptr)
-        return ResultNotOpen;
-
-    std::uint8_t* request = requestBuffer.get();
-    const int dataLength = 2 * count;
-    request[0] = slave;
-    request[1] = kWriteMultipleRegisters;
-    request[2] = static_cast<std::uint8_t>(start >> 8);
-    request[3] = static_cast<std::uint8_t>(start & 0xFF);
-    request[4] = static_cast<std::uint8_t>(count >> 8);
-    request[5] = static_cast<std::uint8_t>(count & 0xFF);
-    request[6] = static_cast<std::uint8_t>(dataLength & 0xFF);
-    std::memcpy(request + kWriteHeaderLength, source, static_cast<std::size_t>(dataLength));
-    PutCrc(request, kWriteHeaderLength + dataLength);
-
-    int result = ResultNotOpen;
-    for (int attempt = 0; result != ResultOk && attempt < tryCount; ++attempt) {
-        result = SendRequest(kWriteRequestOverhead + dataLength);
-        if (result == ResultOk)
-            result = ReceiveReply(kWriteReplyLength);
-    }
-    return result;
+        return lastResult = ResultNotOpen;
+    return Transaction({slave, kWriteMultipleRegisters, start, count}, source, kWriteRequestOverhead + 2 * count,
+                       kWriteReplyLength, nullptr);
 }

@@ -2,6 +2,8 @@
 
 #include "serial_port.h"
 
+#include <array>
+#include <csignal>
 #include <cstdint>
 #include <memory>
 
@@ -15,11 +17,20 @@ struct FrameEvent
     };
     Direction direction;
     const std::uint8_t* bytes;
-    int length; // bytes actually sent or received (a short reply shows what did arrive)
-    int result; // the result code of this step: ResultOk, ResultBadCrc, ResultIncomplete, ResultWrongSlave...
+    int length;  // bytes actually sent or received (a short reply shows what did arrive)
+    int result;  // the result code of this step: ResultOk, ResultBadCrc, ResultIncomplete, ResultWrongSlave...
+    int attempt; // 1 for the first try of a transaction, 2 and 3 for its retries
+    std::uint32_t transaction; // counts the master's transactions, so a log can group attempts
 };
 
 // Modbus RTU master, functions 3 and 16, three attempts per transaction.
+//
+// A reply is taken only when it answers the request: right CRC, slave address, function code, and the
+// byte count (function 3) or the echoed register and count (function 16). A reply that comes after its
+// attempt gave up (a slow instrument) can still arrive while a later request waits; when the later
+// request's reply could not be told from it (same slave, function and shape), the master first reads the
+// sync block, whose reply nothing else shares: instruments answer in order, so once that reply is in,
+// nothing older is on its way.
 class ModbusMaster : public SerialPort
 {
 public:
@@ -39,6 +50,16 @@ public:
     void SetTryCount(std::uint8_t n) { tryCount = n; }
     std::uint8_t TryCount() const { return tryCount; }
 
+    // The block read to make sure no late reply is still on its way (see above); count 0: none.
+    void SetSyncRead(std::uint16_t start, std::uint16_t count);
+
+    // While *flag is non-zero no transaction starts (ResultStopped); one under way is finished first.
+    // For a signal handler's flag: a stop never cuts a transaction in half.
+    void SetStopFlag(const volatile std::sig_atomic_t* flag) { stopFlag = flag; }
+
+    // The result code of the last transaction.
+    int LastResult() const { return lastResult; }
+
     // Observer of every frame sent and received; a plain function pointer so it costs nothing unset.
     using FrameObserver = void (*)(void* context, const FrameEvent& event);
     void SetFrameObserver(FrameObserver observer, void* context);
@@ -53,6 +74,36 @@ protected:
     std::uint8_t tryCount = 3;
 
 private:
+    // What tells one reply from another of the same slave: function 3 replies differ only by their byte
+    // count, function 16 replies by the echoed register and count.
+    struct Shape
+    {
+        std::uint8_t slave;
+        std::uint8_t function;
+        std::uint16_t start;
+        std::uint16_t count;
+        bool SameReplyAs(const Shape& other) const;
+    };
+
+    int Transaction(const Shape& shape, const std::uint8_t* data, int requestLength, int replyLength,
+                    std::uint8_t* destination);
+    int Attempts(const Shape& shape, int requestLength, int replyLength, std::uint8_t* destination);
+    bool MayBeConfused(const Shape& shape) const;
+    void Remember(const Shape& shape);
+    void Forget(std::uint8_t slave);
+    int Sync(std::uint8_t slave);
+    void BuildRequest(const Shape& shape, const std::uint8_t* data);
+
+    static constexpr std::size_t kMaxUnanswered = 8;
+    std::array<Shape, kMaxUnanswered> unanswered{}; // requests whose reply may still come
+    std::size_t unansweredCount = 0;
+    bool unansweredOverflow = false; // more than the list holds: everything counts as confusable
+    std::uint16_t syncStart = 0;
+    std::uint16_t syncCount = 0;
+    const volatile std::sig_atomic_t* stopFlag = nullptr;
+    int lastResult = ResultOk;
+    int attempt = 0;
+    std::uint32_t transaction = 0;
     FrameObserver frameObserver = nullptr;
     void* frameContext = nullptr;
 };

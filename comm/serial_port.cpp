@@ -2,6 +2,7 @@
 
 #include "line_settings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -126,13 +127,16 @@ void SerialPort::Close()
         // Leave RTS low for whatever opens the port next; the lock goes with the descriptor.
         int rts = TIOCM_RTS;
         ioctl(handle, TIOCMBIC, &rts);
-        // Give up exclusivity explicitly: a pseudo-terminal keeps the flag while its other side lives.
-        ioctl(handle, TIOCNXCL);
+        // Give up exclusivity explicitly (a pseudo-terminal keeps the flag while its other side lives),
+        // but only ours.
+        if (exclusiveSet)
+            ioctl(handle, TIOCNXCL);
         ::close(handle);
         handle = -1;
     }
     rtsByHand = false;
     rs485Changed = false;
+    exclusiveSet = false;
     purgeAfterWriteIsTimed = true;
 }
 
@@ -161,7 +165,16 @@ int SerialPort::Open()
         ::close(fd);
         return 0;
     }
-    if (ioctl(fd, TIOCEXCL) != 0 && !ToleratedIoctlError(errno)) {
+    // Root may open a tty that another program holds with TIOCEXCL; the port is in use all the same.
+    int heldExclusively = 0;
+    if (ioctl(fd, TIOCGEXCL, &heldExclusively) == 0 && heldExclusively != 0) {
+        lastOpenError = EBUSY;
+        ::close(fd);
+        return 0;
+    }
+    if (ioctl(fd, TIOCEXCL) == 0) {
+        exclusiveSet = true;
+    } else if (!ToleratedIoctlError(errno)) {
         lastOpenError = errno;
         ::close(fd);
         return 0;
@@ -343,4 +356,40 @@ int SerialPort::Read(int count, std::uint8_t* buffer)
 
     lastReadCount = got;
     return got == count ? ResultOk : ResultIncomplete;
+}
+
+void SerialPort::DrainUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit)
+{
+    if (handle < 0)
+        return;
+    const auto end = Clock::now() + limit;
+    auto silentUntil = Clock::now() + quiet;
+    std::uint8_t scratch[64];
+    for (;;) {
+        const ssize_t n = ::read(handle, scratch, sizeof scratch);
+        if (n > 0) {
+            silentUntil = Clock::now() + quiet;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            return;
+        const auto now = Clock::now();
+        const auto deadline = std::min(silentUntil, end);
+        if (now >= deadline)
+            return;
+        auto wait = deadline - now;
+        if (idleHook != nullptr && wait > kIdleSlice)
+            wait = kIdleSlice;
+        pollfd pfd{handle, POLLIN, 0};
+        const timespec ts = ToTimespec(wait);
+        const int ready = ppoll(&pfd, 1, &ts, nullptr);
+        if (ready < 0 && errno != EINTR)
+            return;
+        if (ready > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+            return;
+        if (ready == 0 && idleHook != nullptr)
+            idleHook(idleContext);
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,9 @@ enum : int
     ResultIncomplete = -3, // the system call failed or moved fewer bytes than asked
     ResultWrongSlave = -4, // right CRC, but not from the slave that was asked
     ResultTooLong = -5,    // a frame would not fit the 255-byte buffers; nothing was sent
+    ResultWrongReply = -6, // right CRC and slave, but no answer to this request (function, count, register)
+    ResultException = -7,  // the slave answered with a Modbus exception
+    ResultStopped = -8,    // a stop was asked for; nothing was sent
 };
 
 // One RS-232 port, opened exclusively at 57600 8E1 raw, RTS raised only while sending.
@@ -36,6 +40,8 @@ public:
     int Write(int count, const std::uint8_t* bytes);
     // One read, never continued; a short read is ResultIncomplete with the bytes that came left in buffer.
     int Read(int count, std::uint8_t* buffer);
+    // Discards what arrives until the line has been silent for `quiet`, or `limit` has passed.
+    void DrainUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit);
 
     bool IsOpen() const { return handle >= 0; }
     // errno of the last failed Open (0 after a successful one), so callers can say why.
@@ -75,11 +81,11 @@ private:
     int lastReadCount = 0;
     int lastWriteCount = 0;
     std::uint32_t appliedReadTotalTimeout = 100; // readTotalTimeoutConstant as of the last Open
-    bool rtsByHand = false;
-    bool rs485Changed = false;          // we switched the driver to RTS-on-send: restore it at close
-    std::uint32_t savedRs485Flags = 0;  // the driver's RS-485 flags before that                      // no driver
-                                        // toggling: raise and lower RTS around each write
-    bool purgeAfterWriteIsTimed = true; // false on a pseudo-terminal, where no purge after writing is safe
+    bool rtsByHand = false;                      // no driver toggling: raise and lower RTS around each write
+    bool exclusiveSet = false;                   // we set TIOCEXCL: clear it at close, and nothing else
+    bool rs485Changed = false;                   // we switched the driver to RTS-on-send: restore it at close
+    std::uint32_t savedRs485Flags = 0;           // the driver's RS-485 flags before that
+    bool purgeAfterWriteIsTimed = true;          // false on a pseudo-terminal, where no purge after writing is safe
     IdleHook idleHook = nullptr;
     void* idleContext = nullptr;
 };

@@ -89,12 +89,12 @@ TEST_F(MasterTest, BadRepliesAreRetriedAndTheLastCodeReturned)
     badCrc.badCrc = true;
     wrongSlave.wrongSlave = true;
     shortReply.shortReply = true;
-    exception.exceptionReply = true; // 5 bytes: shorter than awaited, so it ends as a short read
+    exception.exceptionReply = true;
     silent.silent = true;
     ShortTimeout();
     for (const Case& c : {Case{"bad CRC", badCrc, ResultBadCrc}, Case{"wrong slave", wrongSlave, ResultWrongSlave},
                           Case{"short reply", shortReply, ResultIncomplete},
-                          Case{"exception", exception, ResultIncomplete}, Case{"silent", silent, ResultIncomplete}}) {
+                          Case{"exception", exception, ResultException}, Case{"silent", silent, ResultIncomplete}}) {
         Fault(c.faults);
         EXPECT_EQ(ReadProbe(), c.expected) << c.name;
         const auto requests = instrument.Requests();
@@ -144,8 +144,8 @@ TEST_F(MasterTest, CountsBeyondTheFrameBuffersAreRejectedUnsent)
     EXPECT_TRUE(instrument.Requests().empty());
 
     // The largest counts that fit still go out (the instrument refuses them, which is its business).
-    EXPECT_EQ(master.ReadHoldingRegisters(0xFF, 125, 0x3000, data), ResultIncomplete);
-    EXPECT_EQ(master.WriteMultipleRegisters(0xFF, 123, 0x3000, data), ResultIncomplete);
+    EXPECT_EQ(master.ReadHoldingRegisters(0xFF, 125, 0x3000, data), ResultException);
+    EXPECT_EQ(master.WriteMultipleRegisters(0xFF, 123, 0x3000, data), ResultException);
     const auto requests = instrument.Requests();
     ASSERT_EQ(requests.size(), 6u);
     EXPECT_EQ(requests[3].size(), 9u + 246u);
@@ -181,45 +181,75 @@ TEST_F(MasterTest, FrameObserverSeesEveryAttempt)
     EXPECT_EQ(seen[3].result, ResultOk);
 }
 
-// A scripted peer shows what the simulator never sends: replies the master must take as they are.
-TEST(MasterScripted, AcceptsAnyFunctionCodeAndByteCountInAnIntactReply)
+// A scripted peer shows what the simulator never sends; it answers each request with the next reply given.
+struct ScriptedMaster : ::testing::Test
 {
     PtyPeer peer;
-    ASSERT_TRUE(peer.Ok());
     ModbusMaster master;
-    master.SetDevicePath(peer.DevicePath());
-    master.SetReadTimeout(500);
-    ASSERT_EQ(master.Open(), 1);
-    std::thread instrument([&] {
-        peer.Receive(8, 2000ms);
-        Bytes reply = Hex("FF 04 07 34 12");
-        const std::uint16_t crc = ModbusMaster::Crc16(5, reply.data());
-        reply.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-        reply.push_back(static_cast<std::uint8_t>(crc >> 8));
-        peer.Send(reply);
-    });
-    std::uint16_t value = 0;
-    EXPECT_EQ(master.ReadHoldingRegisters(0xFF, 1, 0x3011, reinterpret_cast<std::uint8_t*>(&value)), ResultOk);
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(peer.Ok());
+        master.SetDevicePath(peer.DevicePath());
+        master.SetReadTimeout(kTimeoutMs);
+        ASSERT_EQ(master.Open(), 1);
+    }
+
+    // Replies (CRC appended) to the next requests of `requestLength` bytes, one each, on a thread of its own.
+    std::thread Answer(std::vector<Bytes> replies, bool appendCrc = true, std::size_t requestLength = 8)
+    {
+        return std::thread([this, replies, appendCrc, requestLength]() mutable {
+            for (Bytes& reply : replies) {
+                peer.Receive(requestLength, 2000ms);
+                if (appendCrc) {
+                    const std::uint16_t crc =
+                        ModbusMaster::Crc16(static_cast<std::uint16_t>(reply.size()), reply.data());
+                    reply.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+                    reply.push_back(static_cast<std::uint8_t>(crc >> 8));
+                }
+                peer.Send(reply);
+            }
+        });
+    }
+};
+
+TEST_F(ScriptedMaster, RegisterDataTravelsUnswapped)
+{
+    std::thread instrument = Answer({Hex("FF 03 02 34 12")});
+    std::uint8_t bytes[2] = {};
+    EXPECT_EQ(master.ReadHoldingRegisters(0xFF, 1, 0x3011, bytes), ResultOk);
     instrument.join();
-    const std::uint8_t* bytes = reinterpret_cast<const std::uint8_t*>(&value);
-    EXPECT_EQ(bytes[0], 0x34); // data bytes travel unswapped
+    EXPECT_EQ(bytes[0], 0x34);
     EXPECT_EQ(bytes[1], 0x12);
 }
 
-TEST(MasterScripted, SwappedCrcBytesAreABadCrc)
+// An intact frame that answers another request (a late reply, another function) would put a wrong value
+// in its place: it is refused and the request tried again.
+TEST_F(ScriptedMaster, RepliesToAnotherRequestAreRefused)
 {
-    PtyPeer peer;
-    ASSERT_TRUE(peer.Ok());
-    ModbusMaster master;
-    master.SetDevicePath(peer.DevicePath());
-    master.SetReadTimeout(500);
-    ASSERT_EQ(master.Open(), 1);
-    std::thread instrument([&] {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            peer.Receive(8, 2000ms);
-            peer.Send(Hex("FF 03 02 05 00 C0 92")); // the right CRC is 92 C0
-        }
-    });
+    struct Case
+    {
+        const char* name;
+        bool write;
+        Bytes reply;
+    };
+    for (const Case& c : {Case{"another function", false, Hex("FF 04 02 34 12")},
+                          Case{"another byte count", false, Hex("FF 03 04 34 12")},
+                          Case{"another register echoed", true, Hex("FF 10 30 13 00 01")},
+                          Case{"another count echoed", true, Hex("FF 10 30 11 00 02")}}) {
+        std::thread instrument = Answer({c.reply, c.reply, c.reply}, true, c.write ? 11 : 8);
+        std::uint8_t bytes[4] = {5, 0};
+        const int result = c.write ? master.WriteMultipleRegisters(0xFF, 1, 0x3011, bytes)
+                                   : master.ReadHoldingRegisters(0xFF, 1, 0x3011, bytes);
+        instrument.join();
+        EXPECT_EQ(result, ResultWrongReply) << c.name;
+    }
+}
+
+TEST_F(ScriptedMaster, SwappedCrcBytesAreABadCrc)
+{
+    const Bytes swapped = Hex("FF 03 02 05 00 C0 92"); // the right CRC is 92 C0
+    std::thread instrument = Answer({swapped, swapped, swapped}, false);
     std::uint8_t data[2];
     EXPECT_EQ(master.ReadHoldingRegisters(0xFF, 1, 0x3011, data), ResultBadCrc);
     instrument.join();

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
@@ -95,6 +96,24 @@ TEST(SerialPortOpen, IsExclusiveWithinAndAcrossProcesses)
     first.SetDevicePath("/dev/no-such-meshgate2-port");
     first.Open();
     EXPECT_EQ(second.Open(), 1);
+}
+
+TEST(SerialPortOpen, AnotherProgramsExclusiveHoldIsRespectedAndLeftInPlace)
+{
+    // A terminal program that takes the port with TIOCEXCL only (no flock); root may open it regardless.
+    PtyPeer peer;
+    const int other = ::open(peer.DevicePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(ioctl(other, TIOCEXCL), 0);
+
+    SerialPort port;
+    port.SetDevicePath(peer.DevicePath());
+    EXPECT_EQ(port.Open(), 0);
+    EXPECT_EQ(port.LastOpenError(), EBUSY);
+    int held = 0;
+    ASSERT_EQ(ioctl(other, TIOCGEXCL, &held), 0);
+    EXPECT_EQ(held, 1) << "the other program's exclusive hold was cleared";
+    ::close(other);
 }
 
 TEST(SerialPortOpen, RefusesSomethingThatIsNoTerminal)
