@@ -10,6 +10,31 @@ int ReadParameter(InstrumentLink& link, const cards::Parameter& parameter, cards
                : 0;
 }
 
+namespace {
+
+// Why a write failed, reading back when its reply was lost. Failure::None: it landed all the same.
+WriteReport::Failure WhyNotWritten(InstrumentLink& link, const cards::Parameter& parameter,
+                                   const cards::CardSettings& settings)
+{
+    switch (link.Master().LastResult()) {
+    case ResultException:
+        return WriteReport::Failure::Refused;
+    case ResultStopped:
+        return WriteReport::Failure::Stopped;
+    case ResultNotOpen:
+    case ResultTooLong:
+        return WriteReport::Failure::NoReply; // nothing went out
+    default:
+        break;
+    }
+    cards::CardSettings holds = settings;
+    if (ReadParameter(link, parameter, holds) != 1)
+        return WriteReport::Failure::Unknown;
+    return holds == settings ? WriteReport::Failure::None : WriteReport::Failure::NoReply;
+}
+
+} // namespace
+
 WriteReport WriteParameters(InstrumentLink& link, std::span<const cards::Parameter> order,
                             const cards::CardSettings& settings)
 {
@@ -18,12 +43,22 @@ WriteReport WriteParameters(InstrumentLink& link, std::span<const cards::Paramet
         const cards::Parameter& p = order[i];
         cards::IpBlock bytes{};
         const int count = cards::EncodeParameter(settings, p, bytes);
-        if (count == 0 || link.WriteBlock(p.start, static_cast<std::uint16_t>(count), bytes.data()) != 1) {
-            report.failed = p;
-            report.notWritten.assign(order.begin() + static_cast<std::ptrdiff_t>(i), order.end());
-            return report;
+        if (count != 0 && link.WriteBlock(p.start, static_cast<std::uint16_t>(count), bytes.data()) == 1) {
+            report.written.push_back(p);
+            continue;
         }
-        report.written.push_back(p);
+        const WriteReport::Failure failure =
+            count == 0 ? WriteReport::Failure::NoReply : WhyNotWritten(link, p, settings);
+        if (failure == WriteReport::Failure::None) {
+            report.written.push_back(p);
+            report.replyLost.push_back(p);
+            continue;
+        }
+        report.failed = p;
+        report.failure = failure;
+        const std::size_t firstNotWritten = failure == WriteReport::Failure::Unknown ? i + 1 : i;
+        report.notWritten.assign(order.begin() + static_cast<std::ptrdiff_t>(firstNotWritten), order.end());
+        return report;
     }
     return report;
 }

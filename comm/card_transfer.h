@@ -18,12 +18,23 @@ int ReadParameter(InstrumentLink& link, const cards::Parameter& parameter, cards
 // What a write of several parameters did.
 struct WriteReport
 {
+    enum class Failure
+    {
+        None,
+        Refused, // the instrument answered with an exception: not written
+        NoReply, // no valid reply, and reading back shows the old value: not written
+        Unknown, // no valid reply, and it could not be read back: written or not, nobody can tell
+        Stopped, // a stop was asked for before this write
+    };
     std::vector<cards::Parameter> written;
-    std::optional<cards::Parameter> failed;   // the write that failed; later ones were not sent
-    std::vector<cards::Parameter> notWritten; // the failed one and every one after it
-    bool Ok() const { return !failed; }
+    std::vector<cards::Parameter> replyLost; // written, as reading back showed, though their reply was lost
+    std::optional<cards::Parameter> failed;  // where the write stopped; later ones were not sent
+    Failure failure = Failure::None;
+    std::vector<cards::Parameter> notWritten; // the failed one (unless Unknown) and every one after it
+    bool Ok() const { return failure == Failure::None; }
 };
 
 // Writes the parameters in `order` one after another from `settings`, stopping at the first that fails.
+// A write whose reply is lost is read back: when the instrument holds the value it counts as written.
 WriteReport WriteParameters(InstrumentLink& link, std::span<const cards::Parameter> order,
                             const cards::CardSettings& settings);

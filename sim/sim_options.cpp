@@ -42,6 +42,7 @@ Faults:
   --fail-first N       give no reply to the first N requests
   --fail-write-to REG  refuse writes to register REG (e.g. 0x3011) with an exception
   --fail-read-of REG   refuse reads of register REG with an exception
+  --lose-write-replies writes land, but their reply is lost on the line
   -h, --help           show this help
 
 Numbers are decimal or 0x-prefixed hexadecimal.
@@ -217,6 +218,8 @@ Options ParseOptions(const std::vector<std::string>& args)
             number(kMax16, &c.faults.failWriteTo);
         else if (name == "--fail-read-of")
             number(kMax16, &c.faults.failReadOf);
+        else if (name == "--lose-write-replies")
+            flag(&c.faults.loseWriteReplies);
         else
             options.error = "unknown option '" + args[i] + "'";
     }

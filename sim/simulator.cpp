@@ -190,11 +190,17 @@ bool Simulator::Start()
 
     if (!config.linkPath.empty()) {
         struct stat info = {};
-        // Replace a stale link from an earlier run, but never a real file.
+        // Replace a stale link from an earlier run, but never a real file, nor a link to a device that is
+        // still there (another simulator's, or a port someone is using).
         if (lstat(config.linkPath.c_str(), &info) == 0) {
+            struct stat target = {};
             if (!S_ISLNK(info.st_mode)) {
                 errno = EEXIST;
                 return fail("will not replace " + config.linkPath);
+            }
+            if (::stat(config.linkPath.c_str(), &target) == 0) {
+                errno = EBUSY;
+                return fail("will not take over " + config.linkPath + ", which leads to a device that is there");
             }
             ::unlink(config.linkPath.c_str());
         }
@@ -255,7 +261,7 @@ void Simulator::SetFrameLogger(FrameLogger logger, void* context)
 std::vector<std::vector<std::uint8_t>> Simulator::Requests() const
 {
     std::lock_guard lock(mutex);
-    return requests;
+    return {requests.begin(), requests.end()};
 }
 
 void Simulator::ClearRequests()
@@ -334,12 +340,14 @@ std::vector<std::uint8_t> Simulator::Answer(const std::uint8_t* request, int len
     if (faults.exceptionReply) {
         exception(kSlaveDeviceFailure);
     } else if (function == kReadHoldingRegisters) {
+        if (length != kReadRequestLength) {
+            exception(kIllegalDataValue);
+            return Finish(std::move(reply), faults);
+        }
         const std::uint16_t start = Big16(request + 2);
         const std::uint16_t count = Big16(request + 4);
         const Slot* s = FindSlot(start);
-        if (length != kReadRequestLength)
-            exception(kIllegalDataValue);
-        else if (s == nullptr || s->registers != count)
+        if (s == nullptr || s->registers != count)
             exception(kIllegalDataAddress);
         else if (faults.failReadOf == start)
             exception(kSlaveDeviceFailure);
@@ -348,10 +356,14 @@ std::vector<std::uint8_t> Simulator::Answer(const std::uint8_t* request, int len
             reply.insert(reply.end(), s->bytes.begin(), s->bytes.begin() + 2 * count);
         }
     } else if (function == kWriteMultipleRegisters) {
+        if (length < kWriteHeaderLength + 2) {
+            exception(kIllegalDataValue);
+            return Finish(std::move(reply), faults);
+        }
         const std::uint16_t start = Big16(request + 2);
         const std::uint16_t count = Big16(request + 4);
         Slot* s = FindSlot(start);
-        if (length < kWriteHeaderLength + 2 || request[6] != 2 * count || length != kWriteHeaderLength + 2 * count + 2)
+        if (request[6] != 2 * count || length != kWriteHeaderLength + 2 * count + 2)
             exception(kIllegalDataValue);
         else if (s == nullptr || !s->writable || s->registers != count)
             exception(kIllegalDataAddress);
@@ -359,12 +371,18 @@ std::vector<std::uint8_t> Simulator::Answer(const std::uint8_t* request, int len
             exception(kSlaveDeviceFailure);
         else {
             std::copy_n(request + kWriteHeaderLength, 2 * count, s->bytes.begin());
+            if (faults.loseWriteReplies)
+                return {};
             reply.insert(reply.end(), request + 2, request + 6);
         }
     } else {
         exception(kIllegalFunction);
     }
+    return Finish(std::move(reply), faults);
+}
 
+std::vector<std::uint8_t> Simulator::Finish(std::vector<std::uint8_t> reply, const Faults& faults)
+{
     if (faults.wrongSlave)
         reply[0] = static_cast<std::uint8_t>(reply[0] ^ 0x01);
     AppendCrc(reply);
@@ -400,6 +418,8 @@ void Simulator::HandleFrame(const std::uint8_t* frame, int length, Clock::time_p
     std::chrono::microseconds turnaround{0};
     {
         std::lock_guard lock(mutex);
+        if (requests.size() == kRequestLogSize)
+            requests.pop_front(); // a simulator may serve for days
         requests.emplace_back(frame, frame + length);
         logger = frameLogger;
         context = frameContext;

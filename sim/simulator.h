@@ -5,6 +5,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -24,8 +25,9 @@ struct Faults
     bool exceptionReply = false;        // answer with a Modbus exception (5 bytes)
     std::chrono::milliseconds delay{0}; // wait before replying
     int failFirst = 0;                  // the first N requests get no reply
-    int failWriteTo = -1; // writes whose start register equals this get an exception reply and change nothing
-    int failReadOf = -1;  // reads whose start register equals this get an exception reply
+    int failWriteTo = -1;          // writes whose start register equals this get an exception reply and change nothing
+    int failReadOf = -1;           // reads whose start register equals this get an exception reply
+    bool loseWriteReplies = false; // writes land, but their reply is lost on the line
 };
 
 struct Config
@@ -64,8 +66,10 @@ public:
     const std::string& DevicePath() const; // the slave side to open, e.g. /dev/pts/7
     const std::string& Error() const;
 
-    void SetFaults(const Faults& faults);                    // thread-safe, takes effect at the next request
-    std::vector<std::vector<std::uint8_t>> Requests() const; // every request frame received, in order
+    void SetFaults(const Faults& faults); // thread-safe, takes effect at the next request
+    // The request frames received, in order: the last kRequestLogSize of them.
+    static constexpr std::size_t kRequestLogSize = 4096;
+    std::vector<std::vector<std::uint8_t>> Requests() const;
     void ClearRequests();
 
     std::uint16_t Parameter(std::uint16_t start) const; // a one-register parameter (0x3011..0x3013, 0x3015)
@@ -96,6 +100,8 @@ private:
     };
 
     void Serve();
+    // The reply's CRC and the faults that change a whole reply.
+    static std::vector<std::uint8_t> Finish(std::vector<std::uint8_t> reply, const Faults& faults);
     bool SleepUntil(std::chrono::steady_clock::time_point deadline); // false when asked to stop
     void HandleFrame(const std::uint8_t* frame, int length, std::chrono::steady_clock::time_point arrival);
     Slot* FindSlot(std::uint16_t start);
@@ -110,7 +116,7 @@ private:
     int wakeWrite = -1;
     std::thread thread;
     mutable std::mutex mutex;
-    std::vector<std::vector<std::uint8_t>> requests;
+    std::deque<std::vector<std::uint8_t>> requests;
     std::vector<Slot> parameterSlots;
     int failedSoFar = 0;
     FrameLogger frameLogger = nullptr;

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -107,6 +109,10 @@ TEST_F(AnswerTest, SilentForOtherSlavesAndDamagedFrames)
     damaged[3] ^= 0x01;
     EXPECT_TRUE(Ask(damaged).empty());
     EXPECT_TRUE(Ask(Hex("FF 03")).empty());
+    // Frames too short for their function are refused without reading past their end.
+    for (const Bytes& stub :
+         {WithCrc(Hex("FF 03")), WithCrc(Hex("FF 03 30")), WithCrc(Hex("FF 10 30")), WithCrc(Hex("FF 10 30 11 00 01"))})
+        EXPECT_EQ(Ask(stub).size(), 5u) << "an exception reply";
     EXPECT_TRUE(Ask(Write(0x3F, 0x3011, Hex("09 00"))).empty());
     EXPECT_EQ(instrument.Parameter(0x3011), 1);
 }
@@ -295,6 +301,32 @@ TEST(SimulatorLifecycle, StartsAndStopsCleanlyAndRefusesToClobberFiles)
     sim::Simulator clobber(c);
     EXPECT_FALSE(clobber.Start());
     EXPECT_NE(clobber.Error().find("/dev/null"), std::string::npos);
+
+    // A link that leads to a live simulator is not taken over; a dead one's is.
+    c.linkPath = ::testing::TempDir() + "meshgate2-sim-link-" + std::to_string(::getpid());
+    sim::Simulator first(c);
+    ASSERT_TRUE(first.Start()) << first.Error();
+    sim::Simulator second(c);
+    EXPECT_FALSE(second.Start());
+    EXPECT_EQ(std::filesystem::read_symlink(c.linkPath), first.DevicePath());
+    ::unlink(c.linkPath.c_str());
+    ::symlink("/dev/pts/no-such-pty", c.linkPath.c_str());
+    EXPECT_TRUE(second.Start()) << second.Error();
+    EXPECT_EQ(std::filesystem::read_symlink(c.linkPath), second.DevicePath());
+}
+
+TEST_F(LineTest, RequestLogHoldsOnlyTheLatestFrames)
+{
+    Start();
+    ModbusMaster master;
+    master.SetDevicePath(instrument->DevicePath());
+    port.SetDevicePath("/dev/no-such-port"); // let the master have the line
+    port.Open();
+    ASSERT_EQ(master.Open(), 1);
+    std::uint8_t data[2];
+    for (std::size_t i = 0; i < sim::Simulator::kRequestLogSize + 10; ++i)
+        ASSERT_EQ(master.ReadHoldingRegisters(0xFF, 1, 0x3011, data), ResultOk);
+    EXPECT_EQ(instrument->Requests().size(), sim::Simulator::kRequestLogSize);
 }
 
 } // namespace
