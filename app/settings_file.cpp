@@ -1,18 +1,17 @@
 #include "settings_file.h"
 
-#include <QFile>
-#include <QSaveFile>
-#include <array>
+#include "file_io.h"
+
+#include <cerrno>
 
 namespace settings_file {
 
-std::optional<std::int32_t> Load(const QString& path)
+std::optional<std::int32_t> Load(const std::string& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    std::array<char, kSize> bytes{};
-    if (file.read(bytes.data(), kSize) != kSize)
+    std::string bytes;
+    // Only the first four bytes count; a longer file is read that far (EFBIG).
+    const file_io::Result read = file_io::ReadSmallFile(path, kSize, bytes);
+    if ((!read.Ok() && read.error != EFBIG) || bytes.size() < kSize)
         return std::nullopt;
     std::uint32_t value = 0;
     for (int i = kSize - 1; i >= 0; --i)
@@ -20,20 +19,13 @@ std::optional<std::int32_t> Load(const QString& path)
     return static_cast<std::int32_t>(value);
 }
 
-bool Save(std::int32_t portNumber, const QString& path)
+bool Save(std::int32_t portNumber, const std::string& path)
 {
     const auto value = static_cast<std::uint32_t>(portNumber);
-    std::array<char, kSize> bytes{};
+    char bytes[kSize];
     for (int i = 0; i < kSize; ++i)
-        bytes[static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes.data(), kSize) != kSize) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+        bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return file_io::WriteFileAtomically(path, std::string_view(bytes, kSize), true).Ok();
 }
 
 } // namespace settings_file

@@ -1,9 +1,11 @@
+#include "full_disk.h"
 #include "settings_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
@@ -36,16 +38,16 @@ private:
 class SettingsFileTest : public ::testing::Test
 {
 protected:
-    QString Path() const { return folder.filePath("Meshgate2.dat"); }
+    std::string Path() const { return folder.filePath("Meshgate2.dat").toStdString(); }
     void Write(const QByteArray& bytes)
     {
-        QFile file(Path());
+        QFile file(QString::fromStdString(Path()));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
     QByteArray Read() const
     {
-        QFile file(Path());
+        QFile file(QString::fromStdString(Path()));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     QTemporaryDir folder;
@@ -80,11 +82,11 @@ TEST_F(SettingsFileTest, WritesExactlyFourBytesWithoutLeavingTemporaries)
 
 TEST_F(SettingsFileTest, UnwritablePlaceFailsAndLeavesWhatIsThere)
 {
-    EXPECT_FALSE(settings_file::Save(7, folder.filePath("missing/Meshgate2.dat")));
+    EXPECT_FALSE(settings_file::Save(7, folder.filePath("missing/Meshgate2.dat").toStdString()));
     // A folder where the file should be cannot be replaced by a file.
     ASSERT_TRUE(QDir(folder.path()).mkdir("Meshgate2.dat"));
     EXPECT_FALSE(settings_file::Save(7, Path()));
-    EXPECT_TRUE(QFileInfo(Path()).isDir());
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(Path())).isDir());
     EXPECT_FALSE(settings_file::Load(Path()).has_value());
 }
 
@@ -98,6 +100,44 @@ TEST_F(SettingsFileTest, UnwritableFolderFailsAndKeepsTheOldFile)
         const UnprivilegedFiles asNobody;
         EXPECT_FALSE(settings_file::Save(7, Path()));
     }
-    chmod(folder.path().toLocal8Bit().constData(), 0700);
     EXPECT_EQ(settings_file::Load(Path()), 3);
+
+    // The same folder, but the file itself may be written: the port number is kept, written in place.
+    ASSERT_EQ(chmod(Path().c_str(), 0666), 0);
+    {
+        const UnprivilegedFiles asNobody;
+        EXPECT_TRUE(settings_file::Save(8, Path()));
+    }
+    chmod(folder.path().toLocal8Bit().constData(), 0700);
+    EXPECT_EQ(Read(), QByteArray("\x08\x00\x00\x00", 4));
+}
+
+TEST_F(SettingsFileTest, FullDiskKeepsTheOldFileAndSaysSo)
+{
+    const int status = RunOnFullDisk(
+        folder.path().toStdString(), [this] { Write(QByteArray("\x03\x00\x00\x00", 4)); },
+        [this] {
+            if (settings_file::Save(7, Path()))
+                return 1; // a save that did not happen reported as done
+            return settings_file::Load(Path()) == 3 ? 0 : 2;
+        });
+    if (status == kNoFullDisk)
+        GTEST_SKIP() << "this machine cannot mount a small file system (neither root nor user namespaces)";
+    EXPECT_EQ(status, 0) << "1: reported success, 2: the old file was lost";
+}
+
+TEST_F(SettingsFileTest, NeverWaitsOnAFifoAndFollowsALink)
+{
+    ASSERT_EQ(mkfifo(Path().c_str(), 0600), 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(settings_file::Load(Path()).has_value());
+    EXPECT_FALSE(settings_file::Save(7, Path()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    ASSERT_EQ(unlink(Path().c_str()), 0);
+
+    const std::string real = folder.filePath("real.dat").toStdString();
+    ASSERT_EQ(symlink(real.c_str(), Path().c_str()), 0);
+    EXPECT_TRUE(settings_file::Save(6, Path()));
+    EXPECT_EQ(settings_file::Load(real), 6);
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(Path())).isSymLink());
 }
