@@ -13,6 +13,41 @@ std::string FormatIp(std::uint32_t address)
     return text;
 }
 
+std::string Latin1ToUtf8(std::string_view bytes)
+{
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            text += c;
+        } else {
+            text += static_cast<char>(0xC0 | (byte >> 6));
+            text += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return text;
+}
+
+std::string PrintableText(std::string_view bytes)
+{
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte < 0xA0)) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            text += escaped;
+        } else if (c == '\\') {
+            text += "\\\\";
+        } else {
+            text += Latin1ToUtf8(std::string_view(&c, 1));
+        }
+    }
+    return text;
+}
+
 std::optional<std::uint32_t> ParseIp(std::string_view text)
 {
     std::uint32_t address = 0;

@@ -66,6 +66,13 @@ constexpr IpSettings DecodeIpBlock(std::span<const std::uint8_t, kIpBlockBytes> 
 // "192.168.1.10".
 std::string FormatIp(std::uint32_t address);
 
+// Texts from the instrument (firmware, model) are bytes in its own 8-bit character set, taken as
+// Latin-1 as the configurator has always shown them. As UTF-8, one character a byte: nothing lost.
+std::string Latin1ToUtf8(std::string_view bytes);
+// The same for a terminal or a window: control characters (C0, DEL, C1) as \xNN and a backslash as \\,
+// so no text an instrument sends can steer a terminal or hide what it holds.
+std::string PrintableText(std::string_view bytes);
+
 // Exactly four decimal octets of 0 to 255 separated by dots, each one to three digits (leading zeros
 // read as decimal, as the IP address control does); nothing else, not even blanks around it.
 std::optional<std::uint32_t> ParseIp(std::string_view text);

@@ -3,15 +3,11 @@
 #include "card_info.h"
 #include "card_lists.h"
 #include "encoding.h"
+#include "file_io.h"
 #include "parameter_order.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <fstream>
 #include <set>
-#include <unistd.h>
 
 namespace cli {
 
@@ -64,8 +60,8 @@ nlohmann::json BackupToJson(const Identification& identity, int firmwareRange, c
                           {"cardCode", identity.cardCode},
                           {"card", identity.card->title},
                           {"range", cards::RangeName(firmwareRange)},
-                          {"firmware", identity.firmwareText},
-                          {"model", identity.modelText},
+                          {"firmware", cards::Latin1ToUtf8(identity.firmwareText)},
+                          {"model", cards::Latin1ToUtf8(identity.modelText)},
                           {"parameters", parameters}};
 }
 
@@ -140,55 +136,24 @@ Outcome BackupFromJson(const nlohmann::json& document, Backup& out)
 
 Outcome SaveBackup(const std::string& path, const nlohmann::json& document)
 {
-    // Written beside the target, flushed to disk, then renamed over it: an interrupted backup never
-    // leaves a half-written file in place of a good one.
-    const std::string temporary = path + ".tmp." + std::to_string(::getpid());
-    const std::string text = document.dump(2) + "\n";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    bool ok = fd >= 0;
-    int error = ok ? 0 : errno;
-    for (std::size_t done = 0; ok && done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = n > 0;
-        error = ok ? 0 : errno;
-        done += ok ? static_cast<std::size_t>(n) : 0;
-    }
-    if (ok && ::fsync(fd) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (fd >= 0 && ::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        if (fd >= 0) {
-            ::unlink(temporary.c_str());
-        }
-        return Outcome::Fail(kExitFileError, "cannot write " + path + ": " + std::strerror(error));
+    // Whole or not at all: an interrupted backup never leaves a half-written file in place of a good one.
+    const file_io::Result written = file_io::WriteFileAtomically(path, document.dump(2, ' ', true) + "\n");
+    if (!written.Ok()) {
+        return Outcome::Fail(kExitFileError, "cannot write " + path + ": " + written.what);
     }
     return {};
 }
 
 Outcome LoadBackup(const std::string& path, Backup& out)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return Outcome::Fail(kExitFileError, "cannot read " + path + ": " + std::strerror(errno) + "; nothing written");
-    }
-    // A backup is a few hundred bytes; a bigger file (or a device such as /dev/zero) is not one.
-    std::string content(kMaxBackupBytes + 1, '\0');
-    file.read(content.data(), static_cast<std::streamsize>(content.size()));
-    content.resize(static_cast<std::size_t>(file.gcount()));
-    if (content.size() > kMaxBackupBytes) {
+    std::string content;
+    const file_io::Result read = file_io::ReadSmallFile(path, kMaxBackupBytes, content);
+    if (read.error == EFBIG) {
+        // A backup is a few hundred bytes; a bigger file is not one.
         return Corrupt(path + " is far larger than a backup");
+    }
+    if (!read.Ok()) {
+        return Outcome::Fail(kExitFileError, "cannot read " + path + ": " + read.what + "; nothing written");
     }
     const nlohmann::json document = nlohmann::json::parse(content, nullptr, false);
     if (document.is_discarded()) {

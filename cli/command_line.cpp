@@ -6,6 +6,8 @@
 #include "render.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <exception>
 
 #ifndef MESHGATE2_VERSION
 #define MESHGATE2_VERSION "unknown"
@@ -27,6 +29,12 @@ constexpr const char* kExitCodeHelp = "Exit codes:\n"
                                       "  7  file error: the backup file cannot be read or written";
 
 } // namespace
+
+volatile std::sig_atomic_t& StopRequest()
+{
+    static volatile std::sig_atomic_t request = 0;
+    return request;
+}
 
 int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
@@ -82,19 +90,34 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     try {
         app.parse(static_cast<int>(argv.size()), argv.data());
     } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e, out, err);
-        return code == 0 ? kExitSuccess : kExitInvalidInput;
+        if (e.get_exit_code() == 0) {
+            return app.exit(e, out, err); // --help, --version
+        }
+        // A script asked for JSON gets JSON even when the command line itself is wrong.
+        const bool json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
+        CommandResult result(app.get_subcommands().empty() ? "" : app.get_subcommands().front()->get_name());
+        result.outcome = Outcome::Fail(kExitInvalidInput, e.what());
+        const int code = Render(result, json, out, err);
+        err << "Run with --help for more information.\n";
+        return code;
     }
     c.firmwareRange = cards::ParseRange(o.range);
     c.rangeGiven = range->count() > 0;
     c.trace = o.trace ? &err : nullptr;
+    c.stop = &StopRequest();
 
     const std::pair<CLI::App*, CommandResult (*)(const Command&)> commands[] = {
         {ports, RunPorts}, {search, RunSearch}, {read, RunRead},
         {apply, RunApply}, {backup, RunBackup}, {restore, RunRestore}};
     for (const auto& [command, run] : commands) {
         if (command->parsed()) {
-            return Render(run(c), o.json, out, err);
+            CommandResult result(command->get_name());
+            try {
+                result = run(c);
+            } catch (const std::exception& e) {
+                result.outcome = Outcome::Fail(kExitInternal, std::string("internal error: ") + e.what());
+            }
+            return Render(result, o.json, out, err);
         }
     }
     return kExitInternal; // CLI11 requires exactly one command

@@ -22,6 +22,7 @@ Outcome Connect(const Command& c, InstrumentSession& session, Identification& id
     LinkOptions link;
     link.readTimeoutMs = o.timeoutMs;
     link.trace = c.trace;
+    link.stop = c.stop;
     if (!o.port.empty()) {
         const auto number = ParsePortName(o.port);
         if (!number) {

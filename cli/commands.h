@@ -3,6 +3,7 @@
 #include "command_result.h"
 #include "options.h"
 
+#include <csignal>
 #include <ostream>
 
 // The commands of meshgate2-cli. Each runs against the instrument the options name and returns what it
@@ -14,7 +15,8 @@ struct Command
     Options options;
     int firmwareRange = 1;
     bool rangeGiven = false;
-    std::ostream* trace = nullptr; // --trace: frames go here
+    std::ostream* trace = nullptr;                    // --trace: frames go here
+    const volatile std::sig_atomic_t* stop = nullptr; // non-zero: no further transaction starts
 };
 
 CommandResult RunPorts(const Command& command);

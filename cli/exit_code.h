@@ -15,6 +15,7 @@ enum ExitCode : int
     kExitUnsupportedCard = 5, // the instrument carries a card without settings known here
     kExitPortUnavailable = 6, // the port could not be opened: missing, no permission, or in use
     kExitFileError = 7,       // the backup file could not be read or written
+    kExitInterrupted = 130,   // stopped by SIGINT or SIGTERM (after the transaction under way)
 };
 
 // The outcome of one step; a failure carries its exit code and a message for the operator.

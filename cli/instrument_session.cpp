@@ -79,6 +79,7 @@ Outcome InstrumentSession::Open(const LinkOptions& options)
     }
     // Takes effect at the open below.
     link.Master().SetReadTimeout(options.readTimeoutMs);
+    link.Master().SetStopFlag(options.stop);
     const int opened = options.port ? link.OpenPort(*options.port) : link.OpenDevice(options.device);
     if (opened != 1) {
         const std::string& device = link.Master().DeviceName();
@@ -93,13 +94,17 @@ Outcome InstrumentSession::Identify(Identification& out)
 {
     out.device = link.Master().DeviceName();
     if (link.Discover() != 1) {
+        if (Stopped()) {
+            return Outcome::Fail(kExitInterrupted, "stopped before an instrument was found on " + out.device);
+        }
         return Outcome::Fail(kExitNoDevice, "No device found on " + out.device);
     }
     out.slaveAddress = link.SlaveAddress();
 
     std::uint8_t record[cards::kIdentification.Bytes()] = {};
     if (link.ReadBlock(cards::kIdentification.start, cards::kIdentification.Bytes(), record) != 1) {
-        return Outcome::Fail(kExitCommunication, "the instrument did not send its card identification");
+        return Stopped() ? Outcome::Fail(kExitInterrupted, "stopped before the card was identified")
+                         : Outcome::Fail(kExitCommunication, "the instrument did not send its card identification");
     }
     if (cards::DecodeU16(std::span<const std::uint8_t, 2>(record, 2)) != cards::kIdentificationEcho) {
         return Outcome::Fail(kExitCommunication, "the instrument sent an invalid card identification record");
@@ -111,7 +116,8 @@ Outcome InstrumentSession::Identify(Identification& out)
 
     std::uint8_t model[cards::kModelBlock.Bytes()] = {};
     if (link.ReadBlock(cards::kModelBlock.start, cards::kModelBlock.Bytes(), model) != 1) {
-        return Outcome::Fail(kExitCommunication, "the instrument did not send its model block");
+        return Stopped() ? Outcome::Fail(kExitInterrupted, "stopped before the model was identified")
+                         : Outcome::Fail(kExitCommunication, "the instrument did not send its model block");
     }
     out.modelText = TextAt(model + cards::kModelTextOffset, sizeof model - cards::kModelTextOffset);
     out.modelIndex = cards::FindModelIndex(out.modelText);
@@ -127,6 +133,9 @@ Outcome InstrumentSession::ReadSettings(const cards::CardInfo& card, cards::Card
             failed.push_back(p);
         }
     }
+    if (Stopped()) {
+        return Outcome::Fail(kExitInterrupted, "stopped; not read: " + ListParameters(card.bus, failed));
+    }
     if (!failed.empty()) {
         return Outcome::Fail(kExitCommunication, "could not read " + ListParameters(card.bus, failed));
     }
@@ -138,14 +147,28 @@ Outcome InstrumentSession::WriteSettings(const cards::CardInfo& card, const card
 {
     report = {};
     report.write = WriteParameters(link, cards::WriteOrder(card.bus), settings);
-    if (report.write.failed) {
+    const WriteReport& write = report.write;
+    const std::string done = "already written: " + ListParameters(card.bus, write.written) +
+                             "; not written: " + ListParameters(card.bus, write.notWritten);
+    switch (write.failure) {
+    case WriteReport::Failure::None:
+        break;
+    case WriteReport::Failure::Stopped:
+        return Outcome::Fail(kExitInterrupted,
+                             "stopped before writing " + DescribeParameter(card.bus, *write.failed) + "; " + done);
+    case WriteReport::Failure::Unknown:
+        return Outcome::Fail(kExitCommunication, "no reply to the write of " +
+                                                     DescribeParameter(card.bus, *write.failed) +
+                                                     ", and it could not be read back: whether it was written is "
+                                                     "unknown; " +
+                                                     done);
+    case WriteReport::Failure::Refused:
+    case WriteReport::Failure::NoReply:
         return Outcome::Fail(kExitCommunication,
-                             "writing " + DescribeParameter(card.bus, *report.write.failed) +
-                                 " failed; already written: " + ListParameters(card.bus, report.write.written) +
-                                 "; not written: " + ListParameters(card.bus, report.write.notWritten));
+                             "writing " + DescribeParameter(card.bus, *write.failed) + " failed; " + done);
     }
 
-    for (const cards::Parameter& p : report.write.written) {
+    for (const cards::Parameter& p : write.written) {
         cards::CardSettings actual = settings;
         if (ReadParameter(link, p, actual) != 1) {
             report.unverified.push_back(p);
@@ -156,6 +179,10 @@ Outcome InstrumentSession::WriteSettings(const cards::CardInfo& card, const card
     if (!report.mismatched.empty()) {
         return Outcome::Fail(kExitCommunication,
                              "written, but reads back different: " + ListParameters(card.bus, report.mismatched));
+    }
+    if (Stopped()) {
+        return Outcome::Fail(kExitInterrupted, "stopped after writing every value; not read back to verify: " +
+                                                   ListParameters(card.bus, report.unverified));
     }
     if (!report.unverified.empty()) {
         return Outcome::Fail(kExitCommunication, "written, but could not be read back to verify: " +

@@ -8,6 +8,7 @@
 #include "frame_trace.h"
 #include "instrument_link.h"
 
+#include <csignal>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -23,6 +24,7 @@ struct LinkOptions
     std::string device;                                           // or a device path
     std::uint32_t readTimeoutMs = InstrumentLink::kReadTimeoutMs; // the configurator's 400 ms unless told
     std::ostream* trace = nullptr;                                // frames go here when set
+    const volatile std::sig_atomic_t* stop = nullptr;             // non-zero: no further transaction starts
 };
 
 // What the search found.
@@ -62,6 +64,8 @@ public:
     Outcome WriteSettings(const cards::CardInfo& card, const cards::CardSettings& settings, VerifiedWrite& report);
 
     InstrumentLink& Link() { return link; }
+    // A stop was asked for and a transaction was refused because of it.
+    bool Stopped() const { return link.Master().LastResult() == ResultStopped; }
 
 private:
     InstrumentLink link;

@@ -2,6 +2,7 @@
 
 #include "card_info.h"
 #include "card_lists.h"
+#include "encoding.h"
 #include "parameter_order.h"
 #include "parameter_report.h"
 
@@ -30,9 +31,9 @@ json IdentityJson(const Identification& id)
                 {"supported", id.card != nullptr},
                 {"model", cards::ModelName(id.modelIndex)},
                 {"modelIndex", id.modelIndex},
-                {"modelText", id.modelText},
-                {"firmware", id.firmwareText},
-                {"firmwareShown", cards::FirmwarePrefix(id.cardCode) + id.firmwareText}};
+                {"modelText", cards::Latin1ToUtf8(id.modelText)},
+                {"firmware", cards::Latin1ToUtf8(id.firmwareText)},
+                {"firmwareShown", cards::FirmwarePrefix(id.cardCode) + cards::Latin1ToUtf8(id.firmwareText)}};
 }
 
 void PrintIdentity(std::ostream& out, const Identification& id)
@@ -43,8 +44,10 @@ void PrintIdentity(std::ostream& out, const Identification& id)
     Field(out, "Card",
           id.card ? std::string(id.card->title) + " (" + id.card->tabCaption + ")"
                   : std::string(cards::kInfoCaption) + ": " + cards::kUnsupportedMessage);
-    Field(out, "Model", std::string(cards::ModelName(id.modelIndex)) + " (model text \"" + id.modelText + "\")");
-    Field(out, "Firmware", cards::FirmwarePrefix(id.cardCode) + id.firmwareText);
+    Field(out, "Model",
+          std::string(cards::ModelName(id.modelIndex)) + " (model text \"" + cards::PrintableText(id.modelText) +
+              "\")");
+    Field(out, "Firmware", cards::FirmwarePrefix(id.cardCode) + cards::PrintableText(id.firmwareText));
 }
 
 // One parameter line: "station address (0x3011):     7", with its meaning, validity and notes.
@@ -131,6 +134,12 @@ void AddWriteJson(json& result, const Identification& id, const SettingsWrite& w
     if (report.write.failed) {
         result["failed"] = cards::ParameterName(bus, report.write.failed->start);
     }
+    // Written for all that reading back shows, though their reply was lost on the line.
+    result["replyLost"] = Names(bus, report.write.replyLost);
+    if (report.write.failure == WriteReport::Failure::Unknown) {
+        result["unknown"] = Names(bus, {*report.write.failed});
+    }
+    result["stopped"] = report.write.failure == WriteReport::Failure::Stopped;
     result["mismatched"] = Names(bus, report.mismatched);
     result["verified"] = ok;
 }
@@ -155,8 +164,15 @@ void PrintWrite(std::ostream& out, const Identification& id, const SettingsWrite
     }
     const cards::Bus bus = id.card->bus;
     Field(out, "Written", ListParameters(bus, write.report.write.written));
-    if (!write.report.write.notWritten.empty()) {
-        Field(out, "Not written", ListParameters(bus, write.report.write.notWritten));
+    const WriteReport& report = write.report.write;
+    if (!report.replyLost.empty()) {
+        Field(out, "Reply lost, read back", ListParameters(bus, report.replyLost));
+    }
+    if (report.failure == WriteReport::Failure::Unknown) {
+        Field(out, "Unknown (no reply)", ListParameters(bus, {*report.failed}));
+    }
+    if (!report.notWritten.empty()) {
+        Field(out, "Not written", ListParameters(bus, report.notWritten));
     }
     out << (ok ? "Verified: every value reads back as written.\nDownload Complete\n" : "Download Fail\n");
 }
@@ -200,7 +216,7 @@ void PrintPorts(std::ostream& out, const PortList& ports)
 
 json ResultJson(const CommandResult& r)
 {
-    json result{{"command", r.command}};
+    json result{{"command", r.command.empty() ? json(nullptr) : json(r.command)}};
     if (r.command == "backup" || r.command == "restore") {
         result["file"] = r.file;
     }
@@ -238,6 +254,9 @@ void PrintResult(std::ostream& out, const CommandResult& r)
         return;
     }
     if (r.backup) {
+        if (!r.outcome.Ok()) {
+            return; // nothing was saved; the message says why
+        }
         out << "Saved the settings of the " << CardText(*r.identity) << ", range " << cards::RangeName(r.read->range)
             << ", to " << r.file << ":\n";
         for (const json& item : ParametersJson(*r.identity, *r.read)) {
@@ -262,7 +281,8 @@ void PrintResult(std::ostream& out, const CommandResult& r)
 int Render(const CommandResult& result, bool json, std::ostream& out, std::ostream& err)
 {
     if (json) {
-        out << ResultJson(result).dump(2) << '\n';
+        // Non-ASCII as \\u escapes: valid whatever the instrument sent, and safe on any terminal.
+        out << ResultJson(result).dump(2, ' ', true) << '\n';
     } else {
         PrintResult(out, result);
     }

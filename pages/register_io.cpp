@@ -2,6 +2,7 @@
 
 #include "card_transfer.h"
 #include "colour_static.h"
+#include "encoding.h"
 #include "instrument_link.h"
 #include "ip_address_edit.h"
 #include "up_down.h"
@@ -31,7 +32,7 @@ bool ReadFirmwareField(InstrumentLink& link, ColourStatic* field, const char* pr
     }
     // The card's text is at most 19 characters; never trust the terminator to have arrived.
     text[sizeof text - 1] = '\0';
-    field->SetText(QString::fromLatin1(prefix) + QString::fromLatin1(text));
+    field->SetText(QString::fromLatin1(prefix) + QString::fromStdString(cards::PrintableText(text)));
     return true;
 }
 

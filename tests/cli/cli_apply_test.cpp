@@ -1,6 +1,13 @@
 #include "cli_fixture.h"
 #include "exit_code.h"
+#include "instrument_session.h"
 #include "registers.h"
+
+#include <chrono>
+#include <csignal>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace cli;
 
@@ -140,7 +147,7 @@ TEST_F(CliTest, AWriteFailingHalfWaySaysWhatWasAndWasNotWritten)
     StartSimulator(config);
     const Run run = Cli({"--json", "--trace", "apply", "--mode", "dhcp", "--ip", "10.0.0.5", "--exchange", "2"});
     EXPECT_EQ(run.code, kExitCommunication);
-    EXPECT_NE(run.err.find("short reply (Modbus exception 4)"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("  Modbus exception 4\n"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("writing IP block (0x3014) failed; already written: address mode; not written: IP "
                            "block, exchange table"),
               std::string::npos)
@@ -195,4 +202,117 @@ TEST_F(CliTest, TraceNamesFailedReplies)
     StartSimulator(config);
     run = Cli({"--trace", "search"}, true, "10");
     EXPECT_NE(run.err.find("RX  (nothing)  time-out"), std::string::npos) << run.err;
+}
+
+// An instrument that answers around the read time-out (400 ms + 1 ms a byte): a late reply must never be
+// taken for the answer to a later request. Each delay reads and applies; whatever fails, no value is
+// shown that the instrument does not hold, and nothing the operator did not change is written otherwise.
+class LateReplies : public CliTest, public ::testing::WithParamInterface<int>
+{};
+
+TEST_P(LateReplies, NeverGiveAWrongValueNorWriteOne)
+{
+    sim::Config config = Card(5);
+    config.nodeAddress = 3;
+    config.exchangeChoice = 1;
+    config.faults.delay = std::chrono::milliseconds(GetParam());
+    StartSimulator(config);
+    const Run run = Cli({"--json", "apply", "--address", "9"});
+    const auto result = run.Json();
+    if (result.contains("changes")) {
+        EXPECT_EQ(result["changes"][0]["before"]["raw"], 3) << run.out;
+        EXPECT_EQ(result["changes"][1]["before"]["raw"], 1) << run.out;
+    } else {
+        EXPECT_NE(run.code, kExitSuccess);
+        EXPECT_EQ(Writes(), kNone) << "written without a trusted read";
+    }
+    EXPECT_EQ(simulator->Parameter(0x3013), 1) << run.out;
+    if (run.code == kExitSuccess) {
+        EXPECT_EQ(simulator->Parameter(0x3011), 9);
+    }
+    // Every exchange-table write the instrument ever saw carried the value it holds.
+    for (const auto& frame : simulator->Requests()) {
+        if (frame.size() == 11 && frame[1] == 0x10 && frame[3] == 0x13) {
+            EXPECT_EQ(frame[7], 1);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AroundTheTimeOut, LateReplies, ::testing::Values(380, 405, 408, 416, 425, 440, 450, 460));
+
+TEST_F(CliTest, AWriteWhoseReplyIsLostIsReadBack)
+{
+    sim::Config config = Card(5);
+    config.faults.loseWriteReplies = true;
+    StartSimulator(config);
+    Run run = Cli({"--json", "apply", "--address", "9"}, true, "100");
+    EXPECT_EQ(run.code, kExitSuccess) << run.err;
+    EXPECT_EQ(run.Json()["replyLost"], nlohmann::json({"station address", "exchange table"}));
+    EXPECT_EQ(simulator->Parameter(0x3011), 9);
+
+    // Landed, but neither answered nor readable: unknown, and said so rather than "not written".
+    config.nodeAddress = 3;
+    StartSimulator(config);
+    InstrumentSession session;
+    LinkOptions options;
+    options.device = simulator->DevicePath();
+    options.readTimeoutMs = 100;
+    ASSERT_TRUE(session.Open(options).Ok());
+    Identification id;
+    ASSERT_TRUE(session.Identify(id).Ok());
+    sim::Faults faults = config.faults;
+    faults.failReadOf = 0x3011;
+    simulator->SetFaults(faults);
+    cards::CardSettings settings;
+    settings.nodeAddress = 9;
+    VerifiedWrite report;
+    const Outcome outcome = session.WriteSettings(*id.card, settings, report);
+    EXPECT_EQ(outcome.exitCode, kExitCommunication);
+    EXPECT_NE(outcome.message.find("whether it was written is unknown"), std::string::npos) << outcome.message;
+    EXPECT_EQ(report.write.failure, WriteReport::Failure::Unknown);
+    EXPECT_EQ(report.write.notWritten, std::vector<cards::Parameter>{cards::kExchangeChoice});
+    EXPECT_EQ(simulator->Parameter(0x3011), 9);
+}
+
+// SIGINT during a write: the transaction under way ends, nothing more is sent, and the report says what
+// was and was not written.
+TEST_F(CliTest, AStopSignalEndsBetweenTransactions)
+{
+    sim::Config config = Card(7);
+    config.faults.delay = std::chrono::milliseconds(150);
+    StartSimulator(config);
+    int output[2];
+    ASSERT_EQ(::pipe(output), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(output[1], 1);
+        ::execl(MESHGATE2_CLI_PATH, "meshgate2-cli", "--device", simulator->DevicePath().c_str(), "--json", "apply",
+                "--mode", "dhcp", "--ip", "10.0.0.5", "--exchange", "2", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(output[1]);
+    // Wait for the first write to reach the instrument, then stop the program.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (Writes().empty() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_FALSE(Writes().empty());
+    ::kill(child, SIGINT);
+    std::string out;
+    char chunk[4096];
+    for (ssize_t n; (n = ::read(output[0], chunk, sizeof chunk)) > 0;) {
+        out.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(output[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kExitInterrupted);
+    const auto result = nlohmann::json::parse(out);
+    EXPECT_EQ(result["stopped"], true);
+    EXPECT_EQ(result["written"], nlohmann::json({"address mode"}));
+    EXPECT_EQ(result["notWritten"], nlohmann::json({"IP block", "exchange table"}));
+    EXPECT_EQ(Writes(), std::vector<std::uint16_t>{0x3015});
+    EXPECT_EQ(simulator->Parameter(0x3015), 1);
 }

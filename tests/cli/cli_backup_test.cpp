@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 using namespace cli;
 namespace fs = std::filesystem;
@@ -132,9 +133,10 @@ TEST_F(CliBackupTest, CorruptFilesAreRefusedWithNothingWritten)
         EXPECT_EQ(run.code, kExitInvalidInput) << text;
         EXPECT_NE(run.err.find("bad backup file"), std::string::npos) << run.err;
     }
-    const Run endless = Cli({"restore", "/dev/zero"});
-    EXPECT_EQ(endless.code, kExitInvalidInput);
-    EXPECT_NE(endless.err.find("far larger than a backup"), std::string::npos) << endless.err;
+    WriteFile(std::string(100000, ' '));
+    const Run huge = Cli({"restore", file});
+    EXPECT_EQ(huge.code, kExitInvalidInput);
+    EXPECT_NE(huge.err.find("far larger than a backup"), std::string::npos) << huge.err;
     EXPECT_TRUE(simulator->Requests().empty()); // refused before the port was even used
 
     // Well-formed, but a value this card cannot take: found once the card is known.
@@ -154,7 +156,32 @@ TEST_F(CliBackupTest, FileErrorsLoseNothing)
     const std::string nowhere = (directory / "no-such-dir" / "card.json").string();
     const Run unwritable = Cli({"backup", nowhere});
     EXPECT_EQ(unwritable.code, kExitFileError);
+    EXPECT_EQ(unwritable.out.find("Saved"), std::string::npos) << "success told for a failed backup";
     EXPECT_TRUE(fs::is_empty(directory));
+
+    // What is not a regular file is neither replaced by a backup nor waited on by a restore.
+    const fs::path fifo = directory / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(directory / "folder");
+    fs::create_symlink("/dev/null", directory / "device");
+    for (const char* name : {"fifo", "folder", "device"}) {
+        const std::string path = (directory / name).string();
+        EXPECT_EQ(Cli({"backup", path}).code, kExitFileError) << name;
+        EXPECT_EQ(Cli({"restore", path}).code, kExitFileError) << name;
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_TRUE(fs::is_symlink(directory / "device"));
+    fs::remove(fifo);
+    fs::remove(directory / "device");
+    fs::remove(directory / "folder");
+
+    // A link is followed: the file it leads to gets the backup, and the link stays a link.
+    fs::create_symlink("real.json", file);
+    EXPECT_EQ(Cli({"backup", file}).code, kExitSuccess);
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_TRUE(fs::is_regular_file(directory / "real.json"));
+    fs::remove(file);
 
     // A failed read leaves an earlier backup as it was.
     WriteFile("earlier");

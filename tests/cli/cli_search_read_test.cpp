@@ -234,3 +234,44 @@ TEST_F(CliTest, AParameterThatCannotBeReadIsNamedAndTheOthersAreStillRead)
     EXPECT_EQ(settings.exchangeChoice, 3);
     EXPECT_EQ(settings.ip.ip, config.ip);
 }
+
+// Texts from the instrument are bytes: a degree sign (not UTF-8 on its own) and a terminal escape
+// sequence in the model text neither break JSON or a backup nor reach a terminal raw.
+TEST_F(CliTest, InstrumentTextsAreShownSafely)
+{
+    sim::Config config = Card(7);
+    config.firmwareText = "V1.0\xB0";
+    config.modelText = "VO\x1B]0;owned\x07K320";
+    StartSimulator(config);
+    const Run json = Cli({"--json", "search"});
+    ASSERT_EQ(json.code, kExitSuccess) << json.err;
+    EXPECT_EQ(json.Json()["firmware"], "V1.0\u00B0");
+    EXPECT_EQ(json.Json()["modelText"], "VO\x1B]0;owned\x07K320");
+    EXPECT_EQ(json.out.find('\x1B'), std::string::npos) << "escape sequence passed to the terminal";
+
+    const Run text = Cli({"search"});
+    EXPECT_EQ(text.out.find('\x1B'), std::string::npos);
+    EXPECT_NE(text.out.find("VO\\x1B]0;owned\\x07K320"), std::string::npos) << text.out;
+
+    const std::string backup = ::testing::TempDir() + "meshgate2-texts.json";
+    EXPECT_EQ(Cli({"backup", backup}).code, kExitSuccess);
+    EXPECT_EQ(Cli({"restore", backup}).code, kExitSuccess);
+    std::remove(backup.c_str());
+}
+
+TEST_F(CliTest, BadCommandLinesAreExplainedAndGiveJsonWhenAskedFor)
+{
+    StartSimulator(Card(5));
+    for (std::initializer_list<std::string> arguments :
+         {std::initializer_list<std::string>{"--json", "apply", "--bogus", "1"},
+          {"--json", "--timeout", "0", "read"},
+          {"--json", "frobnicate"}}) {
+        const Run run = Cli(arguments, false);
+        EXPECT_EQ(run.code, kExitInvalidInput);
+        const auto result = nlohmann::json::parse(run.out);
+        EXPECT_EQ(result["exitCode"], kExitInvalidInput);
+        EXPECT_EQ(result["ok"], false);
+        EXPECT_FALSE(result["error"].get<std::string>().empty());
+        EXPECT_EQ(run.err.rfind("meshgate2-cli: ", 0), 0u) << run.err;
+    }
+}
