@@ -194,7 +194,7 @@ void MainDialog::SaveSettings()
 
 QString MainDialog::OpenFailureDetail(int port, std::string device, int error)
 {
-    if (device.empty())
+    if (device.empty() && port >= 1 && port <= 0xFFFF)
         device = SerialPort::ResolvePortName(static_cast<std::uint16_t>(port));
     QString detail = QStringLiteral("%1 (%2): %3")
                          .arg(PortName(port), QString::fromStdString(device),
@@ -323,7 +323,7 @@ void MainDialog::DownloadSettings()
     if (page->WriteSettings(&link) == 1)
         MessageBoxes::Show(this, QStringLiteral("Download Complete"), MessageBoxes::Icon::None);
     else
-        MessageBoxes::Show(this, QStringLiteral("Download Fail"), MessageBoxes::Icon::Stop);
+        MessageBoxes::Show(this, QStringLiteral("Download Fail"), MessageBoxes::Icon::Stop, page->FailureDetail());
 }
 
 void MainDialog::OnOK()

@@ -1,6 +1,7 @@
 #include "parameter_order.h"
 
 #include <array>
+#include <cstdio>
 
 namespace cards {
 
@@ -54,6 +55,22 @@ const char* ParameterName(Bus bus, std::uint16_t start)
     default:
         return "register";
     }
+}
+
+std::string DescribeParameter(Bus bus, const Parameter& parameter)
+{
+    char address[16];
+    std::snprintf(address, sizeof address, " (0x%04X)", parameter.start);
+    return ParameterName(bus, parameter.start) + std::string(address);
+}
+
+std::string ListParameters(Bus bus, std::span<const Parameter> parameters)
+{
+    std::string text;
+    for (const Parameter& p : parameters) {
+        text += (text.empty() ? "" : ", ") + std::string(ParameterName(bus, p.start));
+    }
+    return text.empty() ? "none" : text;
 }
 
 } // namespace cards

@@ -4,6 +4,7 @@
 #include "registers.h"
 
 #include <span>
+#include <string>
 
 // Which parameters each card has, in the order its settings are read and written. A write of the
 // settings goes parameter by parameter in WriteOrder and stops at the first one that fails.
@@ -21,5 +22,10 @@ std::span<const Parameter> WriteOrder(Bus bus);
 // A short name of the parameter at `start` as this bus calls it ("station address", "node address",
 // "station number", "baud rate", "exchange table", "IP block", "address mode"); "register" otherwise.
 const char* ParameterName(Bus bus, std::uint16_t start);
+
+// "station address (0x3011)".
+std::string DescribeParameter(Bus bus, const Parameter& parameter);
+// "station address, exchange table", or "none".
+std::string ListParameters(Bus bus, std::span<const Parameter> parameters);
 
 } // namespace cards

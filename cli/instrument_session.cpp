@@ -55,22 +55,6 @@ std::string TextAt(const std::uint8_t* bytes, std::size_t size)
 
 } // namespace
 
-std::string DescribeParameter(cards::Bus bus, const cards::Parameter& parameter)
-{
-    char address[16];
-    std::snprintf(address, sizeof address, " (0x%04X)", parameter.start);
-    return cards::ParameterName(bus, parameter.start) + std::string(address);
-}
-
-std::string ListParameters(cards::Bus bus, const std::vector<cards::Parameter>& parameters)
-{
-    std::string text;
-    for (const cards::Parameter& p : parameters) {
-        text += (text.empty() ? "" : ", ") + std::string(cards::ParameterName(bus, p.start));
-    }
-    return text.empty() ? "none" : text;
-}
-
 Outcome InstrumentSession::Open(const LinkOptions& options)
 {
     if (options.trace != nullptr) {
@@ -134,10 +118,10 @@ Outcome InstrumentSession::ReadSettings(const cards::CardInfo& card, cards::Card
         }
     }
     if (Stopped()) {
-        return Outcome::Fail(kExitInterrupted, "stopped; not read: " + ListParameters(card.bus, failed));
+        return Outcome::Fail(kExitInterrupted, "stopped; not read: " + cards::ListParameters(card.bus, failed));
     }
     if (!failed.empty()) {
-        return Outcome::Fail(kExitCommunication, "could not read " + ListParameters(card.bus, failed));
+        return Outcome::Fail(kExitCommunication, "could not read " + cards::ListParameters(card.bus, failed));
     }
     return {};
 }
@@ -148,24 +132,9 @@ Outcome InstrumentSession::WriteSettings(const cards::CardInfo& card, const card
     report = {};
     report.write = WriteParameters(link, cards::WriteOrder(card.bus), settings);
     const WriteReport& write = report.write;
-    const std::string done = "already written: " + ListParameters(card.bus, write.written) +
-                             "; not written: " + ListParameters(card.bus, write.notWritten);
-    switch (write.failure) {
-    case WriteReport::Failure::None:
-        break;
-    case WriteReport::Failure::Stopped:
-        return Outcome::Fail(kExitInterrupted,
-                             "stopped before writing " + DescribeParameter(card.bus, *write.failed) + "; " + done);
-    case WriteReport::Failure::Unknown:
-        return Outcome::Fail(kExitCommunication, "no reply to the write of " +
-                                                     DescribeParameter(card.bus, *write.failed) +
-                                                     ", and it could not be read back: whether it was written is "
-                                                     "unknown; " +
-                                                     done);
-    case WriteReport::Failure::Refused:
-    case WriteReport::Failure::NoReply:
-        return Outcome::Fail(kExitCommunication,
-                             "writing " + DescribeParameter(card.bus, *write.failed) + " failed; " + done);
+    if (!write.Ok()) {
+        return Outcome::Fail(write.failure == WriteReport::Failure::Stopped ? kExitInterrupted : kExitCommunication,
+                             DescribeWriteFailure(card.bus, write));
     }
 
     for (const cards::Parameter& p : write.written) {
@@ -177,16 +146,16 @@ Outcome InstrumentSession::WriteSettings(const cards::CardInfo& card, const card
         }
     }
     if (!report.mismatched.empty()) {
-        return Outcome::Fail(kExitCommunication,
-                             "written, but reads back different: " + ListParameters(card.bus, report.mismatched));
+        return Outcome::Fail(kExitCommunication, "written, but reads back different: " +
+                                                     cards::ListParameters(card.bus, report.mismatched));
     }
     if (Stopped()) {
         return Outcome::Fail(kExitInterrupted, "stopped after writing every value; not read back to verify: " +
-                                                   ListParameters(card.bus, report.unverified));
+                                                   cards::ListParameters(card.bus, report.unverified));
     }
     if (!report.unverified.empty()) {
         return Outcome::Fail(kExitCommunication, "written, but could not be read back to verify: " +
-                                                     ListParameters(card.bus, report.unverified));
+                                                     cards::ListParameters(card.bus, report.unverified));
     }
     return {};
 }

@@ -72,9 +72,4 @@ private:
     std::unique_ptr<FrameTrace> trace;
 };
 
-// "station address (0x3011)".
-std::string DescribeParameter(cards::Bus bus, const cards::Parameter& parameter);
-// "station address, exchange table", or "none".
-std::string ListParameters(cards::Bus bus, const std::vector<cards::Parameter>& parameters);
-
 } // namespace cli

@@ -163,16 +163,16 @@ void PrintWrite(std::ostream& out, const Identification& id, const SettingsWrite
                                         : shown(change["before"]) + "  ->  " + shown(after));
     }
     const cards::Bus bus = id.card->bus;
-    Field(out, "Written", ListParameters(bus, write.report.write.written));
+    Field(out, "Written", cards::ListParameters(bus, write.report.write.written));
     const WriteReport& report = write.report.write;
     if (!report.replyLost.empty()) {
-        Field(out, "Reply lost, read back", ListParameters(bus, report.replyLost));
+        Field(out, "Reply lost, read back", cards::ListParameters(bus, report.replyLost));
     }
     if (report.failure == WriteReport::Failure::Unknown) {
-        Field(out, "Unknown (no reply)", ListParameters(bus, {*report.failed}));
+        Field(out, "Unknown (no reply)", cards::ListParameters(bus, std::span(&*report.failed, 1)));
     }
     if (!report.notWritten.empty()) {
-        Field(out, "Not written", ListParameters(bus, report.notWritten));
+        Field(out, "Not written", cards::ListParameters(bus, report.notWritten));
     }
     out << (ok ? "Verified: every value reads back as written.\nDownload Complete\n" : "Download Fail\n");
 }

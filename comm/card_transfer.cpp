@@ -1,5 +1,7 @@
 #include "card_transfer.h"
 
+#include "parameter_order.h"
+
 int ReadParameter(InstrumentLink& link, const cards::Parameter& parameter, cards::CardSettings& settings)
 {
     cards::IpBlock bytes{};
@@ -61,4 +63,22 @@ WriteReport WriteParameters(InstrumentLink& link, std::span<const cards::Paramet
         return report;
     }
     return report;
+}
+
+std::string DescribeWriteFailure(cards::Bus bus, const WriteReport& report)
+{
+    if (report.Ok())
+        return {};
+    const std::string what = cards::DescribeParameter(bus, *report.failed);
+    const std::string done = "already written: " + cards::ListParameters(bus, report.written) +
+                             "; not written: " + cards::ListParameters(bus, report.notWritten);
+    switch (report.failure) {
+    case WriteReport::Failure::Stopped:
+        return "stopped before writing " + what + "; " + done;
+    case WriteReport::Failure::Unknown:
+        return "no reply to the write of " + what + ", and it could not be read back: whether it was written is " +
+               "unknown; " + done;
+    default:
+        return "writing " + what + " failed; " + done;
+    }
 }

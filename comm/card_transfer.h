@@ -1,11 +1,13 @@
 #pragma once
 
+#include "card_info.h"
 #include "card_settings.h"
 #include "instrument_link.h"
 #include "registers.h"
 
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 // A card's settings to and from the instrument, one parameter at a time, each with exactly its own start
@@ -38,3 +40,7 @@ struct WriteReport
 // A write whose reply is lost is read back: when the instrument holds the value it counts as written.
 WriteReport WriteParameters(InstrumentLink& link, std::span<const cards::Parameter> order,
                             const cards::CardSettings& settings);
+
+// Why a write stopped and what it did, in words for the operator: "writing IP block (0x3014) failed;
+// already written: address mode; not written: IP block, exchange table".
+std::string DescribeWriteFailure(cards::Bus bus, const WriteReport& report);

@@ -38,6 +38,9 @@ bool AddressModePage::OnInitDialog()
     look::InitFirmwareField(firmwareField, cards::kFirmwareUnknown);
     SetFirmwareRange(firmwareRange);
     look::InitAddressControls(modeList, IpFields());
+    for (QWidget* control : std::initializer_list<QWidget*>{modeList, ipAddress, mask, gateway}) {
+        WatchValue(control);
+    }
     return true;
 }
 
@@ -48,10 +51,28 @@ void AddressModePage::OnModeChanged()
 
 bool AddressModePage::ReadAddressSettings(InstrumentLink& link)
 {
-    return io::ReadAddressSettings(link, firmwareField, modeList, IpFields());
+    io::ReadFirmwareField(link, firmwareField);
+    SetKnown(modeList, io::ReadAddressMode(link, modeList, IpFields()));
+    const bool addresses = io::ReadIpBlock(link, IpFields());
+    for (QWidget* control : std::initializer_list<QWidget*>{ipAddress, mask, gateway}) {
+        SetKnown(control, addresses);
+    }
+    return addresses;
 }
 
-void AddressModePage::PutAddressValues(io::Outgoing& values) const
+int AddressModePage::WriteAddressSettings(InstrumentLink* link, io::Outgoing values, std::vector<HeldValue> held)
 {
+    failureDetail.clear();
+    if (!link || !Window() || !UpdateData(true)) {
+        return 0;
+    }
+    held.insert(held.begin(), {{cards::kAddressMode, modeList},
+                               {cards::kIpBlock, ipAddress},
+                               {cards::kIpBlock, mask},
+                               {cards::kIpBlock, gateway}});
+    if (!AllKnown(bus, held)) {
+        return 0;
+    }
     io::PutAddressValues(values, modeList, IpFields());
+    return io::Write(*link, bus, values, failureDetail);
 }

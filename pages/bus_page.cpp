@@ -1,6 +1,14 @@
 #include "bus_page.h"
 
+#include "ip_address_edit.h"
+#include "parameter_order.h"
+#include "up_down.h"
+
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -50,6 +58,7 @@ bool BusPage::Create(QWidget* parent)
     BuildDialog(dialog, *pageTemplate, CustomControls());
     dialog->hide(); // hidden until the tab sheet shows it
     window = dialog;
+    placeholders.clear();
     OnInitDialog();
     return true;
 }
@@ -63,4 +72,47 @@ void BusPage::DestroyWindow()
 bool BusPage::UpdateData(bool)
 {
     return true;
+}
+
+void BusPage::WatchValue(QWidget* control)
+{
+    if (!control)
+        return;
+    placeholders.insert(control);
+    // Only what the operator does counts; the page's own changes come through SetKnown.
+    const auto edited = [this, control] { placeholders.remove(control); };
+    if (auto* list = qobject_cast<QComboBox*>(control)) {
+        connect(list, &QComboBox::activated, this, edited);
+    } else if (auto* spin = qobject_cast<UpDown*>(control)) {
+        connect(spin, &UpDown::DeltaPos, this, edited);
+        if (QLineEdit* buddy = spin->GetBuddy())
+            connect(buddy, &QLineEdit::textEdited, this, edited);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        connect(edit, &QLineEdit::textEdited, this, edited);
+    } else if (auto* address = qobject_cast<IpAddressEdit*>(control)) {
+        for (int i = 0; i < 4; ++i)
+            connect(address->Field(i), &QLineEdit::textEdited, this, edited);
+    }
+}
+
+void BusPage::SetKnown(QWidget* control, bool known)
+{
+    if (known)
+        placeholders.remove(control);
+    else
+        placeholders.insert(control);
+}
+
+bool BusPage::AllKnown(cards::Bus bus, const std::vector<HeldValue>& values)
+{
+    std::vector<cards::Parameter> unknown;
+    for (const auto& [parameter, control] : values)
+        if (placeholders.contains(control) && std::find(unknown.begin(), unknown.end(), parameter) == unknown.end())
+            unknown.push_back(parameter);
+    if (unknown.empty())
+        return true;
+    failureDetail = QStringLiteral("Not read from the instrument and not set here: %1. Read again, or enter the "
+                                   "value, before Apply; nothing was written.")
+                        .arg(QString::fromStdString(cards::ListParameters(bus, unknown)));
+    return false;
 }

@@ -1,12 +1,18 @@
 #pragma once
 
+#include "card_info.h"
 #include "dialog_builder.h"
+#include "registers.h"
 
 #include <QDialog>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
+#include <QString>
 #include <cstdint>
 #include <map>
+#include <utility>
+#include <vector>
 
 class InstrumentLink;
 
@@ -37,6 +43,9 @@ public:
     // Pages without bound values have nothing to move and answer true.
     virtual bool UpdateData(bool saveAndValidate);
 
+    // Why the last WriteSettings failed, for the operator; empty when there is nothing more to say.
+    const QString& FailureDetail() const { return failureDetail; }
+
     int firmwareRange = 0; // legacy until told otherwise
     std::uint16_t cardCode = 0;
     int modelIndex = 5;
@@ -49,7 +58,20 @@ protected:
 
     template <class T> T* Find(int id) const { return window ? Control<T>(window, id) : nullptr; }
 
+    // A control that shows one of the card's settings. Until a read fills it or the operator changes it,
+    // it holds a placeholder (address 1, 0.0.0.0, the previous card's value), and a download refuses to
+    // send that in place of what the instrument holds.
+    void WatchValue(QWidget* control);
+    // After a read: whether the control now shows what the instrument holds.
+    void SetKnown(QWidget* control, bool known);
+    // Before a download: false, with the failure detail naming them, when a value to send is a placeholder.
+    using HeldValue = std::pair<cards::Parameter, QWidget*>;
+    bool AllKnown(cards::Bus bus, const std::vector<HeldValue>& values);
+
+    QString failureDetail;
+
 private:
     int templateId;
     QPointer<QDialog> window;
+    QSet<const QWidget*> placeholders;
 };

@@ -25,7 +25,11 @@ bool DeviceNetPage::OnInitDialog()
 {
     // The baud list stays empty until a read fills it for the card's variant.
     baudList = Find<QComboBox>(IDC_BAUD);
-    return baudList && NodeAddressPage::OnInitDialog();
+    if (!baudList || !NodeAddressPage::OnInitDialog()) {
+        return false;
+    }
+    WatchValue(baudList);
+    return true;
 }
 
 int DeviceNetPage::ReadSettings(InstrumentLink* link)
@@ -39,23 +43,26 @@ int DeviceNetPage::ReadSettings(InstrumentLink* link)
         look::FillList(baudList, cards::BaudList(variant));
     }
 
-    bool valid = io::ReadNodeAddress(*link, addressSpin, *cards::FindNodeAddressRule(variant), Window());
+    const bool address = io::ReadNodeAddress(*link, addressSpin, *cards::FindNodeAddressRule(variant), Window());
+    SetKnown(addressSpin, address);
+    bool baudRate = false;
     if (const auto baud = io::ReadValue(*link, cards::kBaudCode)) {
         if (*baud < baudList->count()) {
             baudList->setCurrentIndex(*baud);
-            valid = true;
+            baudRate = true;
         } else {
             look::ShowError(Window(), look::kInvalidBaudRate);
         }
     }
+    SetKnown(baudList, baudRate);
 
-    io::ReadListChoice(*link, exchangeList, cards::kExchangeChoice);
-    return valid ? 1 : 0;
+    SetKnown(exchangeList, io::ReadListChoice(*link, exchangeList, cards::kExchangeChoice));
+    return address || baudRate ? 1 : 0;
 }
 
 int DeviceNetPage::WriteSettings(InstrumentLink* link)
 {
     io::Outgoing values;
     values.Put(cards::kBaudCode, io::SelectedCode(baudList));
-    return WriteNodeSettings(link, values);
+    return WriteNodeSettings(link, values, {{cards::kBaudCode, baudList}});
 }

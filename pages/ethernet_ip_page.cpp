@@ -13,7 +13,11 @@ bool EtherNetIpPage::OnInitDialog()
 {
     // Bound first: the shared set-up fills it through SetFirmwareRange.
     exchangeList = Find<QComboBox>(IDC_EXCHANGE);
-    return exchangeList && AddressModePage::OnInitDialog();
+    if (!exchangeList || !AddressModePage::OnInitDialog()) {
+        return false;
+    }
+    WatchValue(exchangeList);
+    return true;
 }
 
 void EtherNetIpPage::SetFirmwareRange(int range)
@@ -30,16 +34,14 @@ int EtherNetIpPage::ReadSettings(InstrumentLink* link)
         return 0;
     }
     ReadAddressSettings(*link);
-    return io::ReadListChoice(*link, exchangeList, cards::kExchangeChoice) ? 1 : 0;
+    const bool exchange = io::ReadListChoice(*link, exchangeList, cards::kExchangeChoice);
+    SetKnown(exchangeList, exchange);
+    return exchange ? 1 : 0;
 }
 
 int EtherNetIpPage::WriteSettings(InstrumentLink* link)
 {
-    if (!link || !Window() || !UpdateData(true)) {
-        return 0;
-    }
     io::Outgoing values;
-    PutAddressValues(values);
     values.Put(cards::kExchangeChoice, io::SelectedCode(exchangeList));
-    return io::Write(*link, cards::WriteOrder(cards::Bus::EtherNetIp), values);
+    return WriteAddressSettings(link, values, {{cards::kExchangeChoice, exchangeList}});
 }

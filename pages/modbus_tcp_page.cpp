@@ -22,10 +22,5 @@ int ModbusTcpPage::ReadSettings(InstrumentLink* link)
 
 int ModbusTcpPage::WriteSettings(InstrumentLink* link)
 {
-    if (!link || !Window() || !UpdateData(true)) {
-        return 0;
-    }
-    io::Outgoing values;
-    PutAddressValues(values);
-    return io::Write(*link, cards::WriteOrder(cards::Bus::ModbusTcp), values);
+    return WriteAddressSettings(link, {});
 }

@@ -28,6 +28,8 @@ bool NodeAddressPage::OnInitDialog()
     look::ResetNodeAddress(addressSpin, *cards::FindNodeAddressRule(layout.comCard));
     look::InitFirmwareField(firmwareField, layout.firmwareInitial);
     SetFirmwareRange(firmwareRange);
+    WatchValue(addressSpin);
+    WatchValue(exchangeList);
     return true;
 }
 
@@ -44,9 +46,15 @@ std::uint16_t NodeAddressPage::Variant() const
     return cards::IsComxVariant(cardCode) ? cardCode : layout.comCard;
 }
 
-int NodeAddressPage::WriteNodeSettings(InstrumentLink* link, io::Outgoing values)
+int NodeAddressPage::WriteNodeSettings(InstrumentLink* link, io::Outgoing values, std::vector<HeldValue> held)
 {
+    failureDetail.clear();
     if (!link || !Window()) {
+        return 0;
+    }
+    held.insert(held.begin(), {cards::kNodeAddress, addressSpin});
+    held.emplace_back(cards::kExchangeChoice, exchangeList);
+    if (!AllKnown(layout.bus, held)) {
         return 0;
     }
     const auto address = io::NodeAddressToWrite(addressSpin, Window());
@@ -55,5 +63,5 @@ int NodeAddressPage::WriteNodeSettings(InstrumentLink* link, io::Outgoing values
     }
     values.Put(cards::kNodeAddress, address);
     values.Put(cards::kExchangeChoice, io::SelectedCode(exchangeList));
-    return io::Write(*link, cards::WriteOrder(layout.bus), values);
+    return io::Write(*link, layout.bus, values, failureDetail);
 }

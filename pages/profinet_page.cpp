@@ -67,6 +67,8 @@ bool ProfinetPage::OnInitDialog()
     look::InitFirmwareField(firmwareField, cards::kFirmwareUnknown);
     SetFirmwareRange(firmwareRange);
     stationSpin->SetRange(kStationMin, kStationMax);
+    WatchValue(stationEdit);
+    WatchValue(exchangeList);
     return true;
 }
 
@@ -111,6 +113,7 @@ void ProfinetPage::OnStationSpin(int step)
     }
     number = std::clamp(number, kStationMin, kStationMax);
     stationEdit->setText(QString::fromStdString(cards::FormatStationNumber(number)));
+    SetKnown(stationEdit, true); // the operator's arrows set it
 }
 
 int ProfinetPage::ReadSettings(InstrumentLink* link)
@@ -120,21 +123,28 @@ int ProfinetPage::ReadSettings(InstrumentLink* link)
     }
     io::ReadFirmwareField(*link, firmwareField);
     // Shown as stored, whatever it holds; only a download checks the range.
-    if (const auto number = io::ReadValue(*link, cards::kNodeAddress)) {
+    const auto number = io::ReadValue(*link, cards::kNodeAddress);
+    if (number) {
         stationEdit->setText(QString::fromStdString(cards::FormatStationNumber(*number)));
     }
+    SetKnown(stationEdit, number.has_value());
     io::ReadIpBlock(*link, {ipAddress, mask, gateway});
     stationPrefix->setText(QString::fromLatin1(cards::StationNamePrefix(modelIndex)));
-    return io::ReadListChoice(*link, exchangeList, cards::kExchangeChoice) ? 1 : 0;
+    const bool exchange = io::ReadListChoice(*link, exchangeList, cards::kExchangeChoice);
+    SetKnown(exchangeList, exchange);
+    return exchange ? 1 : 0;
 }
 
 int ProfinetPage::WriteSettings(InstrumentLink* link)
 {
-    if (!link || !Window() || !UpdateData(true)) {
+    failureDetail.clear();
+    if (!link || !Window() ||
+        !AllKnown(cards::Bus::Profinet, {{cards::kNodeAddress, stationEdit}, {cards::kExchangeChoice, exchangeList}}) ||
+        !UpdateData(true)) {
         return 0;
     }
     io::Outgoing values;
     values.Put(cards::kNodeAddress, static_cast<std::uint16_t>(stationNumber));
     values.Put(cards::kExchangeChoice, io::SelectedCode(exchangeList));
-    return io::Write(*link, cards::WriteOrder(cards::Bus::Profinet), values);
+    return io::Write(*link, cards::Bus::Profinet, values, failureDetail);
 }

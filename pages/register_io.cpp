@@ -5,6 +5,7 @@
 #include "encoding.h"
 #include "instrument_link.h"
 #include "ip_address_edit.h"
+#include "parameter_order.h"
 #include "up_down.h"
 
 #include <QComboBox>
@@ -142,14 +143,17 @@ void PutAddressValues(Outgoing& values, const QComboBox* modeList, const look::I
     values.PutIp({controls.ip->GetAddress(), controls.mask->GetAddress(), controls.gateway->GetAddress()});
 }
 
-int Write(InstrumentLink& link, std::span<const cards::Parameter> order, const Outgoing& values)
+int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString& detail)
 {
+    const auto order = cards::WriteOrder(bus);
     const bool complete =
         std::all_of(order.begin(), order.end(), [&](const cards::Parameter& p) { return values.Holds(p); });
     if (!complete) {
         return 0;
     }
-    return WriteParameters(link, order, values.Settings()).Ok() ? 1 : 0;
+    const WriteReport report = WriteParameters(link, order, values.Settings());
+    detail = QString::fromStdString(DescribeWriteFailure(bus, report));
+    return report.Ok() ? 1 : 0;
 }
 
 } // namespace io

@@ -5,6 +5,7 @@
 #include "page_look.h"
 #include "registers.h"
 
+#include <QString>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -75,8 +76,9 @@ private:
 // The address mode and IP block as the controls show them (disabled controls included).
 void PutAddressValues(Outgoing& values, const QComboBox* modeList, const look::IpControls& controls);
 
-// Sends the parameters of `order` one after another, stopping at the first failed write (later
-// parameters stay untouched). When a parameter in `order` has no value, nothing at all is written.
-int Write(InstrumentLink& link, std::span<const cards::Parameter> order, const Outgoing& values);
+// Sends the parameters of the bus's write order one after another, stopping at the first failed write
+// (later parameters stay untouched). When one of them has no value, nothing at all is written. When a
+// write fails, `detail` says which and what was and was not written.
+int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString& detail);
 
 } // namespace io

@@ -120,7 +120,7 @@ TYPED_TEST(AddressPageTest, DownloadWithoutModeWritesNothingAndAFailedBlockKeeps
     EXPECT_EQ(this->page.WriteSettings(&this->link), 0);
     EXPECT_TRUE(this->Frames().empty());
 
-    this->mode->setCurrentIndex(0);
+    this->Choose(this->mode, 0);
     this->FailWriteTo(cards::kIpBlock);
     EXPECT_EQ(this->page.WriteSettings(&this->link), 0);
     EXPECT_EQ(this->Writes().size(), 2u) << "mode, then the failed block; nothing after it";
@@ -158,9 +158,18 @@ TEST_F(ModbusTcpTest, NeverTouchesTheExchangeTableAndSucceedsOnTheAddresses)
     FailReadOf(cards::kIpBlock);
     EXPECT_EQ(Upload(page, 8), 0);
     EXPECT_EQ(ip->GetAddress(), 0u);
-    mode->setCurrentIndex(1);
+    Choose(mode, 0);
     instrument->SetFaults({});
+    instrument->ClearRequests();
+    // 0.0.0.0 stands for addresses that were never read: they are not sent until the operator gives them.
+    EXPECT_EQ(page.WriteSettings(&link), 0);
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_TRUE(page.FailureDetail().contains("IP block")) << page.FailureDetail().toStdString();
+    TypeAddress(ip, {"10", "0", "0", "9"});
+    TypeAddress(mask, {"255", "0", "0", "0"});
+    TypeAddress(gateway, {"10", "0", "0", "1"});
     EXPECT_EQ(page.WriteSettings(&link), 1);
+    EXPECT_EQ(instrument->IpBlock()[0], 9);
     for (const Frame& f : Frames())
         EXPECT_NE(f.start, cards::kExchangeChoice.start) << f;
 }

@@ -123,8 +123,9 @@ TEST_F(DeviceNetTest, DownloadWithoutBaudRateWritesNothing)
     MessageBoxes::Take();
     instrument.ClearRequests();
     EXPECT_EQ(page.WriteSettings(&link), 0);
-    address->setText("64");
-    baud->setCurrentIndex(0);
+    EXPECT_TRUE(page.FailureDetail().contains("baud rate")) << page.FailureDetail().toStdString();
+    Type(address, "64");
+    Choose(baud, 0);
     EXPECT_EQ(page.WriteSettings(&link), 0);
     EXPECT_EQ(Texts(MessageBoxes::Take()), QStringList{"Invalid Address"});
     EXPECT_TRUE(Frames().empty());

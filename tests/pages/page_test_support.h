@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
@@ -151,6 +152,23 @@ protected:
         EXPECT_EQ(field->GetTextColour(), 0x00FAFAu);
         EXPECT_EQ(field->GetBkColour(), 0u);
         EXPECT_TRUE(field->HasBackground());
+    }
+
+    // What the operator does, as the page sees it (programmatic changes do not count as the operator's).
+    static void Choose(QComboBox* list, int index)
+    {
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+    static void Type(QLineEdit* edit, const QString& text)
+    {
+        edit->clear();
+        QTest::keyClicks(edit, text);
+    }
+    static void TypeAddress(IpAddressEdit* edit, const QStringList& octets)
+    {
+        for (int i = 0; i < 4; ++i)
+            Type(edit->Field(i), octets[i]);
     }
 
     static void SetIpBlock(sim::Simulator& s, std::uint32_t ip, std::uint32_t mask, std::uint32_t gateway)

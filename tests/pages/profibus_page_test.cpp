@@ -147,6 +147,48 @@ TEST_F(ProfibusTest, DownloadStopsAtFirstFailureAndRefusesWhatItCannotSend)
     EXPECT_EQ(page.WriteSettings(nullptr), 0);
     EXPECT_TRUE(Frames().empty());
     EXPECT_EQ(Texts(MessageBoxes::Take()), QStringList{"Invalid Address"});
+
+    // An address that could not be read shows 1, which is no value to send; once typed, it is.
+    FailReadOf(cards::kNodeAddress);
+    EXPECT_EQ(Upload(page, 5), 0);
+    instrument.SetFaults({});
+    instrument.ClearRequests();
+    EXPECT_EQ(page.WriteSettings(&link), 0);
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_TRUE(page.FailureDetail().contains("station address")) << page.FailureDetail().toStdString();
+    Type(address, "12");
+    EXPECT_EQ(page.WriteSettings(&link), 1);
+    EXPECT_EQ(instrument.Parameter(cards::kNodeAddress.start), 12);
 }
+
+// An instrument answering around the read time-out: whatever Read shows and whatever Apply then sends,
+// nothing the operator did not change is written with a value other than the one the instrument holds.
+class ProfibusLateReplies : public ProfibusTest, public ::testing::WithParamInterface<int>
+{};
+
+TEST_P(ProfibusLateReplies, ReadAndApplyNeverWriteAValueNobodyChose)
+{
+    auto& instrument = Instrument(5, 3, 1);
+    link.Master().SetReadTimeout(InstrumentLink::kReadTimeoutMs);
+    ASSERT_EQ(link.OpenDevice(instrument.DevicePath()), 1);
+    sim::Faults faults;
+    faults.delay = std::chrono::milliseconds(GetParam());
+    instrument.SetFaults(faults);
+
+    const int read = Upload(page, 5);
+    if (read == 1) {
+        EXPECT_EQ(address->text(), "3");
+    }
+    EXPECT_TRUE(exchange->currentIndex() == 1 || exchange->currentIndex() == -1) << exchange->currentIndex();
+    page.WriteSettings(&link);
+    MessageBoxes::Take();
+    for (const Frame& write : Writes()) {
+        EXPECT_EQ(write.data[0], write.start == cards::kNodeAddress.start ? 3 : 1) << write;
+    }
+    EXPECT_EQ(instrument.Parameter(cards::kNodeAddress.start), 3);
+    EXPECT_EQ(instrument.Parameter(cards::kExchangeChoice.start), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(AroundTheTimeOut, ProfibusLateReplies, ::testing::Values(408, 416, 450));
 
 } // namespace
