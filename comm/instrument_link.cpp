@@ -30,7 +30,8 @@ InstrumentLink::~InstrumentLink() = default;
 int InstrumentLink::OpenPort(int portNumber)
 {
     master.SetDevicePath({});
-    master.SetPortNumber(static_cast<std::uint16_t>(portNumber));
+    // "COMn" exists for 1 to 65535 only; any other number names no port, never the one its low 16 bits name.
+    master.SetPortNumber(portNumber >= 1 && portNumber <= 0xFFFF ? static_cast<std::uint16_t>(portNumber) : 0);
     return master.Open();
 }
 

@@ -250,6 +250,14 @@ TEST(LinkPorts, OpenPortResolvesComThroughTheEnvironment)
     EXPECT_EQ(link.Master().DeviceName(), "/dev/no-such-meshgate2-port");
     EXPECT_FALSE(link.Master().IsOpen());
     unsetenv("MESHGATE2_COM4");
+
+    // Numbers beyond COM65535 name no port: 65537 is not COM1 (what its low 16 bits would say).
+    setenv("MESHGATE2_COM1", instrument.DevicePath().c_str(), 1);
+    for (int number : {65537, 65536, -1, 0}) {
+        EXPECT_EQ(link.OpenPort(number), 0) << number;
+        EXPECT_FALSE(link.Master().IsOpen()) << number;
+    }
+    unsetenv("MESHGATE2_COM1");
 }
 
 } // namespace
