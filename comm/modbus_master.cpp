@@ -52,9 +52,7 @@ void PutCrc(std::uint8_t* frame, int length)
     frame[length + 1] = static_cast<std::uint8_t>(crc >> 8);
 }
 
-// Bytes that are not a reply may be followed by more of them (the rest of a late or garbled frame): wait
-// for the line to fall silent before the next attempt, but no longer than a reply could last.
-constexpr auto kQuietAfterNoise = std::chrono::milliseconds(20);
+// Draining noise never takes longer than a reply could last.
 constexpr auto kNoiseLimit = std::chrono::milliseconds(500);
 
 bool Unanswered(int result)
@@ -207,8 +205,8 @@ int ModbusMaster::Attempts(const Shape& shape, int requestLength, int replyLengt
             break;
         }
         unansweredAttempt = unansweredAttempt || Unanswered(result);
-        if (LastReadCount() > 0)
-            DrainUntilQuiet(kQuietAfterNoise, kNoiseLimit);
+        if (LastReadCount() > 0 && quietAfterNoise.count() > 0)
+            DrainUntilQuiet(quietAfterNoise, kNoiseLimit);
     }
     attempt = 0;
     // A reply that answers this request means every older one of this slave has been answered (the

@@ -3,6 +3,7 @@
 #include "serial_port.h"
 
 #include <array>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <memory>
@@ -60,6 +61,10 @@ public:
     // The result code of the last transaction.
     int LastResult() const { return lastResult; }
 
+    // After bytes that were no reply, the line must fall silent this long before the next attempt (the rest
+    // of a garbled or late frame may still come). A harness whose peer speaks only when asked sets 0.
+    void SetQuietAfterNoise(std::chrono::milliseconds quiet) { quietAfterNoise = quiet; }
+
     // Observer of every frame sent and received; a plain function pointer so it costs nothing unset.
     using FrameObserver = void (*)(void* context, const FrameEvent& event);
     void SetFrameObserver(FrameObserver observer, void* context);
@@ -101,6 +106,7 @@ private:
     std::uint16_t syncStart = 0;
     std::uint16_t syncCount = 0;
     const volatile std::sig_atomic_t* stopFlag = nullptr;
+    std::chrono::milliseconds quietAfterNoise{20};
     int lastResult = ResultOk;
     int attempt = 0;
     std::uint32_t transaction = 0;

@@ -1,0 +1,67 @@
+// The texts people type: apply's option values, port names, IP addresses and station numbers, the
+// simulator's command line; and the instrument texts as they are shown. Lines of the input are the
+// fields; what parses must format back to the same value, and shown texts must be valid UTF-8.
+#include "card_info.h"
+#include "card_lists.h"
+#include "encoding.h"
+#include "options.h"
+#include "sim_options.h"
+
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Lines(const std::uint8_t* data, std::size_t size)
+{
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i < size && lines.size() < 16; ++i) {
+        if (data[i] == '\n')
+            lines.emplace_back();
+        else
+            lines.back() += static_cast<char>(data[i]);
+    }
+    return lines;
+}
+
+void MustBeUtf8(const std::string& text)
+{
+    // nlohmann's strict dump throws on anything that is not UTF-8.
+    (void)nlohmann::json(text).dump();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::vector<std::string> lines = Lines(data, size);
+    for (const std::string& line : lines) {
+        if (const auto ip = cards::ParseIp(line); ip && cards::ParseIp(cards::FormatIp(*ip)) != ip)
+            std::abort();
+        if (const auto number = cards::ParseStationNumber(line);
+            number && cards::ParseStationNumber(cards::FormatStationNumber(*number)) != number)
+            std::abort();
+        cards::ParseRange(line);
+        cli::ParsePortName(line);
+        cards::FindModelIndex(line);
+        MustBeUtf8(cards::Latin1ToUtf8(line));
+        const std::string shown = cards::PrintableText(line);
+        MustBeUtf8(shown);
+        for (const char c : shown)
+            if ((static_cast<unsigned char>(c) < 0x20 || c == 0x7F))
+                std::abort(); // a control character reached the screen
+    }
+
+    cli::Options options;
+    std::string* fields[] = {&options.address, &options.baud, &options.exchange, &options.mode,
+                             &options.ip,      &options.mask, &options.gateway};
+    for (std::size_t i = 0; i < lines.size() && i < std::size(fields); ++i)
+        *fields[i] = lines[i];
+    cli::Requested requested;
+    cli::ParseRequested(options, requested);
+
+    sim::ParseOptions(lines);
+    return 0;
+}
