@@ -339,19 +339,8 @@ int SerialPort::Read(int count, std::uint8_t* buffer)
             deadline = lastByte + interval;
         if (now >= deadline)
             break;
-
-        auto wait = deadline - now;
-        if (idleHook != nullptr && wait > kIdleSlice)
-            wait = kIdleSlice;
-        pollfd pfd{handle, POLLIN, 0};
-        const timespec ts = ToTimespec(wait);
-        const int ready = ppoll(&pfd, 1, &ts, nullptr);
-        if (ready < 0 && errno != EINTR)
-            break;
-        if (ready > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+        if (!AwaitInput(deadline))
             hangup = true; // read once more for bytes still queued, then give up instead of spinning
-        if (ready == 0 && idleHook != nullptr)
-            idleHook(idleContext);
     }
 
     lastReadCount = got;
@@ -375,21 +364,25 @@ void SerialPort::DrainUntilQuiet(std::chrono::milliseconds quiet, std::chrono::m
             continue;
         if (n < 0 && errno != EAGAIN)
             return;
-        const auto now = Clock::now();
         const auto deadline = std::min(silentUntil, end);
-        if (now >= deadline)
+        if (Clock::now() >= deadline || !AwaitInput(deadline))
             return;
-        auto wait = deadline - now;
-        if (idleHook != nullptr && wait > kIdleSlice)
-            wait = kIdleSlice;
-        pollfd pfd{handle, POLLIN, 0};
-        const timespec ts = ToTimespec(wait);
-        const int ready = ppoll(&pfd, 1, &ts, nullptr);
-        if (ready < 0 && errno != EINTR)
-            return;
-        if (ready > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
-            return;
-        if (ready == 0 && idleHook != nullptr)
-            idleHook(idleContext);
     }
+}
+
+bool SerialPort::AwaitInput(std::chrono::steady_clock::time_point deadline)
+{
+    auto wait = deadline - Clock::now();
+    if (idleHook != nullptr && wait > kIdleSlice)
+        wait = kIdleSlice;
+    pollfd pfd{handle, POLLIN, 0};
+    const timespec ts = ToTimespec(wait);
+    const int ready = ppoll(&pfd, 1, &ts, nullptr);
+    if (ready < 0 && errno != EINTR)
+        return false;
+    if (ready > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+        return false;
+    if (ready == 0 && idleHook != nullptr)
+        idleHook(idleContext);
+    return true;
 }

@@ -74,6 +74,9 @@ protected:
 private:
     void Close();
     void Configure();
+    // Waits for input until `deadline` (one idle slice at most while an idle hook is set, which it then
+    // calls). False when the device is gone or waiting failed.
+    bool AwaitInput(std::chrono::steady_clock::time_point deadline);
 
     std::string devicePath;
     std::string deviceName;

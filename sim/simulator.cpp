@@ -29,6 +29,8 @@ constexpr int kShortReplyDrop = 5; // a 25-byte reply arrives as 20
 constexpr auto kHangupRetry = std::chrono::milliseconds(2);
 constexpr std::size_t kMaxPending = 512;
 
+// The instrument's own packing, written out here on purpose rather than taken from cards/: the
+// simulator is the check that cards/ encodes registers the way the instrument stores them.
 void PutLittle16(std::uint8_t* at, std::uint16_t value)
 {
     at[0] = static_cast<std::uint8_t>(value & 0xFF);
