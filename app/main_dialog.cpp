@@ -7,6 +7,8 @@
 #include "image_button.h"
 #include "link_label.h"
 #include "message_boxes.h"
+#include "open_error.h"
+#include "port_map.h"
 #include "settings_file.h"
 #include "tab_sheet.h"
 
@@ -194,22 +196,9 @@ void MainDialog::SaveSettings()
 
 QString MainDialog::OpenFailureDetail(int port, std::string device, int error)
 {
-    if (device.empty() && port >= 1 && port <= 0xFFFF)
-        device = SerialPort::ResolvePortName(static_cast<std::uint16_t>(port));
-    QString detail = QStringLiteral("%1 (%2): %3")
-                         .arg(PortName(port), QString::fromStdString(device),
-                              error ? QString::fromLocal8Bit(std::strerror(error)) : QStringLiteral("unknown reason"));
-    if (error == EACCES || error == EPERM)
-        detail += QStringLiteral("\n\nSerial ports belong to the \"dialout\" group: add your user to it "
-                                 "(sudo adduser $USER dialout), then log out and in again.");
-    else if (error == EBUSY || error == EWOULDBLOCK)
-        detail += QStringLiteral("\n\nAnother program is using this port.");
-    else if (error == ENOENT || error == ENXIO || error == ENODEV)
-        detail += QStringLiteral("\n\nThere is no such device. To use another device as %1, set the environment "
-                                 "variable MESHGATE2_COM%2 to its path.")
-                      .arg(PortName(port))
-                      .arg(port);
-    return detail;
+    if (device.empty())
+        device = ports::ResolveComPort(port).path;
+    return QString::fromStdString(ExplainOpenFailure(PortName(port).toStdString(), device, error));
 }
 
 void MainDialog::OpenSelectedPort()

@@ -8,6 +8,8 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <exception>
+#include <iostream>
+#include <unistd.h>
 
 #ifndef MESHGATE2_VERSION
 #define MESHGATE2_VERSION "unknown"
@@ -48,8 +50,9 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     app.footer(kExitCodeHelp);
 
     auto* port = app.add_option("--port", o.port,
-                                "serial port COMn, resolved as the configurator does "
-                                "($MESHGATE2_COMn, else /dev/ttyS<n-1>)");
+                                "serial port COMn, resolved as the configurator does: $MESHGATE2_COMn, else the "
+                                "device assigned to it (assign), else the n-th serial device with hardware "
+                                "(see ports)");
     auto* device = app.add_option("--device", o.device, "serial device path instead of --port");
     port->excludes(device);
     auto* range = app.add_option("--range", o.range, "instrument firmware range: legacy or current")
@@ -60,8 +63,16 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     app.add_option("--timeout", o.timeoutMs, "serial reply time-out in ms (the configurator uses 400)")
         ->check(CLI::Range(1, 60000))
         ->capture_default_str();
+    app.add_option("--slave", o.slave, "the instrument's Modbus address (1 to 255): no search")
+        ->check(CLI::Range(1, 255));
+    app.add_flag("--quiet", o.quiet, "no search progress on standard error");
 
-    auto* ports = app.add_subcommand("ports", "list the serial devices and what COM1 to COM9 open");
+    auto* ports = app.add_subcommand("ports", "list the serial devices and what COM1 to COM9 open, and why");
+    auto* assign = app.add_subcommand("assign", "make COMn open a device of your choice, for this program and "
+                                                "the configurator (kept per user)");
+    assign->add_option("COMn", o.assignPort, "the port, COM1 to COM255")->required();
+    auto* device_ = assign->add_option("DEVICE", o.assignDevice, "the device it opens, like /dev/serial/by-id/...");
+    assign->add_flag("--clear", o.clear, "back to the automatic choice")->excludes(device_);
     auto* search = app.add_subcommand("search", "find the instrument and identify its card, model and firmware");
     auto* read = app.add_subcommand("read", "read every setting of the card, with its raw value and meaning");
     auto* apply = app.add_subcommand("apply", "change settings: checks every value first, writes in the card's "
@@ -79,7 +90,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     backup->add_option("FILE", o.file, "the backup file (replaced whole if it exists)")->required();
     auto* restore = app.add_subcommand("restore", "write the settings of a backup file back onto a matching card");
     restore->add_option("FILE", o.file, "the backup file")->required();
-    for (CLI::App* command : {ports, search, read, apply, backup, restore}) {
+    for (CLI::App* command : {ports, assign, search, read, apply, backup, restore}) {
         command->footer(kExitCodeHelp);
     }
 
@@ -105,9 +116,11 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     c.rangeGiven = range->count() > 0;
     c.trace = o.trace ? &err : nullptr;
     c.stop = &StopRequest();
+    c.progress = &err;
+    c.progressIsTerminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
 
     const std::pair<CLI::App*, CommandResult (*)(const Command&)> commands[] = {
-        {ports, RunPorts}, {search, RunSearch}, {read, RunRead},
+        {ports, RunPorts}, {assign, RunAssign}, {search, RunSearch},  {read, RunRead},
         {apply, RunApply}, {backup, RunBackup}, {restore, RunRestore}};
     for (const auto& [command, run] : commands) {
         if (command->parsed()) {

@@ -3,7 +3,7 @@
 #include "card_settings.h"
 #include "exit_code.h"
 #include "instrument_session.h"
-#include "port_scan.h"
+#include "port_map.h"
 
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -33,10 +33,31 @@ struct SettingsWrite
     VerifiedWrite report;
 };
 
+// What the ports command found: every serial device, and what COM1 to COM9 open and why.
 struct PortList
 {
-    std::vector<SerialDevice> devices;
-    std::vector<ComPort> comPorts;
+    struct Device
+    {
+        ports::SerialDevice device;
+        std::string problem; // why this user may not open it; empty when it may
+    };
+    struct Port
+    {
+        ports::ComPort port;
+        bool exists = false;
+        std::string problem;
+    };
+    std::vector<Device> devices;
+    std::vector<Port> comPorts;
+    std::string assignmentFile;
+};
+
+// What the assign command changed.
+struct Assignment
+{
+    int port = 0;
+    std::string device; // empty: back to automatic
+    std::string file;
 };
 
 struct CommandResult
@@ -51,6 +72,8 @@ struct CommandResult
     std::optional<SettingsWrite> write;
     std::optional<nlohmann::json> backup; // the document a backup writes
     std::optional<PortList> ports;
+    std::optional<Assignment> assignment;
+    std::string diagnosis; // why a search found nothing
 };
 
 } // namespace cli

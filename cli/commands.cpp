@@ -2,10 +2,13 @@
 
 #include "backup_file.h"
 #include "card_info.h"
+#include "open_error.h"
 #include "parameter_order.h"
 #include "parameter_report.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <filesystem>
 
 namespace cli {
 
@@ -13,7 +16,8 @@ namespace {
 
 // Opens the port named by the options and finds the instrument. `requireCard`: an unsupported card
 // ends the command with its own exit code.
-Outcome Connect(const Command& c, InstrumentSession& session, Identification& id, bool requireCard)
+Outcome Connect(const Command& c, InstrumentSession& session, Identification& id, bool requireCard,
+                CommandResult& result)
 {
     const Options& o = c.options;
     if (o.port.empty() == o.device.empty()) {
@@ -23,6 +27,9 @@ Outcome Connect(const Command& c, InstrumentSession& session, Identification& id
     link.readTimeoutMs = o.timeoutMs;
     link.trace = c.trace;
     link.stop = c.stop;
+    link.slave = o.slave;
+    link.progress = o.quiet ? nullptr : c.progress;
+    link.progressIsTerminal = c.progressIsTerminal;
     if (!o.port.empty()) {
         const auto number = ParsePortName(o.port);
         if (!number) {
@@ -35,6 +42,9 @@ Outcome Connect(const Command& c, InstrumentSession& session, Identification& id
     Outcome outcome = session.Open(link);
     if (outcome.Ok()) {
         outcome = session.Identify(id);
+        if (outcome.exitCode == kExitNoDevice) {
+            result.diagnosis = session.SearchDiagnosis();
+        }
     }
     if (outcome.Ok() && requireCard && id.card == nullptr) {
         outcome = Outcome::Fail(kExitUnsupportedCard, std::string(cards::kUnsupportedMessage) + " (card code " +
@@ -48,7 +58,7 @@ Outcome Connect(const Command& c, InstrumentSession& session, Identification& id
 bool ConnectAndRead(const Command& c, InstrumentSession& session, CommandResult& result, const char* consequence)
 {
     Identification id;
-    result.outcome = Connect(c, session, id, true);
+    result.outcome = Connect(c, session, id, true, result);
     if (!result.outcome.Ok()) {
         return false;
     }
@@ -93,7 +103,41 @@ void CheckAndWrite(InstrumentSession& session, CommandResult& result, int range,
 CommandResult RunPorts(const Command&)
 {
     CommandResult result("ports");
-    result.ports = PortList{ScanSerialDevices(), ResolveComPorts()};
+    PortList& list = result.ports.emplace();
+    for (const ports::SerialDevice& device : ports::ScanSerialDevices()) {
+        list.devices.push_back({device, AccessProblem(device.path)});
+    }
+    constexpr int kListedPorts = 9; // the configurator's list
+    for (const ports::ComPort& port : ports::ResolveComPorts(kListedPorts)) {
+        std::error_code error;
+        const bool exists = !port.path.empty() && std::filesystem::exists(port.path, error);
+        list.comPorts.push_back({port, exists, exists ? AccessProblem(port.path) : std::string()});
+    }
+    list.assignmentFile = ports::AssignmentFile();
+    return result;
+}
+
+CommandResult RunAssign(const Command& c)
+{
+    CommandResult result("assign");
+    const auto number = ParsePortName(c.options.assignPort);
+    if (!number || *number > ports::kMaxAssignedPort) {
+        result.outcome =
+            Outcome::Fail(kExitInvalidInput, "invalid port " + c.options.assignPort + ": expected COM1 to COM" +
+                                                 std::to_string(ports::kMaxAssignedPort));
+        return result;
+    }
+    if (c.options.clear == !c.options.assignDevice.empty()) {
+        result.outcome = Outcome::Fail(kExitInvalidInput, "give the device to assign, or --clear (one of them)");
+        return result;
+    }
+    const file_io::Result written = ports::Assign(*number, c.options.assignDevice);
+    if (!written.Ok()) {
+        result.outcome = Outcome::Fail(written.error == EINVAL ? kExitInvalidInput : kExitFileError,
+                                       "cannot assign COM" + std::to_string(*number) + ": " + written.what);
+        return result;
+    }
+    result.assignment = Assignment{*number, c.options.assignDevice, ports::AssignmentFile()};
     return result;
 }
 
@@ -102,7 +146,7 @@ CommandResult RunSearch(const Command& c)
     CommandResult result("search");
     InstrumentSession session;
     Identification id;
-    result.outcome = Connect(c, session, id, false);
+    result.outcome = Connect(c, session, id, false, result);
     if (result.outcome.Ok()) {
         result.identity = id;
         if (id.card == nullptr) {
@@ -117,7 +161,7 @@ CommandResult RunRead(const Command& c)
     CommandResult result("read");
     InstrumentSession session;
     Identification id;
-    result.outcome = Connect(c, session, id, true);
+    result.outcome = Connect(c, session, id, true, result);
     if (result.outcome.Ok() || result.outcome.exitCode == kExitUnsupportedCard) {
         result.identity = id;
     }

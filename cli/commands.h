@@ -17,9 +17,12 @@ struct Command
     bool rangeGiven = false;
     std::ostream* trace = nullptr;                    // --trace: frames go here
     const volatile std::sig_atomic_t* stop = nullptr; // non-zero: no further transaction starts
+    std::ostream* progress = nullptr;                 // the search's progress goes here unless --quiet
+    bool progressIsTerminal = false;                  // one line, rewritten, instead of one line an address
 };
 
 CommandResult RunPorts(const Command& command);
+CommandResult RunAssign(const Command& command);
 CommandResult RunSearch(const Command& command);
 CommandResult RunRead(const Command& command);
 CommandResult RunApply(const Command& command);

@@ -2,46 +2,15 @@
 
 #include "card_lists.h"
 #include "encoding.h"
+#include "open_error.h"
 #include "parameter_order.h"
 #include "registers.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <grp.h>
-#include <sys/stat.h>
+#include <algorithm>
 
 namespace cli {
 
 namespace {
-
-std::string OpenErrorText(int error, const std::string& device)
-{
-    switch (error) {
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
-        return "no such device";
-    case EBUSY:
-        return "in use by another program";
-    case EACCES:
-    case EPERM: {
-        std::string text = "permission denied";
-        struct stat info
-        {};
-        if (::stat(device.c_str(), &info) == 0) {
-            const struct group* owner = ::getgrgid(info.st_gid);
-            if (owner != nullptr) {
-                text += std::string("; the device belongs to group '") + owner->gr_name +
-                        "': add yourself with 'sudo usermod -aG " + owner->gr_name + " $USER' and log in again";
-            }
-        }
-        return text;
-    }
-    default:
-        return std::strerror(error);
-    }
-}
 
 // Zero-terminated text of at most `size` bytes.
 std::string TextAt(const std::uint8_t* bytes, std::size_t size)
@@ -55,11 +24,33 @@ std::string TextAt(const std::uint8_t* bytes, std::size_t size)
 
 } // namespace
 
+std::string InstrumentSession::SearchDiagnosis() const
+{
+    return DiagnoseSearch(link.LastSearch(), link.Master().IsOpen());
+}
+
+void InstrumentSession::OnProbe(void* context, std::uint8_t address)
+{
+    auto* self = static_cast<InstrumentSession*>(context);
+    const auto& candidates = InstrumentLink::kCandidateAddresses;
+    const auto position = std::find(candidates.begin(), candidates.end(), address) - candidates.begin() + 1;
+    *self->progress << (self->progressIsTerminal ? "\r\033[K" : "") << "Searching " << self->link.Master().DeviceName()
+                    << ": slave address " << static_cast<int>(address) << " (" << position << " of "
+                    << candidates.size() << ")..." << (self->progressIsTerminal ? "" : "\n") << std::flush;
+    self->progressShown = true;
+}
+
 Outcome InstrumentSession::Open(const LinkOptions& options)
 {
     if (options.trace != nullptr) {
         trace = std::make_unique<FrameTrace>(*options.trace);
         trace->Attach(link);
+    }
+    slave = options.slave;
+    progress = options.progress;
+    progressIsTerminal = options.progressIsTerminal;
+    if (progress != nullptr && options.trace == nullptr) {
+        link.SetProbeObserver(&InstrumentSession::OnProbe, this); // a trace names the probes itself
     }
     // Takes effect at the open below.
     link.Master().SetReadTimeout(options.readTimeoutMs);
@@ -67,9 +58,10 @@ Outcome InstrumentSession::Open(const LinkOptions& options)
     const int opened = options.port ? link.OpenPort(*options.port) : link.OpenDevice(options.device);
     if (opened != 1) {
         const std::string& device = link.Master().DeviceName();
-        std::string name = options.port ? "COM" + std::to_string(*options.port) + " (" + device + ")" : device;
-        return Outcome::Fail(kExitPortUnavailable,
-                             "cannot open " + name + ": " + OpenErrorText(link.Master().LastOpenError(), device));
+        return Outcome::Fail(
+            kExitPortUnavailable,
+            "cannot open " + ExplainOpenFailure(options.port ? "COM" + std::to_string(*options.port) : std::string(),
+                                                device, link.Master().LastOpenError()));
     }
     return {};
 }
@@ -77,11 +69,19 @@ Outcome InstrumentSession::Open(const LinkOptions& options)
 Outcome InstrumentSession::Identify(Identification& out)
 {
     out.device = link.Master().DeviceName();
-    if (link.Discover() != 1) {
-        if (Stopped()) {
-            return Outcome::Fail(kExitInterrupted, "stopped before an instrument was found on " + out.device);
+    if (slave != 0) {
+        link.SetSlaveAddress(static_cast<std::uint8_t>(slave));
+    } else {
+        const int found = link.Discover();
+        if (progressShown && progressIsTerminal) {
+            *progress << "\r\033[K" << std::flush; // the progress line gives way to what follows
         }
-        return Outcome::Fail(kExitNoDevice, "No device found on " + out.device);
+        if (found != 1) {
+            if (Stopped()) {
+                return Outcome::Fail(kExitInterrupted, "stopped before an instrument was found on " + out.device);
+            }
+            return Outcome::Fail(kExitNoDevice, "No device found on " + out.device + ". " + SearchDiagnosis());
+        }
     }
     out.slaveAddress = link.SlaveAddress();
 

@@ -25,6 +25,9 @@ struct LinkOptions
     std::uint32_t readTimeoutMs = InstrumentLink::kReadTimeoutMs; // the configurator's 400 ms unless told
     std::ostream* trace = nullptr;                                // frames go here when set
     const volatile std::sig_atomic_t* stop = nullptr;             // non-zero: no further transaction starts
+    int slave = 0;                    // 1 to 255: the instrument's address, so no search; 0: search
+    std::ostream* progress = nullptr; // each address the search tries is named here
+    bool progressIsTerminal = false;  // then one line, rewritten as the search goes
 };
 
 // What the search found.
@@ -66,10 +69,18 @@ public:
     InstrumentLink& Link() { return link; }
     // A stop was asked for and a transaction was refused because of it.
     bool Stopped() const { return link.Master().LastResult() == ResultStopped; }
+    // Why the last search found nothing, in one sentence.
+    std::string SearchDiagnosis() const;
 
 private:
+    static void OnProbe(void* context, std::uint8_t address);
+
     InstrumentLink link;
     std::unique_ptr<FrameTrace> trace;
+    int slave = 0;
+    std::ostream* progress = nullptr;
+    bool progressIsTerminal = false;
+    bool progressShown = false;
 };
 
 } // namespace cli

@@ -24,6 +24,10 @@ struct Options
     std::uint32_t timeoutMs = InstrumentLink::kReadTimeoutMs;
     std::string address, baud, exchange, mode, ip, mask, gateway;
     std::string file;
+    int slave = 0;      // --slave: talk to this address, no search
+    bool quiet = false; // no progress on standard error
+    std::string assignPort, assignDevice;
+    bool clear = false;
 };
 
 // What the operator asked to change, taken apart before the instrument is touched.

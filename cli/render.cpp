@@ -179,19 +179,41 @@ void PrintWrite(std::ostream& out, const Identification& id, const SettingsWrite
 
 json PortsJson(const PortList& ports)
 {
-    json result{{"devices", json::array()}, {"comPorts", json::array()}};
-    for (const SerialDevice& d : ports.devices) {
-        result["devices"].push_back(json{
-            {"path", d.path}, {"target", d.target}, {"kind", d.kind}, {"accessible", d.accessible}, {"hint", d.hint}});
+    json result{{"devices", json::array()}, {"comPorts", json::array()}, {"assignmentFile", ports.assignmentFile}};
+    for (const PortList::Device& d : ports.devices) {
+        result["devices"].push_back(json{{"path", d.device.path},
+                                         {"kernelName", d.device.kernelName},
+                                         {"kind", d.device.kind},
+                                         {"product", d.device.product},
+                                         {"description", d.device.Description()},
+                                         {"accessible", d.problem.empty()},
+                                         {"problem", d.problem}});
     }
-    for (const ComPort& p : ports.comPorts) {
-        result["comPorts"].push_back(json{{"name", "COM" + std::to_string(p.number)},
-                                          {"path", p.path},
+    for (const PortList::Port& p : ports.comPorts) {
+        result["comPorts"].push_back(json{{"name", "COM" + std::to_string(p.port.number)},
+                                          {"path", p.port.path},
+                                          {"source", ports::SourceName(p.port.source)},
+                                          {"description", p.port.description},
                                           {"exists", p.exists},
-                                          {"accessible", p.accessible},
-                                          {"hint", p.hint}});
+                                          {"accessible", p.exists && p.problem.empty()},
+                                          {"problem", p.problem}});
     }
     return result;
+}
+
+std::string Why(const ports::ComPort& port)
+{
+    switch (port.source) {
+    case ports::Source::Environment:
+        return "MESHGATE2_COM" + std::to_string(port.number);
+    case ports::Source::Assignment:
+        return "assigned";
+    case ports::Source::Automatic:
+        return "automatic";
+    case ports::Source::None:
+        break;
+    }
+    return {};
 }
 
 void PrintPorts(std::ostream& out, const PortList& ports)
@@ -200,18 +222,27 @@ void PrintPorts(std::ostream& out, const PortList& ports)
     if (ports.devices.empty()) {
         out << "  none found\n";
     }
-    for (const SerialDevice& d : ports.devices) {
-        std::string line = d.kind;
-        if (!d.target.empty()) {
-            line += " -> " + d.target;
-        }
-        line += d.accessible ? ", accessible" : ", " + d.hint;
-        Field(out, "  " + d.path, line);
+    for (const PortList::Device& d : ports.devices) {
+        Field(out, "  " + d.device.path, d.device.Description() + (d.problem.empty() ? "" : "; " + d.problem));
     }
     out << "COM ports:\n";
-    for (const ComPort& p : ports.comPorts) {
-        Field(out, "  COM" + std::to_string(p.number), p.path + (p.accessible ? ", accessible" : ", " + p.hint));
+    for (const PortList::Port& p : ports.comPorts) {
+        const std::string name = "COM" + std::to_string(p.port.number);
+        if (p.port.path.empty()) {
+            Field(out, "  " + name, "nothing (meshgate2-cli assign " + name + " DEVICE gives it one)");
+            continue;
+        }
+        std::string line = p.port.path + "  (" + Why(p.port);
+        line += p.port.description.empty() ? "" : ": " + p.port.description;
+        line += ")";
+        if (!p.exists) {
+            line += "; not present";
+        } else if (!p.problem.empty()) {
+            line += "; " + p.problem;
+        }
+        Field(out, "  " + name, line);
     }
+    out << "Assignments are kept in " << ports.assignmentFile << ".\n";
 }
 
 json ResultJson(const CommandResult& r)
@@ -236,6 +267,14 @@ json ResultJson(const CommandResult& r)
     if (r.backup) {
         result["backup"] = *r.backup;
     }
+    if (r.assignment) {
+        result["port"] = "COM" + std::to_string(r.assignment->port);
+        result["device"] = r.assignment->device.empty() ? json(nullptr) : json(r.assignment->device);
+        result["assignmentFile"] = r.assignment->file;
+    }
+    if (!r.diagnosis.empty()) {
+        result["diagnosis"] = r.diagnosis;
+    }
     result["ok"] = r.outcome.Ok();
     result["exitCode"] = r.outcome.exitCode;
     if (!r.outcome.Ok()) {
@@ -248,6 +287,12 @@ void PrintResult(std::ostream& out, const CommandResult& r)
 {
     if (r.ports) {
         PrintPorts(out, *r.ports);
+    }
+    if (r.assignment) {
+        const std::string name = "COM" + std::to_string(r.assignment->port);
+        out << (r.assignment->device.empty() ? name + " is back to the automatic choice"
+                                             : name + " now opens " + r.assignment->device)
+            << " (kept in " << r.assignment->file << ").\n";
     }
     if (r.write) {
         PrintWrite(out, *r.identity, *r.write, r.outcome.Ok());

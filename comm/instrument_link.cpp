@@ -49,11 +49,14 @@ void InstrumentLink::SetProbeObserver(ProbeObserver observer, void* context)
 
 int InstrumentLink::Discover()
 {
+    lastSearch = {};
     for (const std::uint8_t address : kCandidateAddresses) {
         if (probeObserver != nullptr)
             probeObserver(probeContext, address);
-        if (master.ReadHoldingRegisters(address, cards::kProbe.registers, cards::kProbe.start, probeReply) ==
-            ResultOk) {
+        const int result =
+            master.ReadHoldingRegisters(address, cards::kProbe.registers, cards::kProbe.start, probeReply);
+        lastSearch += master.LastAttempts();
+        if (result == ResultOk) {
             slaveAddress = address;
             return 1;
         }
@@ -125,4 +128,20 @@ int InstrumentLink::IdentifyModel()
         return 0;
     const char* text = reinterpret_cast<const char*>(block + cards::kModelTextOffset);
     return cards::FindModelIndex(std::string_view(text, strnlen(text, kModelBlockBytes - cards::kModelTextOffset)));
+}
+
+std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen)
+{
+    if (!portOpen)
+        return "The port is not open: choose a port that opens, then search again.";
+    if (probes.exceptions > 0)
+        return "Something answers, but refuses the identification read (Modbus exception " +
+               std::to_string(probes.exceptionCode) + "): probably not a supported instrument or firmware.";
+    if (probes.otherSlave > 0)
+        return "An instrument answered as slave address " + std::to_string(probes.otherAddress) +
+               ", not as the address asked: set its Modbus address to 255 (or 63, 95, 127, 159, 191 or 223).";
+    if (probes.garbled > 0)
+        return "Something answers, but not at 57600 baud 8E1, or the wiring is noisy: check the instrument's "
+               "serial settings and the cable.";
+    return "Nothing answered on any address: check the cable, the port and that the instrument is on.";
 }

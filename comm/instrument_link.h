@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <string>
 
+// One sentence on why a search found nothing, from what its probes got: silence everywhere, garbled
+// replies, a reply from another slave address, or a refusal; what to check follows it.
+std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen);
+
 // The connection to one leak-test instrument: finds its slave address, identifies card and model,
 // and reads or writes parameter registers. Every operation answers 1 for success and 0 for failure.
 // Register contents travel as byte images; the instrument keeps 16-bit numbers low byte first.
@@ -34,6 +38,10 @@ public:
     int IdentifyModel();                     // 0..4 the first model token found, 5 none (0 also on failure)
 
     std::uint8_t SlaveAddress() const { return slaveAddress; }
+    // Talk to this address without a search (an instrument whose address is known).
+    void SetSlaveAddress(std::uint8_t address) { slaveAddress = address; }
+    // What the probes of the last Discover got, all candidates together.
+    const AttemptSummary& LastSearch() const { return lastSearch; }
     ModbusMaster& Master() { return master; }
     const ModbusMaster& Master() const { return master; }
 
@@ -45,6 +53,7 @@ private:
     ModbusMaster master;
     std::uint8_t probeReply[20] = {};
     std::uint8_t slaveAddress = 0xFF;
+    AttemptSummary lastSearch;
     ProbeObserver probeObserver = nullptr;
     void* probeContext = nullptr;
 };

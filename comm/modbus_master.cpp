@@ -190,9 +190,48 @@ void ModbusMaster::BuildRequest(const Shape& shape, const std::uint8_t* data)
     PutCrc(request, kWriteHeaderLength + dataLength);
 }
 
+AttemptSummary& AttemptSummary::operator+=(const AttemptSummary& more)
+{
+    silent += more.silent;
+    garbled += more.garbled;
+    otherSlave += more.otherSlave;
+    exceptions += more.exceptions;
+    if (more.otherSlave > 0)
+        otherAddress = more.otherAddress;
+    if (more.exceptions > 0)
+        exceptionCode = more.exceptionCode;
+    return *this;
+}
+
+void ModbusMaster::Note(int result)
+{
+    switch (result) {
+    case ResultOk:
+    case ResultNotOpen:
+    case ResultTooLong:
+    case ResultStopped:
+        break;
+    case ResultWrongSlave:
+        ++lastAttempts.otherSlave;
+        lastAttempts.otherAddress = replyBuffer[0];
+        break;
+    case ResultException:
+        ++lastAttempts.exceptions;
+        lastAttempts.exceptionCode = replyBuffer[2];
+        break;
+    default:
+        if (LastReadCount() == 0)
+            ++lastAttempts.silent;
+        else
+            ++lastAttempts.garbled;
+        break;
+    }
+}
+
 int ModbusMaster::Attempts(const Shape& shape, int requestLength, int replyLength, std::uint8_t* destination)
 {
     ++transaction;
+    lastAttempts = {};
     bool unansweredAttempt = false;
     int result = ResultNotOpen;
     for (attempt = 1; result != ResultOk && attempt <= tryCount; ++attempt) {
@@ -205,6 +244,7 @@ int ModbusMaster::Attempts(const Shape& shape, int requestLength, int replyLengt
             break;
         }
         unansweredAttempt = unansweredAttempt || Unanswered(result);
+        Note(result);
         if (LastReadCount() > 0 && quietAfterNoise.count() > 0)
             DrainUntilQuiet(quietAfterNoise, kNoiseLimit);
     }
@@ -228,6 +268,7 @@ int ModbusMaster::Sync(std::uint8_t slave)
 int ModbusMaster::Transaction(const Shape& shape, const std::uint8_t* data, int requestLength, int replyLength,
                               std::uint8_t* destination)
 {
+    lastAttempts = {};
     if (stopFlag != nullptr && *stopFlag != 0)
         return lastResult = ResultStopped;
     const Shape sync{shape.slave, kReadHoldingRegisters, syncStart, syncCount};

@@ -24,6 +24,18 @@ struct FrameEvent
     std::uint32_t transaction; // counts the master's transactions, so a log can group attempts
 };
 
+// What the attempts of a transaction got back, for telling an operator why an instrument was not found.
+struct AttemptSummary
+{
+    int silent = 0;                // nothing at all came
+    int garbled = 0;               // bytes came, but no intact reply (bad CRC, too short, not an answer to the request)
+    int otherSlave = 0;            // an intact reply from another slave address
+    int exceptions = 0;            // the slave refused with a Modbus exception
+    std::uint8_t otherAddress = 0; // the address the last such reply came from
+    std::uint8_t exceptionCode = 0;
+    AttemptSummary& operator+=(const AttemptSummary& more);
+};
+
 // Modbus RTU master, functions 3 and 16, three attempts per transaction.
 //
 // A reply is taken only when it answers the request: right CRC, slave address, function code, and the
@@ -58,8 +70,9 @@ public:
     // For a signal handler's flag: a stop never cuts a transaction in half.
     void SetStopFlag(const volatile std::sig_atomic_t* flag) { stopFlag = flag; }
 
-    // The result code of the last transaction.
+    // The result code of the last transaction, and what its failed attempts got.
     int LastResult() const { return lastResult; }
+    const AttemptSummary& LastAttempts() const { return lastAttempts; }
 
     // After bytes that were no reply, the line must fall silent this long before the next attempt (the rest
     // of a garbled or late frame may still come). A harness whose peer speaks only when asked sets 0.
@@ -94,6 +107,7 @@ private:
                     std::uint8_t* destination);
     int Attempts(const Shape& shape, int requestLength, int replyLength, std::uint8_t* destination);
     bool MayBeConfused(const Shape& shape) const;
+    void Note(int result); // counts a failed attempt in lastAttempts
     void Remember(const Shape& shape);
     void Forget(std::uint8_t slave);
     int Sync(std::uint8_t slave);
@@ -108,6 +122,7 @@ private:
     const volatile std::sig_atomic_t* stopFlag = nullptr;
     std::chrono::milliseconds quietAfterNoise{20};
     int lastResult = ResultOk;
+    AttemptSummary lastAttempts;
     int attempt = 0;
     std::uint32_t transaction = 0;
     FrameObserver frameObserver = nullptr;

@@ -1,6 +1,7 @@
 #include "serial_port.h"
 
 #include "line_settings.h"
+#include "port_map.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -105,16 +106,6 @@ void SerialPort::SetIdleHook(IdleHook hook, void* context)
     idleContext = context;
 }
 
-std::string SerialPort::ResolvePortName(std::uint16_t n)
-{
-    if (n == 0)
-        return {}; // there is no COM0
-    const std::string variable = "MESHGATE2_COM" + std::to_string(n);
-    if (const char* value = std::getenv(variable.c_str()); value != nullptr && *value != '\0')
-        return value;
-    return "/dev/ttyS" + std::to_string(n - 1);
-}
-
 void SerialPort::Close()
 {
     if (handle >= 0) {
@@ -143,7 +134,7 @@ void SerialPort::Close()
 int SerialPort::Open()
 {
     Close();
-    deviceName = devicePath.empty() ? ResolvePortName(portNumber) : devicePath;
+    deviceName = devicePath.empty() ? ports::ResolveComPort(portNumber).path : devicePath;
     if (deviceName.empty()) {
         lastOpenError = ENOENT;
         return 0;

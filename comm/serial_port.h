@@ -46,15 +46,12 @@ public:
     bool IsOpen() const { return handle >= 0; }
     // errno of the last failed Open (0 after a successful one), so callers can say why.
     int LastOpenError() const { return lastOpenError; }
-    // The device the last Open used ("/dev/ttyS2", or what MESHGATE2_COM3 named).
+    // The device the last Open used: what "COMn" resolved to (port_map.h), or the path given.
     const std::string& DeviceName() const { return deviceName; }
     // How many bytes the last Read received, complete or not.
     int LastReadCount() const { return lastReadCount; }
     // How many bytes the last Write handed to the driver.
     int LastWriteCount() const { return lastWriteCount; }
-
-    // "COMn" on this system: $MESHGATE2_COMn when set, else /dev/ttyS<n-1>.
-    static std::string ResolvePortName(std::uint16_t n);
 
     // Called every few tens of milliseconds while a read waits, so a single-threaded GUI can repaint.
     // A plain function pointer: costs nothing when unset and never allocates.

@@ -1,7 +1,7 @@
 #include "cli_fixture.h"
 #include "exit_code.h"
-#include "port_scan.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -9,60 +9,111 @@
 using namespace cli;
 namespace fs = std::filesystem;
 
-TEST(PortScan, ListsOnlyPortsWithHardwareAndFollowsStableNames)
+// A per-user configuration folder of the test's own, so assignments never touch the real one.
+class CliPortsTest : public CliTest
 {
-    const fs::path root = fs::temp_directory_path() / ("meshgate2-ports-" + std::to_string(::getpid()));
-    fs::create_directories(root / "dev" / "serial" / "by-id");
-    const auto touch = [&](const fs::path& p) { std::ofstream{p}; };
-    for (const char* name : {"ttyS0", "ttyS1", "ttyS10", "ttyS2", "ttyUSB0", "ttyACM0", "ttySX", "tty0"}) {
-        touch(root / "dev" / name);
-    }
-    // ttyS1 is a port number without a UART behind it.
-    for (auto [name, type] :
-         {std::pair<const char*, const char*>{"ttyS0", "4"}, {"ttyS1", "0"}, {"ttyS2", "4"}, {"ttyS10", "99"}}) {
-        fs::create_directories(root / "sys" / name);
-        std::ofstream(root / "sys" / name / "type") << type << '\n';
-    }
-    fs::create_symlink("../../ttyUSB0", root / "dev" / "serial" / "by-id" / "usb-FTDI_FT232R-if00-port0");
-    ::chmod((root / "dev" / "ttyACM0").c_str(), 0);
-
-    const auto devices = ScanSerialDevices({(root / "dev").string(), (root / "sys").string()});
-    std::vector<std::string> names;
-    for (const SerialDevice& d : devices) {
-        names.push_back(fs::path(d.path).filename().string());
-    }
-    const std::vector<std::string> expected{"ttyS0",   "ttyS2",   "ttyS10",
-                                            "ttyUSB0", "ttyACM0", "usb-FTDI_FT232R-if00-port0"};
-    EXPECT_EQ(names, expected);
-    EXPECT_EQ(devices[0].kind, "UART 16550A");
-    EXPECT_EQ(devices[2].kind, "UART type 99");
-    EXPECT_TRUE(devices[0].accessible);
-    EXPECT_EQ(devices[5].target, fs::canonical(root / "dev" / "ttyUSB0").string());
-    if (::geteuid() != 0) // root may open anything
+protected:
+    void SetUp() override
     {
-        EXPECT_FALSE(devices[4].accessible);
-        EXPECT_NE(devices[4].hint.find("add yourself to group"), std::string::npos) << devices[4].hint;
+        config = fs::temp_directory_path() / ("meshgate2-config-" + std::to_string(::getpid()));
+        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     }
-    fs::remove_all(root);
-}
+    void TearDown() override
+    {
+        ::unsetenv("XDG_CONFIG_HOME");
+        fs::remove_all(config);
+    }
+    fs::path config;
+};
 
-TEST_F(CliTest, PortsShowsWhatComPortsOpen)
+TEST_F(CliPortsTest, AnAssignedPortIsFoundWithoutAnyVariableAndPortsSaysWhy)
 {
     StartSimulator(Card(5));
+    const Run assign = Cli({"assign", "COM4", simulator->DevicePath()}, false);
+    ASSERT_EQ(assign.code, kExitSuccess) << assign.err;
+    EXPECT_TRUE(fs::exists(config / "meshgate2" / "ports"));
+
+    const Run search = Cli({"--port", "COM4", "search"}, false);
+    EXPECT_EQ(search.code, kExitSuccess) << search.err;
+
     ::setenv("MESHGATE2_COM2", simulator->DevicePath().c_str(), 1);
     const Run run = Cli({"--json", "ports"}, false);
     ::unsetenv("MESHGATE2_COM2");
     ASSERT_EQ(run.code, kExitSuccess);
     const auto comPorts = run.Json()["comPorts"];
     ASSERT_EQ(comPorts.size(), 9u);
-    EXPECT_EQ(comPorts[0]["name"], "COM1");
-    EXPECT_EQ(comPorts[1]["path"], simulator->DevicePath());
-    EXPECT_EQ(comPorts[1]["exists"], true);
-    EXPECT_EQ(comPorts[8]["path"], "/dev/ttyS8");
+    EXPECT_EQ(comPorts[1]["source"], "environment");
+    EXPECT_EQ(comPorts[3]["source"], "assignment");
+    EXPECT_EQ(comPorts[3]["path"], simulator->DevicePath());
+    EXPECT_EQ(comPorts[3]["exists"], true);
     EXPECT_TRUE(run.Json()["devices"].is_array());
 
-    const Run text = Cli({"ports"}, false);
-    EXPECT_NE(text.out.find("COM ports:"), std::string::npos);
+    EXPECT_EQ(Cli({"assign", "COM4", "--clear"}, false).code, kExitSuccess);
+    EXPECT_NE(Cli({"--json", "ports"}, false).Json()["comPorts"][3]["source"], "assignment");
+    EXPECT_EQ(Cli({"assign", "COM4"}, false).code, kExitInvalidInput);
+    EXPECT_EQ(Cli({"assign", "COM300", "/dev/ttyUSB0"}, false).code, kExitInvalidInput);
+    EXPECT_NE(Cli({"ports"}, false).out.find("COM ports:"), std::string::npos);
+}
+
+// Each way a search can fail gets a diagnosis of its own, in text and JSON.
+struct SearchFault
+{
+    const char* fault;
+    const char* words;
+    friend void PrintTo(const SearchFault& f, std::ostream* out) { *out << f.fault; }
+};
+
+class FailedSearch : public CliTest, public ::testing::WithParamInterface<SearchFault>
+{};
+
+TEST_P(FailedSearch, SaysWhatTheLineDid)
+{
+    const std::string fault = GetParam().fault;
+    sim::Config config = Card(5);
+    config.faults.silent = fault == "silent";
+    config.faults.badCrc = fault == "bad-crc";
+    config.faults.shortReply = fault == "short";
+    config.faults.wrongSlave = fault == "wrong-slave";
+    config.faults.exceptionReply = fault == "exception";
+    StartSimulator(config);
+    // Replies that come are awaited in full; only the silent line gets a short wait.
+    const Run run = Cli({"--json", "search"}, true, fault == "silent" ? "10" : "400");
+    EXPECT_EQ(run.code, kExitNoDevice);
+    EXPECT_NE(run.Json()["diagnosis"].get<std::string>().find(GetParam().words), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find(GetParam().words), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFault, FailedSearch,
+                         ::testing::Values(SearchFault{"silent", "Nothing answered"},
+                                           SearchFault{"bad-crc", "not at 57600 baud 8E1"},
+                                           SearchFault{"short", "not at 57600 baud 8E1"},
+                                           SearchFault{"wrong-slave", "slave address 254"},
+                                           SearchFault{"exception", "refuses the identification read"}),
+                         [](const ::testing::TestParamInfo<SearchFault>& info) {
+                             std::string name = info.param.fault;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
+TEST_F(CliTest, AKnownSlaveAddressNeedsNoSearchAndProgressCanBeQuiet)
+{
+    sim::Config config = Card(5);
+    config.slaveAddress = 42;
+    StartSimulator(config);
+    const Run direct = Cli({"--slave", "42", "read"});
+    EXPECT_EQ(direct.code, kExitSuccess) << direct.err;
+    for (const auto& frame : simulator->Requests()) {
+        EXPECT_EQ(frame[0], 42) << "no candidate address was probed";
+    }
+    EXPECT_EQ(direct.err.find("Searching"), std::string::npos);
+
+    config.slaveAddress = 63; // the second address the search tries
+    StartSimulator(config);
+    const Run searched = Cli({"search"}, true, "100");
+    EXPECT_EQ(searched.code, kExitSuccess);
+    EXPECT_NE(searched.err.find(": slave address 255 (1 of 7)...\n"), std::string::npos) << searched.err;
+    EXPECT_NE(searched.err.find(": slave address 63 (2 of 7)...\n"), std::string::npos) << searched.err;
+    EXPECT_TRUE(Cli({"--quiet", "search"}, true, "100").err.empty());
 }
 
 TEST_F(CliTest, EveryCommandHasHelp)

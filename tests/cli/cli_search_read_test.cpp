@@ -129,7 +129,8 @@ TEST_F(CliTest, DeviceHeldByAnotherProcessIsInUse)
     ::close(ready[0]);
     ::close(ready[1]);
     EXPECT_EQ(run.code, kExitPortUnavailable);
-    EXPECT_NE(run.err.find("in use by another program"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("in use by cli_tests (process " + std::to_string(holder) + ")"), std::string::npos)
+        << run.err;
 }
 
 TEST_F(CliTest, ReadShowsRawValuesAndMeaningsForEachCard)

@@ -127,15 +127,12 @@ TEST(SerialPortOpen, RefusesSomethingThatIsNoTerminal)
     std::filesystem::remove(file);
 }
 
-TEST(SerialPortOpen, ComNamesResolveThroughTheEnvironmentOrToTtyS)
+TEST(SerialPortOpen, ComNumbersOpenWhatThePortMapSays)
 {
-    unsetenv("MESHGATE2_COM3");
-    EXPECT_EQ(SerialPort::ResolvePortName(3), "/dev/ttyS2");
-    EXPECT_EQ(SerialPort::ResolvePortName(1), "/dev/ttyS0");
-    setenv("MESHGATE2_COM3", "/dev/pts/99", 1);
-    EXPECT_EQ(SerialPort::ResolvePortName(3), "/dev/pts/99");
-    unsetenv("MESHGATE2_COM3");
-    EXPECT_EQ(SerialPort::ResolvePortName(0), "");
+    SerialPort none;
+    none.SetPortNumber(0);
+    EXPECT_EQ(none.Open(), 0);
+    EXPECT_EQ(none.LastOpenError(), ENOENT);
 
     PtyPeer peer;
     setenv("MESHGATE2_COM7", peer.DevicePath().c_str(), 1);

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "file_io.h"
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What "COMn" opens on this machine, for both front ends. In this order:
+//   1. $MESHGATE2_COMn, when set (tests, scripts, experts);
+//   2. the device the user assigned to COMn (a small file under $XDG_CONFIG_HOME/meshgate2/);
+//   3. the automatic map: the serial devices with hardware behind them, built-in UARTs first by number,
+//      then USB and ACM adapters by their /dev/serial/by-id name (opened through it, so an adapter keeps
+//      its number when replugged), numbered COM1, COM2, ...
+namespace ports {
+
+// Where to look; tests point these at trees of their own.
+struct Roots
+{
+    std::string dev = "/dev";
+    std::string sysTty = "/sys/class/tty";
+    std::string config; // the per-user folder; empty: $XDG_CONFIG_HOME/meshgate2, else ~/.config/meshgate2
+};
+
+struct SerialDevice
+{
+    std::string path;       // what to open: /dev/ttyS0, or an adapter's /dev/serial/by-id link
+    std::string kernelName; // ttyS0, ttyUSB0, ttyACM0
+    std::string kind;       // "UART 16550A", "USB serial", "USB CDC-ACM"
+    std::string product;    // manufacturer and product as the adapter tells sysfs; empty when it does not
+
+    // "FTDI FT232R USB UART (ttyUSB0)", "UART 16550A (ttyS0)".
+    std::string Description() const;
+};
+
+// The serial devices with hardware behind them, in the order of the automatic COM numbers. A ttyS port
+// whose UART type is unknown has no hardware and is left out; adapters without a by-id name come last.
+std::vector<SerialDevice> ScanSerialDevices(const Roots& roots = {});
+
+enum class Source
+{
+    Environment,
+    Assignment,
+    Automatic,
+    None, // nothing behind this number
+};
+const char* SourceName(Source source); // "environment", "assignment", "automatic", "none"
+
+struct ComPort
+{
+    int number = 0;
+    std::string path; // empty when nothing is behind it
+    Source source = Source::None;
+    std::string description; // of the device, when it is one of the detected ones
+};
+
+// What COMn opens; COM1 to COM65535 name ports, any other number none.
+ComPort ResolveComPort(int number, const Roots& roots = {});
+// COM1 to COM`count`, scanning the devices once.
+std::vector<ComPort> ResolveComPorts(int count, const Roots& roots = {});
+
+// The assignment file: one "COMn DEVICE" a line; blank lines and lines starting with # are skipped, and
+// so is anything else that is not an assignment of COM1 to COM255.
+constexpr int kMaxAssignedPort = 255;
+std::map<int, std::string> ParseAssignments(std::string_view text);
+std::string FormatAssignments(const std::map<int, std::string>& assignments);
+
+std::string AssignmentFile(const Roots& roots = {});
+std::map<int, std::string> LoadAssignments(const Roots& roots = {});
+// Assigns a device to COMn (an empty device removes the assignment), written whole or not at all.
+file_io::Result Assign(int number, const std::string& device, const Roots& roots = {});
+
+} // namespace ports
