@@ -223,3 +223,13 @@ bool OutputFolder(const char* path, QDir& dir)
     }
     return true;
 }
+
+bool SavePng(const QDir& dir, const QString& name, const QImage& image)
+{
+    const QString path = dir.filePath(name + QStringLiteral(".png"));
+    if (!image.save(path, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}

@@ -18,3 +18,5 @@ std::vector<IconArt> AllIconArt();
 
 // The folder named on a command line, created when missing; false (with a message) when it cannot be.
 bool OutputFolder(const char* path, QDir& dir);
+// Writes `image` as <name>.png into `dir`; false (with a message) when it cannot.
+bool SavePng(const QDir& dir, const QString& name, const QImage& image);

@@ -17,12 +17,10 @@ int main(int argc, char** argv)
         return 1;
     }
     for (const IconArt& art : AllIconArt()) {
-        const QString path = dir.filePath(QStringLiteral("%1.png").arg(art.id));
-        if (!art.image.save(path, "PNG")) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        if (!SavePng(dir, QString::number(art.id), art.image)) {
             return 1;
         }
-        std::printf("%s\n", qPrintable(path));
+        std::printf("%s\n", qPrintable(dir.filePath(QStringLiteral("%1.png").arg(art.id))));
     }
     return 0;
 }
