@@ -1,6 +1,7 @@
 #include "dialog_builder.h"
 
 #include "ip_address_edit.h"
+#include "kit_paint.h"
 #include "up_down.h"
 
 #include <QButtonGroup>
@@ -89,12 +90,13 @@ void Configure(QWidget* widget, const ControlEntry& entry, const QRect& rect)
         if (entry.styles & style::SS_SUNKEN)
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (entry.kind == ControlKind::StaticBitmap || entry.kind == ControlKind::StaticIcon) {
-            const QPixmap picture(QStringLiteral(":/icon/%1.png").arg(entry.resource));
+            const QPixmap picture =
+                LoadArtwork(QStringLiteral(":/icon/%1.png").arg(entry.resource), label->devicePixelRatio());
             label->setPixmap(picture);
             label->setAlignment(Qt::AlignCenter);
             // A picture control takes the size of its picture unless told to centre it in its rectangle.
             if (!picture.isNull() && !(entry.styles & style::SS_CENTERIMAGE))
-                label->resize(picture.size() + QSize(2, 2) * label->frameWidth());
+                label->resize(picture.deviceIndependentSize().toSize() + QSize(2, 2) * label->frameWidth());
         } else {
             label->setText(text);
             label->setAlignment(StaticAlignment(entry.styles));
@@ -163,8 +165,11 @@ QSize DialogBaseUnits(const QFont& font)
 
 void BuildDialog(QWidget* dialog, const DialogTemplate& dialogTemplate, const std::map<int, ControlFactory>& custom)
 {
-    QFont font(QString::fromLatin1(dialogTemplate.fontName));
-    font.setPointSize(dialogTemplate.fontPoints);
+    QFont asked(QString::fromLatin1(dialogTemplate.fontName));
+    asked.setPointSize(dialogTemplate.fontPoints);
+    // A bitmap face shows only at its own size on a screen of ratio 1; elsewhere a scalable face of the same role
+    // draws the text, and the units come from it, so the layout fits the text as drawn.
+    const QFont font = DrawableFont(asked, dialog->devicePixelRatio());
     dialog->setFont(font);
     const QSize units = DialogBaseUnits(font);
 

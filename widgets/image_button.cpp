@@ -54,12 +54,13 @@ void ImageButton::Init()
     connect(this, &QAbstractButton::clicked, this, &ImageButton::OnClicked);
 }
 
-QPixmap ImageButton::LoadIcon(int id)
+QPixmap ImageButton::LoadIcon(int id) const
 {
     if (id <= 0 || id > MaxResourceId) {
         return {};
     }
-    return QPixmap(QStringLiteral(":/icon/%1.png").arg(id));
+    // Loaded for the screen the button is on now, so a 2x screen gets the sharp copy of the art.
+    return LoadArtwork(QStringLiteral(":/icon/%1.png").arg(id), devicePixelRatio());
 }
 
 int ImageButton::SetIcons(int normalId, int hoverId)

@@ -137,7 +137,7 @@ private:
     int StoreImages(std::array<Image, 2>& images, const QPixmap& normal, const QPixmap& other, bool autoGrey);
     void DrawSlotImage(QPainter& painter, const std::array<Image, 2>& images, bool hasCaption, const KitRect& item,
                        KitRect& caption, bool pressed, bool disabled, bool emboss);
-    static QPixmap LoadIcon(int id);
+    QPixmap LoadIcon(int id) const;
 
     bool drawDisabledBitmapEmbossed = true;
     int imageMarginX = 3;

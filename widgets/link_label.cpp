@@ -259,7 +259,7 @@ void LinkLabel::paintEvent(QPaintEvent* /*event*/)
     QPainter image;
     QPainter* dc = &window;
     if (!transparent) {
-        offscreen = QImage(client.size(), QImage::Format_ARGB32_Premultiplied);
+        offscreen = OffscreenImage(client.size(), TargetPixelRatio(window), QImage::Format_ARGB32_Premultiplied);
         offscreen.fill(Qt::transparent);
         image.begin(&offscreen);
         dc = &image;
