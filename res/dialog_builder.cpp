@@ -2,6 +2,7 @@
 
 #include "ip_address_edit.h"
 #include "kit_paint.h"
+#include "picture_static.h"
 #include "up_down.h"
 
 #include <QButtonGroup>
@@ -54,9 +55,10 @@ QWidget* MakePlain(const ControlEntry& entry, QWidget* parent)
     case ControlKind::GroupBox:
         return new QGroupBox(parent);
     case ControlKind::Static:
-    case ControlKind::StaticBitmap:
     case ControlKind::StaticIcon:
         return new QLabel(parent);
+    case ControlKind::StaticBitmap:
+        return new PictureStatic(parent);
     case ControlKind::Edit:
         if (entry.styles & style::ES_MULTILINE)
             return new QPlainTextEdit(parent);
@@ -92,7 +94,10 @@ void Configure(QWidget* widget, const ControlEntry& entry, const QRect& rect)
         if (entry.kind == ControlKind::StaticBitmap || entry.kind == ControlKind::StaticIcon) {
             const QPixmap picture =
                 LoadArtwork(QStringLiteral(":/icon/%1.png").arg(entry.resource), label->devicePixelRatio());
-            label->setPixmap(picture);
+            if (auto* fixedColours = qobject_cast<PictureStatic*>(label))
+                fixedColours->SetPicture(picture);
+            else
+                label->setPixmap(picture);
             label->setAlignment(Qt::AlignCenter);
             // A picture control takes the size of its picture unless told to centre it in its rectangle.
             if (!picture.isNull() && !(entry.styles & style::SS_CENTERIMAGE))

@@ -436,7 +436,9 @@ void ImageButton::DrawItem(QPainter& painter, const KitRect& item, bool selected
 
     KitRect work = item;
     if (!flat && (focused || isDefault)) {
-        FrameKitRect(painter, work, Qt::black);
+        // Black marks the default button; on a dark desktop it is lightened so that it still shows.
+        const ColourRef window = FromQColor(pal.color(QPalette::Active, QPalette::Window));
+        FrameKitRect(painter, work, ToQColor(ReadableOn(MakeColourRef(0, 0, 0), window)));
         work = work.Inflate(-1);
     }
 

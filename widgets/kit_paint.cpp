@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QHash>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QUrl>
@@ -180,6 +181,28 @@ QPixmap LoadArtwork(const QString& path, qreal ratio)
         sharper.setDevicePixelRatio(ratio);
     }
     return QPixmap::fromImage(sharper);
+}
+
+QImage ReadablePicture(const QImage& picture, ColourRef background)
+{
+    if (!IsDarkBackground(background)) {
+        return picture;
+    }
+    QImage out = picture.convertToFormat(QImage::Format_ARGB32);
+    // Antialiased art has a few hundred colours at most; each is worked out once.
+    QHash<QRgb, QRgb> readable;
+    for (int y = 0; y < out.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const QRgb colour = row[x] | 0xFF000000u;
+            auto found = readable.constFind(colour);
+            if (found == readable.constEnd()) {
+                found = readable.insert(colour, ToQColor(ReadableOn(FromQColor(QColor(colour)), background)).rgb());
+            }
+            row[x] = (found.value() & 0x00FFFFFFu) | (row[x] & 0xFF000000u);
+        }
+    }
+    return out;
 }
 
 bool OpenLinkTarget(const QString& target)

@@ -54,6 +54,9 @@ QFont CellHeightFont(const QString& family, int cellHeightPx, qreal ratio = 1.0)
 // copy "<name>@2x.<ext>" when there is one, scaled to the ratio so it is drawn pixel for pixel. Either way the
 // pixmap's logical size is the file's.
 QPixmap LoadArtwork(const QString& path, qreal ratio);
+// A picture with fixed colours as it is painted on `background`: each pixel's colour through ReadableOn, alpha
+// kept. On a light background the picture is returned as it is.
+QImage ReadablePicture(const QImage& picture, ColourRef background);
 
 // Opens a link target with the desktop's handler. Only web, FTP and mail links are opened: a label's text or
 // a button's target never starts a program. Returns whether a handler was asked.

@@ -281,11 +281,18 @@ void LinkLabel::paintEvent(QPaintEvent* /*event*/)
         }
     }
 
-    QColor pen = ToQColor(textColour);
-    if (flashMode == FlashTextMode && !blinkPhase) {
-        pen = fillMode != 0 ? QColor(Qt::black) : solid;
+    // A colour the owner fixed for a light desktop stays readable on whatever the desktop paints behind it; on
+    // a background the owner fixed too, the pair is kept as it was chosen.
+    QColor ink = ToQColor(textColour);
+    if (fillMode == 0 && !hasBackground) {
+        const QColor behind = transparent ? palette().color(QPalette::Active, QPalette::Window) : solid;
+        ink = ToQColor(ReadableOn(textColour, FromQColor(behind)));
     }
-    dc->setPen(pen);
+    if (flashMode == FlashTextMode && !blinkPhase) {
+        dc->setPen(fillMode != 0 ? QColor(Qt::black) : solid);
+    } else {
+        dc->setPen(ink);
+    }
 
     if (rotated) {
         dc->save();
