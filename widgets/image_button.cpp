@@ -1,7 +1,9 @@
 #include "image_button.h"
 
+#include "kit_accessible.h"
 #include "kit_paint.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QEnterEvent>
 #include <QMenu>
@@ -29,6 +31,7 @@ ImageButton::~ImageButton() = default;
 
 void ImageButton::Init()
 {
+    InstallKitAccessibility();
     hovering = false;
     pressed = focused = disabled = false;
     FreeImages();
@@ -173,10 +176,23 @@ int ImageButton::SetPressedStyle(int style, bool repaint)
 int ImageButton::SetCheckState(int check, bool repaint)
 {
     if (checkBoxStyle) {
-        checked = check != 0;
+        StoreChecked(check != 0);
         Repaint(repaint);
     }
     return ButtonOk;
+}
+
+void ImageButton::StoreChecked(bool on)
+{
+    if (checked == on) {
+        return;
+    }
+    checked = on;
+    // Assistive technology announces the change, as for any check box.
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void ImageButton::SetCheck(int state)
@@ -190,7 +206,7 @@ void ImageButton::SetCheckBoxStyle(bool on, bool repaint)
 {
     checkBoxStyle = on;
     if (!on) {
-        checked = false;
+        StoreChecked(false);
     }
     Repaint(repaint);
 }
@@ -376,7 +392,7 @@ void ImageButton::OnClicked()
     setFocus(Qt::MouseFocusReason);
     // The click sound would play here; see SetSound.
     if (checkBoxStyle) {
-        checked = !checked;
+        StoreChecked(!checked);
         update();
         return;
     }

@@ -82,6 +82,7 @@ public:
     // Follows the dialog's default push button as the focus moves.
     bool IsDefaultButton() const;
     bool IsMenuShown() const { return menuShown; }
+    QMenu* GetMenu() const { return menu.get(); }
     int GetAlign() const { return align; }
     QPoint PressedOffset() const { return {pressedOffsetX, pressedOffsetY}; }
     bool HasIcon(int slot) const;
@@ -130,6 +131,7 @@ private:
 
     void Init();
     void Repaint(bool repaint);
+    void StoreChecked(bool on);
     void TrackHover(const QPoint& pos, Qt::MouseButtons buttons);
     void OnClicked();
     bool SyncDefault() const;

@@ -1,7 +1,9 @@
 #include "link_label.h"
 
+#include "kit_accessible.h"
 #include "kit_paint.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -25,6 +27,7 @@ LinkLabel::~LinkLabel() = default;
 
 void LinkLabel::Init()
 {
+    InstallKitAccessibility();
     textColour = FromQColor(GetSysColour(palette(), SysColour::WindowText));
     fontDescription = font();
     setTextFormat(Qt::PlainText); // the label paints its text itself; QLabel must not parse it as markup
@@ -182,8 +185,9 @@ void LinkLabel::SetLinkType(int type, bool notify)
 {
     linkType = type;
     notifyParent = notify;
-    // Only a label with a link takes clicks at all.
+    // Only a label with a link takes clicks at all, and only a link is reached with the Tab key.
     SetStaticStyle(linkType != NoLink ? (staticStyle | StaticStyle::Notify) : (staticStyle & ~StaticStyle::Notify));
+    setFocusPolicy(linkType != NoLink ? Qt::StrongFocus : Qt::NoFocus);
 }
 
 LinkLabel& LinkLabel::SetLink(bool link, bool notify)
@@ -309,18 +313,20 @@ void LinkLabel::paintEvent(QPaintEvent* /*event*/)
         }
     }
 
+    if (hasFocus()) {
+        DrawFocusDots(*dc, r, ink);
+    }
+
     if (!transparent) {
         image.end();
         window.drawImage(client.topLeft(), offscreen);
     }
 }
 
-void LinkLabel::mousePressEvent(QMouseEvent* event)
+bool LinkLabel::ActivateLink()
 {
-    // Like a static without the notify style, the label lets clicks through to what lies behind it.
-    if (!(staticStyle & StaticStyle::Notify) || event->button() != Qt::LeftButton) {
-        event->ignore();
-        return;
+    if (!(staticStyle & StaticStyle::Notify)) {
+        return false;
     }
     if (notifyParent) {
         emit LinkClicked();
@@ -329,5 +335,25 @@ void LinkLabel::mousePressEvent(QMouseEvent* event)
     } else if (linkType == MailLink) {
         OpenLinkTarget(QStringLiteral("mailto:") + text());
     }
+    return true;
+}
+
+void LinkLabel::mousePressEvent(QMouseEvent* event)
+{
+    // Like a static without the notify style, the label lets clicks through to what lies behind it.
+    if (event->button() != Qt::LeftButton || !ActivateLink()) {
+        event->ignore();
+        return;
+    }
     event->accept();
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && ActivateLink()) {
+        event->accept();
+        return;
+    }
+    QLabel::keyPressEvent(event);
 }

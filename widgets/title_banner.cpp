@@ -1,12 +1,14 @@
 #include "title_banner.h"
 
 #include "drawing_rules.h"
+#include "kit_accessible.h"
 #include "kit_paint.h"
 
 #include <QPainter>
 
 TitleBanner::TitleBanner(QWidget* parent) : QLabel(parent)
 {
+    InstallKitAccessibility();
     gradientStartColour = FromQColor(GetSysColour(palette(), SysColour::BtnFace));
     bannerFont = CellHeightFont(QStringLiteral("MS Sans Serif"), FontCellHeightPx, devicePixelRatio());
     setAttribute(Qt::WA_OpaquePaintEvent, true);
