@@ -114,6 +114,9 @@ private:
         window->show();
         QApplication::processEvents();
         const QImage image = window->grab().toImage();
+        // Closed before it goes, as the program's windows are when their modal run ends: a window destroyed
+        // while shown loses the focus during its destruction, and the main window's port list still reacts to it.
+        window->hide();
         delete window;
         bool ok = true;
         for (const MessageBoxes::Shown& shown : MessageBoxes::Take()) {
