@@ -1,6 +1,8 @@
 #include "dialog_builder.h"
 
 #include "ip_address_edit.h"
+#include "kit_paint.h"
+#include "picture_static.h"
 #include "up_down.h"
 
 #include <QButtonGroup>
@@ -53,9 +55,10 @@ QWidget* MakePlain(const ControlEntry& entry, QWidget* parent)
     case ControlKind::GroupBox:
         return new QGroupBox(parent);
     case ControlKind::Static:
-    case ControlKind::StaticBitmap:
     case ControlKind::StaticIcon:
         return new QLabel(parent);
+    case ControlKind::StaticBitmap:
+        return new PictureStatic(parent);
     case ControlKind::Edit:
         if (entry.styles & style::ES_MULTILINE)
             return new QPlainTextEdit(parent);
@@ -89,12 +92,16 @@ void Configure(QWidget* widget, const ControlEntry& entry, const QRect& rect)
         if (entry.styles & style::SS_SUNKEN)
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (entry.kind == ControlKind::StaticBitmap || entry.kind == ControlKind::StaticIcon) {
-            const QPixmap picture(QStringLiteral(":/icon/%1.png").arg(entry.resource));
-            label->setPixmap(picture);
+            const QPixmap picture =
+                LoadArtwork(QStringLiteral(":/icon/%1.png").arg(entry.resource), label->devicePixelRatio());
+            if (auto* fixedColours = qobject_cast<PictureStatic*>(label))
+                fixedColours->SetPicture(picture);
+            else
+                label->setPixmap(picture);
             label->setAlignment(Qt::AlignCenter);
             // A picture control takes the size of its picture unless told to centre it in its rectangle.
             if (!picture.isNull() && !(entry.styles & style::SS_CENTERIMAGE))
-                label->resize(picture.size() + QSize(2, 2) * label->frameWidth());
+                label->resize(picture.deviceIndependentSize().toSize() + QSize(2, 2) * label->frameWidth());
         } else {
             label->setText(text);
             label->setAlignment(StaticAlignment(entry.styles));
@@ -163,8 +170,11 @@ QSize DialogBaseUnits(const QFont& font)
 
 void BuildDialog(QWidget* dialog, const DialogTemplate& dialogTemplate, const std::map<int, ControlFactory>& custom)
 {
-    QFont font(QString::fromLatin1(dialogTemplate.fontName));
-    font.setPointSize(dialogTemplate.fontPoints);
+    QFont asked(QString::fromLatin1(dialogTemplate.fontName));
+    asked.setPointSize(dialogTemplate.fontPoints);
+    // A bitmap face shows only at its own size on a screen of ratio 1; elsewhere a scalable face of the same role
+    // draws the text, and the units come from it, so the layout fits the text as drawn.
+    const QFont font = DrawableFont(asked, dialog->devicePixelRatio());
     dialog->setFont(font);
     const QSize units = DialogBaseUnits(font);
 

@@ -1,6 +1,8 @@
 #include "drawing_rules.h"
 
+#include <QColor>
 #include <algorithm>
+#include <cmath>
 
 KitRect PlaceImage(const ImagePlaceInput& in, bool hasCaption, const KitRect& item, KitRect& caption, bool pressed,
                    int imageWidth, int imageHeight)
@@ -228,4 +230,42 @@ QRgb GreyPixel(QRgb pixel)
     }
     const int grey = GreyLevel(qRed(pixel), qGreen(pixel), qBlue(pixel));
     return qRgba(grey, grey, grey, qAlpha(pixel));
+}
+
+double RelativeLuminance(ColourRef colour)
+{
+    const auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(RedOf(colour)) + 0.7152 * linear(GreenOf(colour)) + 0.0722 * linear(BlueOf(colour));
+}
+
+double ContrastRatio(ColourRef a, ColourRef b)
+{
+    const double la = RelativeLuminance(a);
+    const double lb = RelativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+bool IsDarkBackground(ColourRef background)
+{
+    return ContrastRatio(background, MakeColourRef(255, 255, 255)) > ContrastRatio(background, 0);
+}
+
+ColourRef ReadableOn(ColourRef foreground, ColourRef background)
+{
+    if (!IsDarkBackground(background) || ContrastRatio(foreground, background) >= MinimumContrast) {
+        return foreground;
+    }
+    // At a fixed hue and saturation every channel grows with the lightness, so the first lightness that reaches
+    // the contrast is the least change; white (lightness 255) always does on a dark background.
+    const QColor from(RedOf(foreground), GreenOf(foreground), BlueOf(foreground));
+    for (int lightness = from.lightness() + 1; lightness < 255; ++lightness) {
+        const ColourRef lighter = FromQColor(QColor::fromHsl(from.hslHue(), from.hslSaturation(), lightness));
+        if (ContrastRatio(lighter, background) >= MinimumContrast) {
+            return lighter;
+        }
+    }
+    return MakeColourRef(255, 255, 255);
 }

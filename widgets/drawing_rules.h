@@ -128,6 +128,20 @@ unsigned LabelTextFormat(std::uint32_t staticStyle, const QString& text);
 // Qt alignment and text flags for a classic text format.
 int QtTextFlags(unsigned format);
 
+// Relative luminance as WCAG 2 defines it: the sRGB channels made linear, weighted 0.2126, 0.7152, 0.0722;
+// 0 is black, 1 white.
+double RelativeLuminance(ColourRef colour);
+// The WCAG contrast ratio of two colours, (lighter + 0.05) / (darker + 0.05): 1 to 21, either order.
+double ContrastRatio(ColourRef a, ColourRef b);
+// The least contrast a fixed text colour keeps against a dark background (WCAG AA for body text).
+constexpr double MinimumContrast = 4.5;
+// A background on which white stands out more than black does.
+bool IsDarkBackground(ColourRef background);
+// A fixed foreground colour as it is painted on `background`. A light background keeps every colour as it is
+// (the kit's colours were chosen for light backgrounds); on a dark one a colour below MinimumContrast becomes
+// the least lighter colour of the same hue and saturation that reaches it.
+ColourRef ReadableOn(ColourRef foreground, ColourRef background);
+
 // Grey level of a pixel for the automatic grey icon (truncated).
 int GreyLevel(int red, int green, int blue);
 // The grey copy of one ARGB pixel: black stays black, alpha is kept.

@@ -1,7 +1,9 @@
 #include "image_button.h"
 
+#include "kit_accessible.h"
 #include "kit_paint.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QEnterEvent>
 #include <QMenu>
@@ -29,6 +31,7 @@ ImageButton::~ImageButton() = default;
 
 void ImageButton::Init()
 {
+    InstallKitAccessibility();
     hovering = false;
     pressed = focused = disabled = false;
     FreeImages();
@@ -54,12 +57,13 @@ void ImageButton::Init()
     connect(this, &QAbstractButton::clicked, this, &ImageButton::OnClicked);
 }
 
-QPixmap ImageButton::LoadIcon(int id)
+QPixmap ImageButton::LoadIcon(int id) const
 {
     if (id <= 0 || id > MaxResourceId) {
         return {};
     }
-    return QPixmap(QStringLiteral(":/icon/%1.png").arg(id));
+    // Loaded for the screen the button is on now, so a 2x screen gets the sharp copy of the art.
+    return LoadArtwork(QStringLiteral(":/icon/%1.png").arg(id), devicePixelRatio());
 }
 
 int ImageButton::SetIcons(int normalId, int hoverId)
@@ -172,10 +176,23 @@ int ImageButton::SetPressedStyle(int style, bool repaint)
 int ImageButton::SetCheckState(int check, bool repaint)
 {
     if (checkBoxStyle) {
-        checked = check != 0;
+        StoreChecked(check != 0);
         Repaint(repaint);
     }
     return ButtonOk;
+}
+
+void ImageButton::StoreChecked(bool on)
+{
+    if (checked == on) {
+        return;
+    }
+    checked = on;
+    // Assistive technology announces the change, as for any check box.
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void ImageButton::SetCheck(int state)
@@ -189,7 +206,7 @@ void ImageButton::SetCheckBoxStyle(bool on, bool repaint)
 {
     checkBoxStyle = on;
     if (!on) {
-        checked = false;
+        StoreChecked(false);
     }
     Repaint(repaint);
 }
@@ -375,7 +392,7 @@ void ImageButton::OnClicked()
     setFocus(Qt::MouseFocusReason);
     // The click sound would play here; see SetSound.
     if (checkBoxStyle) {
-        checked = !checked;
+        StoreChecked(!checked);
         update();
         return;
     }
@@ -435,7 +452,9 @@ void ImageButton::DrawItem(QPainter& painter, const KitRect& item, bool selected
 
     KitRect work = item;
     if (!flat && (focused || isDefault)) {
-        FrameKitRect(painter, work, Qt::black);
+        // Black marks the default button; on a dark desktop it is lightened so that it still shows.
+        const ColourRef window = FromQColor(pal.color(QPalette::Active, QPalette::Window));
+        FrameKitRect(painter, work, ToQColor(ReadableOn(MakeColourRef(0, 0, 0), window)));
         work = work.Inflate(-1);
     }
 

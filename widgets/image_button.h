@@ -82,6 +82,7 @@ public:
     // Follows the dialog's default push button as the focus moves.
     bool IsDefaultButton() const;
     bool IsMenuShown() const { return menuShown; }
+    QMenu* GetMenu() const { return menu.get(); }
     int GetAlign() const { return align; }
     QPoint PressedOffset() const { return {pressedOffsetX, pressedOffsetY}; }
     bool HasIcon(int slot) const;
@@ -130,6 +131,7 @@ private:
 
     void Init();
     void Repaint(bool repaint);
+    void StoreChecked(bool on);
     void TrackHover(const QPoint& pos, Qt::MouseButtons buttons);
     void OnClicked();
     bool SyncDefault() const;
@@ -137,7 +139,7 @@ private:
     int StoreImages(std::array<Image, 2>& images, const QPixmap& normal, const QPixmap& other, bool autoGrey);
     void DrawSlotImage(QPainter& painter, const std::array<Image, 2>& images, bool hasCaption, const KitRect& item,
                        KitRect& caption, bool pressed, bool disabled, bool emboss);
-    static QPixmap LoadIcon(int id);
+    QPixmap LoadIcon(int id) const;
 
     bool drawDisabledBitmapEmbossed = true;
     int imageMarginX = 3;

@@ -1,5 +1,7 @@
 #include "ip_address_edit.h"
 
+#include "kit_accessible.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QHBoxLayout>
@@ -60,6 +62,7 @@ bool ParseDotted(const QString& text, std::uint32_t& address)
 
 IpAddressEdit::IpAddressEdit(QWidget* parent) : QWidget(parent)
 {
+    InstallKitAccessibility();
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(3, 2, 3, 2);
     layout->setSpacing(0);
@@ -133,6 +136,28 @@ bool IpAddressEdit::IsBlank() const
     return true;
 }
 
+QString IpAddressEdit::DottedText() const
+{
+    if (IsBlank()) {
+        return {};
+    }
+    QStringList octets;
+    for (const QLineEdit* field : fields) {
+        octets << field->text();
+    }
+    return octets.join(QLatin1Char('.'));
+}
+
+bool IpAddressEdit::SetDottedText(const QString& text)
+{
+    std::uint32_t address = 0;
+    if (!ParseDotted(text, address)) {
+        return false;
+    }
+    SetAddress(address);
+    return true;
+}
+
 void IpAddressEdit::ClearAddress()
 {
     for (QLineEdit* field : fields) {
@@ -177,12 +202,8 @@ bool IpAddressEdit::eventFilter(QObject* watched, QEvent* event)
     const bool atEnd = field->cursorPosition() == field->text().size() && !field->hasSelectedText();
 
     if (key->matches(QKeySequence::Paste)) {
-        std::uint32_t address = 0;
-        if (ParseDotted(QApplication::clipboard()->text(), address)) {
-            SetAddress(address);
-            return true;
-        }
-        return false; // a plain number is pasted into the octet, through its validator
+        // A whole address fills all four octets; a plain number is pasted into the octet, through its validator.
+        return SetDottedText(QApplication::clipboard()->text());
     }
     switch (key->key()) {
     case Qt::Key_Period:

@@ -20,6 +20,10 @@ public:
     std::uint32_t GetAddress() const;
     // True when every octet is empty.
     bool IsBlank() const;
+    // The octets as shown, joined by dots ("192.168..1" with a blank third octet); empty when all are blank.
+    QString DottedText() const;
+    // Takes "a.b.c.d" with each part 0..255; anything else changes nothing and gives false.
+    bool SetDottedText(const QString& text);
     void ClearAddress();
     // The octet field `index` (0 = first), for focus handling and tests.
     QLineEdit* Field(int index) const;

@@ -1,9 +1,14 @@
 #include "kit_paint.h"
 
 #include <QDesktopServices>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
+#include <QHash>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QUrl>
+#include <cmath>
 
 void FillKitRect(QPainter& painter, const KitRect& r, const QColor& colour)
 {
@@ -74,7 +79,10 @@ QSize MeasureKitText(const QPainter& painter, const KitRect& r, const QString& t
 QImage EmbossedImage(const QImage& source, const QColor& highlight, const QColor& shadow)
 {
     const QImage src = source.convertToFormat(QImage::Format_ARGB32);
-    QImage out(src.width() + 1, src.height() + 1, QImage::Format_ARGB32);
+    // One logical pixel, in the source's own pixels.
+    const int offset = std::max(1, qRound(src.devicePixelRatio()));
+    QImage out(src.width() + offset, src.height() + offset, QImage::Format_ARGB32);
+    out.setDevicePixelRatio(src.devicePixelRatio());
     out.fill(Qt::transparent);
     // Ink is what is opaque and not light: outlines and dark fills survive, light areas fall away.
     auto ink = [&src](int x, int y) {
@@ -84,7 +92,7 @@ QImage EmbossedImage(const QImage& source, const QColor& highlight, const QColor
     for (int y = 0; y < src.height(); ++y) {
         for (int x = 0; x < src.width(); ++x) {
             if (ink(x, y)) {
-                out.setPixel(x + 1, y + 1, highlight.rgba());
+                out.setPixel(x + offset, y + offset, highlight.rgba());
             }
         }
     }
@@ -98,7 +106,49 @@ QImage EmbossedImage(const QImage& source, const QColor& highlight, const QColor
     return out;
 }
 
-QFont CellHeightFont(const QString& family, int cellHeightPx)
+qreal TargetPixelRatio(const QPainter& painter)
+{
+    // device() is the widget even while it is rendered into an image; the engine's device is what is drawn on.
+    const QPaintEngine* engine = painter.paintEngine();
+    if (engine && engine->paintDevice()) {
+        return engine->paintDevice()->devicePixelRatio();
+    }
+    return painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+}
+
+QImage OffscreenImage(QSize size, qreal ratio, QImage::Format format)
+{
+    QImage image(size * ratio, format);
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+bool FaceDrawsAt(const QFont& font, qreal ratio)
+{
+    const QFontInfo info(font);
+    if (QFontDatabase::isSmoothlyScalable(info.family(), info.styleName())) {
+        return true;
+    }
+    // The strike Qt chose against the size asked; 8 pt "MS Sans Serif" takes its 13 px strike (about 10 pt), as
+    // Windows does, while a 24 px heading would shrink to it.
+    const double strikeToAsked =
+        font.pixelSize() > 0 ? double(info.pixelSize()) / font.pixelSize() : info.pointSizeF() / font.pointSizeF();
+    return qFuzzyCompare(ratio, 1.0) && strikeToAsked >= 0.75 && strikeToAsked <= 4.0 / 3.0;
+}
+
+QFont DrawableFont(const QFont& font, qreal ratio)
+{
+    if (FaceDrawsAt(font, ratio)) {
+        return font;
+    }
+    QFont substitute = font;
+    substitute.setFamilies({QStringLiteral("Tahoma")});
+    substitute.setStyleName(QString());
+    substitute.setStyleHint(QFont::SansSerif);
+    return substitute;
+}
+
+QFont CellHeightFont(const QString& family, int cellHeightPx, qreal ratio)
 {
     const auto fit = [cellHeightPx](QFont font) {
         for (int px = cellHeightPx; px > 1; --px) {
@@ -109,15 +159,50 @@ QFont CellHeightFont(const QString& family, int cellHeightPx)
         }
         return font;
     };
-    QFont font = fit(QFont(family));
-    // A bitmap font with no strike near this size (wine's "MS Sans Serif" has only its 13 px one) would
-    // draw a heading at body-text size: take a scalable face of the same kind instead.
-    if (QFontMetrics(font).height() * 4 < cellHeightPx * 3) {
-        QFont substitute(QStringLiteral("Tahoma"));
-        substitute.setStyleHint(QFont::SansSerif);
-        font = fit(substitute);
+    const QFont font = fit(QFont(family));
+    // A heading must keep its size: a bitmap face without a strike near it is replaced, then fitted again.
+    return FaceDrawsAt(font, ratio) ? font : fit(DrawableFont(font, ratio));
+}
+
+QPixmap LoadArtwork(const QString& path, qreal ratio)
+{
+    QPixmap plain(path);
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (plain.isNull() || ratio <= 1.0 || dot < 0) {
+        return plain;
     }
-    return font;
+    // The reader gives an "@2x" file a pixel ratio of 2 from its name.
+    QImage sharper(path.left(dot) + QStringLiteral("@2x") + path.mid(dot));
+    if (sharper.isNull()) {
+        return plain;
+    }
+    if (!qFuzzyCompare(ratio, sharper.devicePixelRatio())) {
+        sharper = sharper.scaled(plain.size() * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        sharper.setDevicePixelRatio(ratio);
+    }
+    return QPixmap::fromImage(sharper);
+}
+
+QImage ReadablePicture(const QImage& picture, ColourRef background)
+{
+    if (!IsDarkBackground(background)) {
+        return picture;
+    }
+    QImage out = picture.convertToFormat(QImage::Format_ARGB32);
+    // Antialiased art has a few hundred colours at most; each is worked out once.
+    QHash<QRgb, QRgb> readable;
+    for (int y = 0; y < out.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const QRgb colour = row[x] | 0xFF000000u;
+            auto found = readable.constFind(colour);
+            if (found == readable.constEnd()) {
+                found = readable.insert(colour, ToQColor(ReadableOn(FromQColor(QColor(colour)), background)).rgb());
+            }
+            row[x] = (found.value() & 0x00FFFFFFu) | (row[x] & 0xFF000000u);
+        }
+    }
+    return out;
 }
 
 bool OpenLinkTarget(const QString& target)

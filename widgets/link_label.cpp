@@ -1,7 +1,9 @@
 #include "link_label.h"
 
+#include "kit_accessible.h"
 #include "kit_paint.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -25,6 +27,7 @@ LinkLabel::~LinkLabel() = default;
 
 void LinkLabel::Init()
 {
+    InstallKitAccessibility();
     textColour = FromQColor(GetSysColour(palette(), SysColour::WindowText));
     fontDescription = font();
     setTextFormat(Qt::PlainText); // the label paints its text itself; QLabel must not parse it as markup
@@ -182,8 +185,9 @@ void LinkLabel::SetLinkType(int type, bool notify)
 {
     linkType = type;
     notifyParent = notify;
-    // Only a label with a link takes clicks at all.
+    // Only a label with a link takes clicks at all, and only a link is reached with the Tab key.
     SetStaticStyle(linkType != NoLink ? (staticStyle | StaticStyle::Notify) : (staticStyle & ~StaticStyle::Notify));
+    setFocusPolicy(linkType != NoLink ? Qt::StrongFocus : Qt::NoFocus);
 }
 
 LinkLabel& LinkLabel::SetLink(bool link, bool notify)
@@ -259,7 +263,7 @@ void LinkLabel::paintEvent(QPaintEvent* /*event*/)
     QPainter image;
     QPainter* dc = &window;
     if (!transparent) {
-        offscreen = QImage(client.size(), QImage::Format_ARGB32_Premultiplied);
+        offscreen = OffscreenImage(client.size(), TargetPixelRatio(window), QImage::Format_ARGB32_Premultiplied);
         offscreen.fill(Qt::transparent);
         image.begin(&offscreen);
         dc = &image;
@@ -281,11 +285,18 @@ void LinkLabel::paintEvent(QPaintEvent* /*event*/)
         }
     }
 
-    QColor pen = ToQColor(textColour);
-    if (flashMode == FlashTextMode && !blinkPhase) {
-        pen = fillMode != 0 ? QColor(Qt::black) : solid;
+    // A colour the owner fixed for a light desktop stays readable on whatever the desktop paints behind it; on
+    // a background the owner fixed too, the pair is kept as it was chosen.
+    QColor ink = ToQColor(textColour);
+    if (fillMode == 0 && !hasBackground) {
+        const QColor behind = transparent ? palette().color(QPalette::Active, QPalette::Window) : solid;
+        ink = ToQColor(ReadableOn(textColour, FromQColor(behind)));
     }
-    dc->setPen(pen);
+    if (flashMode == FlashTextMode && !blinkPhase) {
+        dc->setPen(fillMode != 0 ? QColor(Qt::black) : solid);
+    } else {
+        dc->setPen(ink);
+    }
 
     if (rotated) {
         dc->save();
@@ -302,18 +313,20 @@ void LinkLabel::paintEvent(QPaintEvent* /*event*/)
         }
     }
 
+    if (hasFocus()) {
+        DrawFocusDots(*dc, r, ink);
+    }
+
     if (!transparent) {
         image.end();
         window.drawImage(client.topLeft(), offscreen);
     }
 }
 
-void LinkLabel::mousePressEvent(QMouseEvent* event)
+bool LinkLabel::ActivateLink()
 {
-    // Like a static without the notify style, the label lets clicks through to what lies behind it.
-    if (!(staticStyle & StaticStyle::Notify) || event->button() != Qt::LeftButton) {
-        event->ignore();
-        return;
+    if (!(staticStyle & StaticStyle::Notify)) {
+        return false;
     }
     if (notifyParent) {
         emit LinkClicked();
@@ -322,5 +335,25 @@ void LinkLabel::mousePressEvent(QMouseEvent* event)
     } else if (linkType == MailLink) {
         OpenLinkTarget(QStringLiteral("mailto:") + text());
     }
+    return true;
+}
+
+void LinkLabel::mousePressEvent(QMouseEvent* event)
+{
+    // Like a static without the notify style, the label lets clicks through to what lies behind it.
+    if (event->button() != Qt::LeftButton || !ActivateLink()) {
+        event->ignore();
+        return;
+    }
     event->accept();
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && ActivateLink()) {
+        event->accept();
+        return;
+    }
+    QLabel::keyPressEvent(event);
 }

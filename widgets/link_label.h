@@ -68,6 +68,10 @@ public:
 
     // Paints everything now; what every setter with a visible effect ends with.
     void RedrawLabel();
+    // What a click on a label with a link does: LinkClicked() to a parent that wants it, else opens the web or
+    // mail link. Also Enter or Space while the label has the focus (a link label is a tab stop). False for a
+    // label without a link.
+    bool ActivateLink();
 
 signals:
     // A click on a label that notifies its parent.
@@ -76,6 +80,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Init();

@@ -1,14 +1,16 @@
 #include "title_banner.h"
 
 #include "drawing_rules.h"
+#include "kit_accessible.h"
 #include "kit_paint.h"
 
 #include <QPainter>
 
 TitleBanner::TitleBanner(QWidget* parent) : QLabel(parent)
 {
+    InstallKitAccessibility();
     gradientStartColour = FromQColor(GetSysColour(palette(), SysColour::BtnFace));
-    bannerFont = CellHeightFont(QStringLiteral("MS Sans Serif"), FontCellHeightPx);
+    bannerFont = CellHeightFont(QStringLiteral("MS Sans Serif"), FontCellHeightPx, devicePixelRatio());
     setAttribute(Qt::WA_OpaquePaintEvent, true);
 }
 
@@ -20,7 +22,9 @@ void TitleBanner::paintEvent(QPaintEvent* /*event*/)
     if (w <= 0 || h <= 0) {
         return;
     }
-    QImage offscreen(w, h, QImage::Format_RGB32);
+    QPainter window(this);
+    // As sharp as the screen: bands and text are drawn in logical pixels on an image of device pixels.
+    QImage offscreen = OffscreenImage(size(), TargetPixelRatio(window), QImage::Format_RGB32);
     {
         QPainter dc(&offscreen);
         dc.fillRect(0, 0, w, h, GetSysColour(palette(), SysColour::ActiveCaption));
@@ -36,5 +40,5 @@ void TitleBanner::paintEvent(QPaintEvent* /*event*/)
         dc.setPen(ToQColor(textColour));
         DrawKitText(dc, {-2 * ShadowOffsetPx, -2 * ShadowOffsetPx, w, h}, bannerText, format);
     }
-    QPainter(this).drawImage(0, 0, offscreen);
+    window.drawImage(0, 0, offscreen);
 }

@@ -1,5 +1,7 @@
 #include "up_down.h"
 
+#include "kit_accessible.h"
+
 #include <QKeyEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -7,6 +9,7 @@
 
 UpDown::UpDown(QWidget* parent) : QWidget(parent)
 {
+    InstallKitAccessibility();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -33,6 +33,9 @@ public:
 
     QSize sizeHint() const override;
 
+    // What a click on an arrow does: +1 up, -1 down.
+    void Step(int step);
+
 signals:
     void DeltaPos(int step);
 
@@ -41,7 +44,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Step(int step);
     void ShowPos();
 
     int lower = 0;

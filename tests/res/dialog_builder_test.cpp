@@ -3,6 +3,7 @@
 #include "ip_address_edit.h"
 #include "up_down.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QFontDatabase>
@@ -16,7 +17,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace style;
 
@@ -152,6 +155,46 @@ TEST(DialogBuilderTest, RadioGroupsEndAtTheNextGroupStart)
     click(a2);
     EXPECT_FALSE(a1->isChecked());
     EXPECT_TRUE(b1->isChecked());
+}
+
+TEST(DialogBuilderTest, TabReachesEveryTabStopInTemplateOrder)
+{
+    for (int id : {100, 102, 129, 130, 132, 140, 141, 143, 144}) {
+        const DialogTemplate& t = *FindTemplate(id);
+        Built b(t);
+        std::vector<QWidget*> stops;
+        for (const ControlEntry& c : t.controls) {
+            if ((c.styles & WS_TABSTOP) && !(c.styles & WS_DISABLED))
+                stops.push_back(FindControl(&b.dialog, c.id));
+        }
+        if (stops.empty())
+            continue; // the information page has nothing to operate
+        b.dialog.show();
+        b.dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&b.dialog)) << id;
+        stops.front()->setFocus(Qt::TabFocusReason);
+        // The control the focus is in (an editable list's edit, a tab control's bar, an address's octet).
+        const auto focused = [&b]() -> QWidget* {
+            for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
+                if (w->parentWidget() == &b.dialog)
+                    return w;
+            }
+            return nullptr;
+        };
+        std::vector<QWidget*> reached{focused()};
+        for (int presses = 0; presses < 3 * static_cast<int>(t.controls.size()); ++presses) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (focused() != reached.back())
+                reached.push_back(focused());
+        }
+        // Every stop in template order; stops of its own (an up-down's arrows) may come between.
+        auto next = reached.begin();
+        for (QWidget* stop : stops) {
+            next = std::find(next, reached.end(), stop);
+            ASSERT_NE(next, reached.end())
+                << "template " << id << ": " << qPrintable(stop->objectName()) << " not reached";
+        }
+    }
 }
 
 TEST(DialogBuilderTest, AutoBuddyUpDownDrivesTheEditBeforeIt)

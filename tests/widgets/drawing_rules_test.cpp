@@ -1,5 +1,7 @@
 #include "drawing_rules.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -239,6 +241,62 @@ TEST(ColourRef, RedInLowBitsBothWays)
     EXPECT_EQ(ToQColor(0xAB123456), QColor(0x56, 0x34, 0x12)) << "top byte ignored";
     EXPECT_EQ(FromQColor(QColor(250, 250, 0)), 0x00FAFAu);
     EXPECT_EQ(FromQColor(QColor(1, 2, 3, 4)), MakeColourRef(1, 2, 3));
+}
+
+TEST(ContrastRule, LuminanceAndRatioAsWcagDefinesThem)
+{
+    EXPECT_DOUBLE_EQ(RelativeLuminance(0), 0.0);
+    EXPECT_DOUBLE_EQ(RelativeLuminance(0xFFFFFF), 1.0);
+    EXPECT_NEAR(RelativeLuminance(0x0000FF), 0.2126, 1e-9) << "pure red is the red weight";
+    EXPECT_NEAR(ContrastRatio(0, 0xFFFFFF), 21.0, 1e-9);
+    EXPECT_NEAR(ContrastRatio(0xFFFFFF, 0), 21.0, 1e-9) << "either order";
+    EXPECT_NEAR(ContrastRatio(0x777777, 0xFFFFFF), 4.48, 0.005) << "#777 on white, just short of 4.5";
+    EXPECT_NEAR(ContrastRatio(0xFF0000, 0x353535), 1.43, 0.005) << "blue header lines on a dark grey window";
+    EXPECT_TRUE(IsDarkBackground(0x353535));
+    EXPECT_TRUE(IsDarkBackground(0x707070)) << "white still beats black here";
+    EXPECT_FALSE(IsDarkBackground(0x777777));
+    EXPECT_FALSE(IsDarkBackground(0xF0F0F0));
+}
+
+TEST(ContrastRule, FixedColoursReadOnDarkWindowsAndStayAsTheyAreOnLightOnes)
+{
+    struct Fixed
+    {
+        const char* what;
+        ColourRef colour;
+    };
+    const Fixed fixed[] = {
+        {"header blue", 0xFF0000},
+        {"logo name", MakeColourRef(20, 55, 120)},
+        {"logo 2", MakeColourRef(210, 40, 40)},
+        {"banner red", 0x0000FF},
+        {"banner grey", 0x323232},
+        {"firmware yellow", 0x00FAFA},
+        {"default frame black", 0x000000},
+        {"banner white", 0xFFFFFF},
+    };
+    const ColourRef dark[] = {0x000000, 0x1E1E1E, 0x353535, MakeColourRef(42, 46, 50), 0x707070};
+    const ColourRef light[] = {0xFFFFFF, 0xF0F0F0, MakeColourRef(212, 208, 200), 0x777777};
+    for (const Fixed& f : fixed) {
+        for (ColourRef window : dark) {
+            const ColourRef shown = ReadableOn(f.colour, window);
+            EXPECT_GE(ContrastRatio(shown, window), MinimumContrast) << f.what << " on " << std::hex << window;
+            if (ContrastRatio(f.colour, window) >= MinimumContrast) {
+                EXPECT_EQ(shown, f.colour) << f.what << " already reads on " << std::hex << window;
+                continue;
+            }
+            EXPECT_GT(RelativeLuminance(shown), RelativeLuminance(f.colour)) << f.what;
+            const QColor before = ToQColor(f.colour);
+            const QColor after = ToQColor(shown);
+            if (before.hslSaturation() > 0 && after != QColor(Qt::white)) {
+                const int turn = std::abs(before.hslHue() - after.hslHue());
+                EXPECT_LE(std::min(turn, 360 - turn), 3) << f.what << " keeps its hue on " << std::hex << window;
+            }
+        }
+        for (ColourRef window : light) {
+            EXPECT_EQ(ReadableOn(f.colour, window), f.colour) << f.what << " on " << std::hex << window;
+        }
+    }
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "image_button.h"
+#include "kit_paint.h"
 #include "widget_test_support.h"
 
 #include <QDialog>
@@ -8,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -122,6 +124,22 @@ TEST(ImageButtonIcons, ShippedIconsLoadByResourceId)
         }
     }
     EXPECT_GT(ink, 100) << "the icon shows in its 32x32 square below the top margin";
+}
+
+TEST(ImageButtonIcons, ArtworkIsAsSharpAsTheScreenAndTheDisabledCopiesKeepIt)
+{
+    const QString apply = QStringLiteral(":/icon/134.png");
+    EXPECT_EQ(LoadArtwork(apply, 1.0).toImage(), QPixmap(apply).toImage()) << "the plain file at ratio 1";
+    for (const auto& [ratio, devicePx] : {std::pair{1.5, 48}, std::pair{2.0, 64}}) {
+        const QPixmap icon = LoadArtwork(apply, ratio);
+        EXPECT_EQ(icon.size(), QSize(devicePx, devicePx)) << ratio;
+        EXPECT_EQ(icon.deviceIndependentSize().toSize(), QSize(32, 32)) << ratio;
+    }
+    const QPixmap sharp = LoadArtwork(apply, 2.0);
+    EXPECT_EQ(ImageButton::MakeGreyIcon(sharp).devicePixelRatio(), 2.0);
+    const QImage embossed = EmbossedImage(sharp.toImage(), Qt::white, Qt::black);
+    EXPECT_EQ(embossed.devicePixelRatio(), 2.0);
+    EXPECT_EQ(embossed.size(), QSize(66, 66)) << "the highlight copy one logical pixel down-right";
 }
 
 TEST(ImageButtonIcons, AutoGreyMakesAGreyRestingCopy)

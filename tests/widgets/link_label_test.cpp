@@ -1,6 +1,7 @@
 #include "link_label.h"
 #include "widget_test_support.h"
 
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -142,6 +143,27 @@ TEST(LinkLabelClick, WebAndMailLinksOpenTheRightTarget)
     label.setText(QStringLiteral("/usr/bin/xterm"));
     QTest::mouseClick(&label, Qt::LeftButton);
     EXPECT_EQ(catcher.opened.size(), 2) << "a local program is never opened from a label";
+}
+
+TEST(LinkLabelClick, KeyboardReachesAndFollowsOnlyALink)
+{
+    QWidget dialog;
+    auto* first = new QLineEdit(&dialog);
+    auto* plain = new LinkLabel(QStringLiteral("plain"), &dialog);
+    auto* link = new LinkLabel(QStringLiteral("www.example.com"), &dialog);
+    link->SetLink(true, true);
+    link->move(0, 40);
+    ShowActive(dialog);
+    first->setFocus();
+    QTest::keyClick(first, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), link) << "the plain label is no tab stop";
+    QSignalSpy spy(link, &LinkLabel::LinkClicked);
+    QTest::keyClick(link, Qt::Key_Return);
+    QTest::keyClick(link, Qt::Key_Space);
+    EXPECT_EQ(spy.count(), 2);
+    link->SetLink(false, true);
+    EXPECT_EQ(link->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(plain->focusPolicy(), Qt::NoFocus);
 }
 
 TEST(LinkLabelClick, WithoutLinkClicksPassThrough)

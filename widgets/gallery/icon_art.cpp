@@ -12,9 +12,11 @@ namespace {
 constexpr int IconPx = 32;
 const QColor Outline(40, 40, 48);
 
-QImage Blank(int w, int h)
+// A transparent image of w x h logical pixels; the painter scales what is drawn on it by its ratio.
+QImage Blank(int w, int h, qreal ratio)
 {
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage image(QSize(w, h) * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
     return image;
 }
@@ -45,9 +47,9 @@ void DrawMesh(QPainter& p, const QRectF& box, const QColor& link, const QColor& 
     }
 }
 
-QImage ApplicationIcon()
+QImage ApplicationIcon(qreal ratio)
 {
-    QImage image = Blank(IconPx, IconPx);
+    QImage image = Blank(IconPx, IconPx, ratio);
     QPainter p(&image);
     Begin(p);
     QLinearGradient fill(0, 0, 0, IconPx);
@@ -59,9 +61,9 @@ QImage ApplicationIcon()
     return image;
 }
 
-QImage ApplyIcon()
+QImage ApplyIcon(qreal ratio)
 {
-    QImage image = Blank(IconPx, IconPx);
+    QImage image = Blank(IconPx, IconPx, ratio);
     QPainter p(&image);
     Begin(p);
     QPainterPath tick;
@@ -77,9 +79,9 @@ QImage ApplyIcon()
     return image;
 }
 
-QImage SearchIcon()
+QImage SearchIcon(qreal ratio)
 {
-    QImage image = Blank(IconPx, IconPx);
+    QImage image = Blank(IconPx, IconPx, ratio);
     QPainter p(&image);
     Begin(p);
     // The instrument: a box with a display.
@@ -96,9 +98,9 @@ QImage SearchIcon()
     return image;
 }
 
-QImage ReadIcon()
+QImage ReadIcon(qreal ratio)
 {
-    QImage image = Blank(IconPx, IconPx);
+    QImage image = Blank(IconPx, IconPx, ratio);
     QPainter p(&image);
     Begin(p);
     // A settings sheet...
@@ -124,9 +126,9 @@ QImage ReadIcon()
     return image;
 }
 
-QImage ExitIcon()
+QImage ExitIcon(qreal ratio)
 {
-    QImage image = Blank(IconPx, IconPx);
+    QImage image = Blank(IconPx, IconPx, ratio);
     QPainter p(&image);
     Begin(p);
     p.setBrush(QColor(210, 40, 40));
@@ -137,9 +139,9 @@ QImage ExitIcon()
     return image;
 }
 
-QImage CardPicture()
+QImage CardPicture(qreal ratio)
 {
-    QImage image = Blank(80, 30);
+    QImage image = Blank(80, 30, ratio);
     QPainter p(&image);
     Begin(p);
     // A fieldbus card: green board, gold edge contacts, a chip.
@@ -185,31 +187,31 @@ QImage CardPicture()
 }
 } // namespace
 
-QImage DrawIconArt(int id)
+QImage DrawIconArt(int id, qreal ratio)
 {
     switch (id) {
     case 128:
-        return ApplicationIcon();
+        return ApplicationIcon(ratio);
     case 131:
-        return CardPicture();
+        return CardPicture(ratio);
     case 134:
-        return ApplyIcon();
+        return ApplyIcon(ratio);
     case 135:
-        return SearchIcon();
+        return SearchIcon(ratio);
     case 136:
-        return ReadIcon();
+        return ReadIcon(ratio);
     case 138:
-        return ExitIcon();
+        return ExitIcon(ratio);
     default:
         return {};
     }
 }
 
-std::vector<IconArt> AllIconArt()
+std::vector<IconArt> AllIconArt(qreal ratio)
 {
     std::vector<IconArt> all;
     for (int id : {128, 131, 134, 135, 136, 138}) {
-        all.push_back({id, DrawIconArt(id)});
+        all.push_back({id, DrawIconArt(id, ratio)});
     }
     return all;
 }
@@ -219,6 +221,16 @@ bool OutputFolder(const char* path, QDir& dir)
     dir = QDir(QString::fromLocal8Bit(path));
     if (!dir.exists() && !QDir().mkpath(dir.path())) {
         std::fprintf(stderr, "cannot create %s\n", path);
+        return false;
+    }
+    return true;
+}
+
+bool SavePng(const QDir& dir, const QString& name, const QImage& image)
+{
+    const QString path = dir.filePath(name + QStringLiteral(".png"));
+    if (!image.save(path, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
     return true;

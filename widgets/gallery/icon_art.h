@@ -13,8 +13,12 @@ struct IconArt
     QImage image;
 };
 
-QImage DrawIconArt(int id);
-std::vector<IconArt> AllIconArt();
+// Drawn for a device of pixel ratio `ratio` (2 for the "@2x" copies): the same picture in logical pixels, with
+// `ratio` times as many device pixels.
+QImage DrawIconArt(int id, qreal ratio = 1.0);
+std::vector<IconArt> AllIconArt(qreal ratio = 1.0);
 
 // The folder named on a command line, created when missing; false (with a message) when it cannot be.
 bool OutputFolder(const char* path, QDir& dir);
+// Writes `image` as <name>.png into `dir`; false (with a message) when it cannot.
+bool SavePng(const QDir& dir, const QString& name, const QImage& image);

@@ -1,9 +1,10 @@
-// Writes the program's artwork as <id>.png into the folder given (res/icons in the source tree).
+// Writes the program's artwork as <id>.png and <id>@2x.png into the folder given (res/icons in the source tree).
 #include "icon_art.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <cstdio>
+#include <utility>
 
 int main(int argc, char** argv)
 {
@@ -16,13 +17,15 @@ int main(int argc, char** argv)
     if (!OutputFolder(argv[1], dir)) {
         return 1;
     }
-    for (const IconArt& art : AllIconArt()) {
-        const QString path = dir.filePath(QStringLiteral("%1.png").arg(art.id));
-        if (!art.image.save(path, "PNG")) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return 1;
+    // The plain copy for ratio 1 and a sharp "@2x" one that screens of a higher ratio load instead.
+    for (const auto& [ratio, suffix] : {std::pair{1.0, ""}, std::pair{2.0, "@2x"}}) {
+        for (const IconArt& art : AllIconArt(ratio)) {
+            const QString name = QString::number(art.id) + QLatin1String(suffix);
+            if (!SavePng(dir, name, art.image)) {
+                return 1;
+            }
+            std::printf("%s\n", qPrintable(dir.filePath(name + QStringLiteral(".png"))));
         }
-        std::printf("%s\n", qPrintable(path));
     }
     return 0;
 }

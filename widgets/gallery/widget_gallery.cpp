@@ -39,13 +39,7 @@ public:
         QApplication::processEvents();
         const QImage image = w->grab().toImage();
         shots.push_back({name, image});
-        const QString path = dir.filePath(name + QStringLiteral(".png"));
-        if (!image.save(path, "PNG")) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return false;
-        }
-        ++written;
-        return true;
+        return Save(name, image);
     }
 
     // All shots whose name starts with `prefix` side by side in rows of `perRow`, with their names.
@@ -103,9 +97,7 @@ public:
 private:
     bool Save(const QString& name, const QImage& image)
     {
-        const QString path = dir.filePath(name + QStringLiteral(".png"));
-        if (!image.save(path, "PNG")) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        if (!SavePng(dir, name, image)) {
             return false;
         }
         ++written;
