@@ -10,7 +10,7 @@ bool ConfiguratorApp::InitInstance()
         return false; // no main window, no serial port, no settings file
 
     MainDialog main;
-    main.firmwareRange = version.selectedRange;
+    main.SetFirmwareRange(version.selectedRange);
     mainWindow = &main;
     main.DoModal();
     mainWindow = nullptr;

@@ -45,18 +45,12 @@ public:
     // OnInitDialog (once), then the modal run.
     int DoModal();
     bool OnInitDialog();
-
     void OnSysCommand(unsigned command);
-    void OnPortChanged();
-    void OnSearchDevice();
-    void ShowCardPage();
-    void UploadSettings();
-    void DownloadSettings();
-    void OnOK();
-    void OnCancel();
-    void OpenSelectedPort();
-    void LoadSettings();
-    void SaveSettings();
+
+    // The range chosen in the version dialog; before OnInitDialog, which writes the header from it.
+    void SetFirmwareRange(int range) { firmwareRange = range; }
+    // Tests only: to shorten the read time-out where they wait for silence, and to see what is open.
+    InstrumentLink& Link() { return link; }
 
     // The Apply button and Enter download; they never close the window.
     void accept() override;
@@ -68,6 +62,27 @@ public:
     static QString OpenFailureDetail(int port, std::string device, int error);
     QString StatusText() const;
 
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void OnPortChanged();
+    void OnSearchDevice();
+    void ShowCardPage();
+    void UploadSettings();
+    void DownloadSettings();
+    void OnOK();
+    void OnCancel();
+    void OpenSelectedPort();
+    void LoadSettings();
+    void SaveSettings();
+
+    BusPage* PageForCard(std::uint16_t code);
+    void SetStatus(const QString& text);
+    static void KeepPainted(void* context);
+    static void OnProbe(void* context, std::uint8_t address);
+
     LinkLabel* headerLabel = nullptr;
     ImageButton* searchButton = nullptr;
     ImageButton* readButton = nullptr;
@@ -75,6 +90,7 @@ public:
     ImageButton* exitButton = nullptr;
     QComboBox* portList = nullptr;
     TabSheet* tabSheet = nullptr;
+    QLabel* statusLine = nullptr; // below the tab sheet: port state, the address being probed
     ModbusTcpPage modbusTcpPage;
     EtherNetIpPage etherNetIpPage;
     ProfinetPage profinetPage;
@@ -87,19 +103,6 @@ public:
     std::uint16_t cardCode = 0;
     int firmwareRange = 0;
     int modelIndex = InstrumentLink::kModelNone;
-
-    QLabel* statusLine = nullptr; // below the tab sheet: port state, the address being probed
-
-protected:
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    BusPage* PageForCard(std::uint16_t code);
-    void SetStatus(const QString& text);
-    static void KeepPainted(void* context);
-    static void OnProbe(void* context, std::uint8_t address);
-
     bool initialised = false;
     bool busy = false; // a transaction is running: the window must not close under it
 };

@@ -3,6 +3,7 @@
 //   window-gallery <output folder>
 // Qt takes the scale factor only at start-up, so the program runs itself once per factor.
 #include "about_dialog.h"
+#include "dialog_builder.h"
 #include "fonts.h"
 #include "icon_art.h"
 #include "main_dialog.h"
@@ -10,6 +11,7 @@
 #include "simulator.h"
 #include "version_dialog.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QProcess>
@@ -72,7 +74,8 @@ public:
             ok &= WithInstrument(card.code, [&] {
                 return Shoot(QLatin1String(card.name), tone, [] {
                     MainDialog* main = MainWindow();
-                    main->OnSearchDevice(); // finds the card and reads its settings into the page
+                    // The operator's Search: finds the card and reads its settings into the page.
+                    Control<QAbstractButton>(main, MainDialog::IDC_SEARCH)->click();
                     return main;
                 });
             });
@@ -86,7 +89,7 @@ private:
     static MainDialog* MainWindow()
     {
         auto* main = new MainDialog;
-        main->firmwareRange = 1;
+        main->SetFirmwareRange(1);
         main->OnInitDialog();
         return main;
     }

@@ -1,16 +1,19 @@
 #pragma once
 
+#include "dialog_builder.h"
 #include "fonts.h"
 #include "main_dialog.h"
 #include "message_boxes.h"
 #include "simulator.h"
 #include "tab_sheet.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -57,15 +60,28 @@ protected:
     }
 
     // A main window as the program opens it, with short serial time-outs so failures come quickly.
-    MainDialog& OpenMainWindow(int firmwareRange = 1)
+    MainDialog& OpenMainWindow(int firmwareRange = 1, std::uint32_t readTimeoutMs = kShortTimeoutMs)
     {
         dialog = std::make_unique<MainDialog>();
-        dialog->firmwareRange = firmwareRange;
-        dialog->link.Master().SetReadTimeout(kShortTimeoutMs);
+        dialog->SetFirmwareRange(firmwareRange);
+        dialog->Link().Master().SetReadTimeout(readTimeoutMs);
         dialog->OnInitDialog();
         dialog->show();
         return *dialog;
     }
+
+    // The window's controls, found by id as the program builds them.
+    template <class T> static T* Find(const MainDialog& d, int id)
+    {
+        T* control = Control<T>(&d, id);
+        EXPECT_NE(control, nullptr) << "control " << id;
+        return control;
+    }
+
+    static void Click(const MainDialog& d, int id) { QTest::mouseClick(Find<QAbstractButton>(d, id), Qt::LeftButton); }
+
+    // The page the tab sheet shows; the window only ever holds one.
+    static BusPage* ShownPage(const MainDialog& d) { return Find<TabSheet>(d, MainDialog::IDC_TABS)->GetPage(0); }
 
     void WriteSettingsBytes(const QByteArray& bytes)
     {
@@ -98,9 +114,10 @@ protected:
 
     static QStringList TabTexts(const MainDialog& d)
     {
+        const QTabBar* bar = Find<TabSheet>(d, MainDialog::IDC_TABS)->Bar();
         QStringList texts;
-        for (int i = 0; i < d.tabSheet->Bar()->count(); ++i)
-            texts << d.tabSheet->Bar()->tabText(i);
+        for (int i = 0; i < bar->count(); ++i)
+            texts << bar->tabText(i);
         return texts;
     }
 

@@ -22,18 +22,19 @@ TEST_F(AppTest, StartsWithoutSettingsFileOnCom1ShowingTheInformationPage)
     StartInstrument();
     MainDialog& d = OpenMainWindow();
     EXPECT_TRUE(MessageBoxes::Take().empty());
-    EXPECT_EQ(d.comPortNumber, 1);
-    EXPECT_EQ(d.portList->currentText(), "COM1");
-    EXPECT_EQ(d.portList->count(), 9);
-    EXPECT_TRUE(d.link.Master().IsOpen());
-    EXPECT_EQ(d.link.Master().DeviceName(), simulator->DevicePath());
-    EXPECT_FALSE(d.readButton->isEnabled());
-    EXPECT_FALSE(d.applyButton->isEnabled());
-    EXPECT_TRUE(d.searchButton->isEnabled());
+    auto* ports = Find<QComboBox>(d, MainDialog::IDC_PORTS);
+    EXPECT_EQ(ports->currentText(), "COM1");
+    EXPECT_EQ(ports->count(), 9);
+    EXPECT_TRUE(d.Link().Master().IsOpen());
+    EXPECT_EQ(d.Link().Master().DeviceName(), simulator->DevicePath());
+    EXPECT_FALSE(Find<ImageButton>(d, MainDialog::IDC_READ)->isEnabled());
+    EXPECT_FALSE(Find<ImageButton>(d, MainDialog::IDC_APPLY)->isEnabled());
+    EXPECT_TRUE(Find<ImageButton>(d, MainDialog::IDC_SEARCH)->isEnabled());
     EXPECT_EQ(TabTexts(d), QStringList{"INFO"});
-    EXPECT_EQ(d.tabSheet->GetPage(0), &d.infoPage);
-    ASSERT_NE(d.infoPage.Window(), nullptr);
-    EXPECT_TRUE(d.infoPage.Window()->isVisible());
+    ASSERT_NE(ShownPage(d), nullptr);
+    EXPECT_EQ(ShownPage(d)->TemplateId(), InfoPage::kTemplateId);
+    ASSERT_NE(ShownPage(d)->Window(), nullptr);
+    EXPECT_TRUE(ShownPage(d)->Window()->isVisible());
     EXPECT_EQ(d.windowTitle(), "Vorn Meshgate2 Configurator - Ver : 2.0.2.4 (16/04/14)");
     EXPECT_FALSE(QFile::exists("Meshgate2.dat")) << "the file is written on closing only";
 }
@@ -45,9 +46,8 @@ TEST_F(AppTest, ShortSettingsFilesCountAsMissing)
         WriteSettingsBytes(bytes);
         MainDialog& d = OpenMainWindow();
         EXPECT_TRUE(MessageBoxes::Take().empty());
-        EXPECT_EQ(d.comPortNumber, 1) << bytes.size() << " bytes";
-        EXPECT_EQ(d.portList->currentIndex(), 0);
-        EXPECT_TRUE(d.link.Master().IsOpen());
+        EXPECT_EQ(Find<QComboBox>(d, MainDialog::IDC_PORTS)->currentIndex(), 0) << bytes.size() << " bytes";
+        EXPECT_EQ(d.Link().Master().DeviceName(), simulator->DevicePath());
         dialog.reset();
     }
 }
@@ -58,10 +58,9 @@ TEST_F(AppTest, StoredPortIsSelectedAndOpenedAndWrittenBackAsFourBytes)
     WriteSettingsBytes(Le32(4) + Le32(7));
     MainDialog& d = OpenMainWindow();
     EXPECT_TRUE(MessageBoxes::Take().empty());
-    EXPECT_EQ(d.comPortNumber, 4);
-    EXPECT_EQ(d.portList->currentText(), "COM4");
-    EXPECT_EQ(d.link.Master().DeviceName(), simulator->DevicePath());
-    QTest::mouseClick(d.exitButton, Qt::LeftButton);
+    EXPECT_EQ(Find<QComboBox>(d, MainDialog::IDC_PORTS)->currentText(), "COM4");
+    EXPECT_EQ(d.Link().Master().DeviceName(), simulator->DevicePath());
+    Click(d, MainDialog::IDC_EXIT);
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(SettingsBytes(), Le32(4));
 }
@@ -72,9 +71,8 @@ TEST_F(AppTest, StoredZeroOpensNoPortAndIsKept)
     WriteSettingsBytes(Le32(0));
     MainDialog& d = OpenMainWindow();
     EXPECT_TRUE(MessageBoxes::Take().empty());
-    EXPECT_EQ(d.comPortNumber, 0);
-    EXPECT_EQ(d.portList->currentText(), "COM1");
-    EXPECT_FALSE(d.link.Master().IsOpen());
+    EXPECT_EQ(Find<QComboBox>(d, MainDialog::IDC_PORTS)->currentText(), "COM1");
+    EXPECT_FALSE(d.Link().Master().IsOpen());
     d.reject();
     EXPECT_EQ(SettingsBytes(), Le32(0));
 }
@@ -89,9 +87,10 @@ TEST_F(AppTest, StoredPortBeyondTheListIsTriedAndReportedWithTheReason)
     EXPECT_EQ(shown[0].icon, Icon::Stop);
     EXPECT_TRUE(shown[0].detail.contains("COM12")) << shown[0].detail.toStdString();
     EXPECT_TRUE(shown[0].detail.contains("there is no such device")) << shown[0].detail.toStdString();
-    EXPECT_EQ(d.comPortNumber, 12);
-    EXPECT_EQ(d.portList->currentText(), "COM1");
-    EXPECT_TRUE(d.searchButton->isEnabled());
+    EXPECT_EQ(Find<QComboBox>(d, MainDialog::IDC_PORTS)->currentText(), "COM1");
+    EXPECT_TRUE(Find<ImageButton>(d, MainDialog::IDC_SEARCH)->isEnabled());
+    d.reject();
+    EXPECT_EQ(SettingsBytes(), Le32(12)) << "the stored port is kept, not the list's first entry";
 }
 
 TEST_F(AppTest, PortHeldByAnotherProgramIsReportedAsBusy)
@@ -123,7 +122,7 @@ TEST_F(AppTest, ExitEscapeAndCloseBoxAllSaveAndClose)
 {
     StartInstrument();
     const std::vector<std::function<void(MainDialog&)>> ways = {
-        [](MainDialog& d) { QTest::mouseClick(d.exitButton, Qt::LeftButton); },
+        [](MainDialog& d) { Click(d, MainDialog::IDC_EXIT); },
         [](MainDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); },
         [](MainDialog& d) { d.close(); },
     };
@@ -141,14 +140,14 @@ TEST_F(AppTest, ExitEscapeAndCloseBoxAllSaveAndClose)
 TEST_F(AppTest, HeaderListsTheVersionsOfTheChosenRange)
 {
     MainDialog& current = OpenMainWindow(1);
-    EXPECT_EQ(current.headerLabel->text(),
+    EXPECT_EQ(Find<LinkLabel>(current, MainDialog::IDC_HEADER)->text(),
               " - Vorn K3\t(Ver >= 3.10h5)\t\t- K4 (Ver >= 1.042)\n - Vorn P3\t(Ver >= 3.10c5)\n - Vorn RK3\t(Ver "
               ">=3.10d5)\n");
     const QString legacy =
         " - Vorn K3\t(1.18L <= Ver <= 1.18s3)\n - Vorn P3\t(1.21e <= Ver <= 1.31e)\n - Nodal\t(1.03m "
         "<= Ver <= 1.03p)\n - Vorn RK3\t(Ver = 1.000-y1)\n";
     for (int range : {0, 2, -1}) {
-        EXPECT_EQ(OpenMainWindow(range).headerLabel->text(), legacy) << range;
+        EXPECT_EQ(Find<LinkLabel>(OpenMainWindow(range), MainDialog::IDC_HEADER)->text(), legacy) << range;
     }
 }
 
@@ -161,17 +160,18 @@ TEST_F(AppTest, UnsupportedCardShowsInformationPageThenUploadFailWithButtonsEnab
     StartInstrument(config);
     MainDialog& d = OpenMainWindow();
     MessageBoxes::Take();
-    QTest::mouseClick(d.searchButton, Qt::LeftButton);
+    Click(d, MainDialog::IDC_SEARCH);
     const auto shown = MessageBoxes::Take();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].text, "Device does not support Meshgate2 feature.");
     EXPECT_EQ(shown[0].icon, Icon::None);
     EXPECT_EQ(shown[1].text, "Upload Fail");
     EXPECT_EQ(shown[1].icon, Icon::Stop);
-    EXPECT_EQ(d.cardCode, 3);
+    ASSERT_NE(ShownPage(d), nullptr);
+    EXPECT_EQ(ShownPage(d)->cardCode, 3);
     EXPECT_EQ(TabTexts(d), QStringList{"INFO"});
-    EXPECT_TRUE(d.readButton->isEnabled());
-    EXPECT_TRUE(d.applyButton->isEnabled());
+    EXPECT_TRUE(Find<ImageButton>(d, MainDialog::IDC_READ)->isEnabled());
+    EXPECT_TRUE(Find<ImageButton>(d, MainDialog::IDC_APPLY)->isEnabled());
     EXPECT_TRUE(d.StatusText().contains("slave address 255")) << d.StatusText().toStdString();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the wait cursor ends with the search";
 }
@@ -182,12 +182,12 @@ TEST_F(AppTest, ReadAndApplyOnTheInformationPageSendNothingAndNeverClose)
     config.cardCode = 9;
     StartInstrument(config);
     MainDialog& d = OpenMainWindow();
-    QTest::mouseClick(d.searchButton, Qt::LeftButton);
+    Click(d, MainDialog::IDC_SEARCH);
     MessageBoxes::Take();
     simulator->ClearRequests();
 
-    QTest::mouseClick(d.readButton, Qt::LeftButton);
-    QTest::mouseClick(d.applyButton, Qt::LeftButton);
+    Click(d, MainDialog::IDC_READ);
+    Click(d, MainDialog::IDC_APPLY);
     d.accept(); // what a dialog's Enter ends in: still a download, never a close
     EXPECT_EQ(Texts(MessageBoxes::Take()), (std::vector<QString>{"Upload Fail", "Download Fail", "Download Fail"}));
     EXPECT_TRUE(simulator->Requests().empty());
@@ -217,15 +217,15 @@ TEST_F(AppTest, SilentLineReportsNoDeviceAndKeepsTheWindowAliveWhileProbing)
         waitCursorSeen = waitCursorSeen || (cursor && cursor->shape() == Qt::WaitCursor);
     });
     sampler.start(5);
-    QTest::mouseClick(d.searchButton, Qt::LeftButton);
+    Click(d, MainDialog::IDC_SEARCH);
     sampler.stop();
 
     const auto shown = MessageBoxes::Take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "No device found");
     EXPECT_EQ(shown[0].icon, Icon::None);
-    EXPECT_FALSE(d.readButton->isEnabled());
-    EXPECT_FALSE(d.applyButton->isEnabled());
+    EXPECT_FALSE(Find<ImageButton>(d, MainDialog::IDC_READ)->isEnabled());
+    EXPECT_FALSE(Find<ImageButton>(d, MainDialog::IDC_APPLY)->isEnabled());
     EXPECT_EQ(TabTexts(d), QStringList{"INFO"});
     EXPECT_TRUE(waitCursorSeen);
     EXPECT_TRUE(closeTried);
@@ -243,26 +243,30 @@ TEST_F(AppTest, SecondSearchLeavesExactlyOneFreshCardPage)
 {
     StartInstrument(); // a Profibus card, code 5
     MainDialog& d = OpenMainWindow();
-    QTest::mouseClick(d.searchButton, Qt::LeftButton);
+    const QPointer<QDialog> info = ShownPage(d)->Window();
+    Click(d, MainDialog::IDC_SEARCH);
     auto shown = MessageBoxes::Take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text == "Upload Complete" || shown[0].text == "Upload Fail");
     EXPECT_EQ(TabTexts(d), QStringList{"PROFIBUS"});
-    EXPECT_EQ(d.tabSheet->GetPage(0), &d.profibusPage);
-    EXPECT_EQ(d.profibusPage.cardCode, 5);
-    EXPECT_EQ(d.profibusPage.firmwareRange, 1);
-    EXPECT_EQ(d.infoPage.Window(), nullptr) << "the information page's window is gone";
-    const QPointer<QDialog> first = d.profibusPage.Window();
+    BusPage* page = ShownPage(d);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->TemplateId(), ProfibusPage::kTemplateId);
+    EXPECT_EQ(page->cardCode, 5);
+    EXPECT_EQ(page->firmwareRange, 1);
+    EXPECT_TRUE(info.isNull()) << "the information page's window is gone";
+    const QPointer<QDialog> first = page->Window();
     ASSERT_TRUE(first);
     EXPECT_TRUE(first->isVisible());
 
-    QTest::mouseClick(d.searchButton, Qt::LeftButton);
+    Click(d, MainDialog::IDC_SEARCH);
     MessageBoxes::Take();
     EXPECT_EQ(TabTexts(d), QStringList{"PROFIBUS"});
-    EXPECT_EQ(d.tabSheet->PageCount(), 1);
+    EXPECT_EQ(Find<TabSheet>(d, MainDialog::IDC_TABS)->PageCount(), 1);
     EXPECT_TRUE(first.isNull()) << "the old page window was destroyed";
-    ASSERT_NE(d.profibusPage.Window(), nullptr);
-    EXPECT_TRUE(d.profibusPage.Window()->isVisible());
+    ASSERT_EQ(ShownPage(d), page);
+    ASSERT_NE(page->Window(), nullptr);
+    EXPECT_TRUE(page->Window()->isVisible());
 }
 
 TEST_F(AppTest, EveryCardCodeReachesItsPage)
@@ -275,11 +279,11 @@ TEST_F(AppTest, EveryCardCodeReachesItsPage)
         config.cardCode = code;
         StartInstrument(config);
         MainDialog& d = OpenMainWindow();
-        QTest::mouseClick(d.searchButton, Qt::LeftButton);
+        Click(d, MainDialog::IDC_SEARCH);
         MessageBoxes::Take();
         EXPECT_EQ(TabTexts(d), QStringList{caption}) << code;
-        ASSERT_NE(d.tabSheet->GetPage(0), nullptr);
-        EXPECT_EQ(d.tabSheet->GetPage(0)->cardCode, code);
+        ASSERT_NE(ShownPage(d), nullptr);
+        EXPECT_EQ(ShownPage(d)->cardCode, code);
         dialog.reset();
     }
 }
@@ -288,34 +292,34 @@ TEST_F(AppTest, PortChangeDisablesReadAndApplyAndKeepsThePage)
 {
     StartInstrument();
     MainDialog& d = OpenMainWindow();
-    QTest::mouseClick(d.searchButton, Qt::LeftButton);
+    Click(d, MainDialog::IDC_SEARCH);
     MessageBoxes::Take();
-    ASSERT_TRUE(d.readButton->isEnabled());
+    ASSERT_TRUE(Find<ImageButton>(d, MainDialog::IDC_READ)->isEnabled());
 
-    d.portList->setCurrentIndex(4); // as a pick from the list does
-    EXPECT_FALSE(d.readButton->isEnabled());
-    EXPECT_FALSE(d.applyButton->isEnabled());
-    EXPECT_EQ(d.comPortNumber, 5);
+    Find<QComboBox>(d, MainDialog::IDC_PORTS)->setCurrentIndex(4); // as a pick from the list does
+    EXPECT_FALSE(Find<ImageButton>(d, MainDialog::IDC_READ)->isEnabled());
+    EXPECT_FALSE(Find<ImageButton>(d, MainDialog::IDC_APPLY)->isEnabled());
     EXPECT_EQ(Texts(MessageBoxes::Take()), std::vector<QString>{"Invalid Serial Port"});
     EXPECT_EQ(TabTexts(d), QStringList{"PROFIBUS"});
-    EXPECT_TRUE(d.profibusPage.Window()->isVisible());
+    EXPECT_TRUE(ShownPage(d)->Window()->isVisible());
 
     // A search on a port that is not open fails at once.
-    QTest::mouseClick(d.searchButton, Qt::LeftButton);
+    Click(d, MainDialog::IDC_SEARCH);
     EXPECT_EQ(Texts(MessageBoxes::Take()), std::vector<QString>{"No device found"});
 
-    QTest::mouseClick(d.exitButton, Qt::LeftButton);
+    Click(d, MainDialog::IDC_EXIT);
     EXPECT_EQ(SettingsBytes(), Le32(5));
 }
 
 TEST_F(AppTest, TypedPortNameThatIsNoEntryIsPutBack)
 {
     MainDialog& d = OpenMainWindow();
-    ASSERT_TRUE(d.portList->isEditable());
-    d.portList->lineEdit()->setText("COM42");
-    emit d.portList->lineEdit()->editingFinished();
-    EXPECT_EQ(d.portList->currentText(), "COM1");
-    EXPECT_EQ(d.portList->count(), 9) << "typed text never becomes an entry";
+    auto* ports = Find<QComboBox>(d, MainDialog::IDC_PORTS);
+    ASSERT_TRUE(ports->isEditable());
+    ports->lineEdit()->setText("COM42");
+    emit ports->lineEdit()->editingFinished();
+    EXPECT_EQ(ports->currentText(), "COM1");
+    EXPECT_EQ(ports->count(), 9) << "typed text never becomes an entry";
 }
 
 // ---- the about box ----
@@ -346,7 +350,7 @@ TEST_F(AppTest, AboutBoxOpensOnF1AndForCommand16Only)
 
     QTest::keyClick(&d, Qt::Key_F1);
     EXPECT_EQ(opened, 3);
-    QTest::keyClick(d.portList, Qt::Key_F1); // from a control inside the window too
+    QTest::keyClick(Find<QComboBox>(d, MainDialog::IDC_PORTS), Qt::Key_F1); // from a control inside the window too
     EXPECT_EQ(opened, 4);
     EXPECT_TRUE(d.isVisible());
 }

@@ -44,18 +44,18 @@ protected:
         EXPECT_TRUE(instrument->Start()) << instrument->Error();
         setenv("MESHGATE2_COM1", instrument->DevicePath().c_str(), 1);
         window = std::make_unique<MainDialog>();
-        window->firmwareRange = 1;
-        window->link.Master().SetReadTimeout(kShortTimeoutMs);
+        window->SetFirmwareRange(1);
+        window->Link().Master().SetReadTimeout(kShortTimeoutMs);
         window->OnInitDialog();
         window->show();
-        QTest::mouseClick(window->searchButton, Qt::LeftButton);
+        QTest::mouseClick(::Control<ImageButton>(window.get(), MainDialog::IDC_SEARCH), Qt::LeftButton);
         return Messages();
     }
 
     QStringList Apply()
     {
         instrument->ClearRequests();
-        QTest::mouseClick(window->applyButton, Qt::LeftButton);
+        QTest::mouseClick(::Control<ImageButton>(window.get(), MainDialog::IDC_APPLY), Qt::LeftButton);
         return Messages();
     }
 
@@ -67,9 +67,11 @@ protected:
         return texts;
     }
 
+    BusPage* ShownPage() const { return ::Control<TabSheet>(window.get(), MainDialog::IDC_TABS)->GetPage(0); }
+
     template <class T> T* PageControl(int id)
     {
-        BusPage* page = window->tabSheet->GetPage(0);
+        BusPage* page = ShownPage();
         T* control = page ? ::Control<T>(page->Window(), id) : nullptr;
         EXPECT_NE(control, nullptr) << id;
         return control;
@@ -88,7 +90,7 @@ TEST_F(MainWindowTest, EveryCardIsUploadedIntoItsPageAndDownloadedFromIt)
         config.nodeAddress = 99;
         config.exchangeChoice = 3;
         ASSERT_EQ(Search(config), QStringList{"Upload Complete"}) << code;
-        EXPECT_EQ(window->tabSheet->GetPage(0), &window->profibusPage);
+        EXPECT_EQ(ShownPage()->TemplateId(), ProfibusPage::kTemplateId);
         EXPECT_EQ(PageControl<QLineEdit>(ProfibusPage::IDC_ADDRESS)->text(), "99");
         EXPECT_EQ(PageControl<QComboBox>(ProfibusPage::IDC_EXCHANGE)->currentIndex(), 3);
         PageControl<QLineEdit>(ProfibusPage::IDC_ADDRESS)->setText("100");
@@ -101,7 +103,7 @@ TEST_F(MainWindowTest, EveryCardIsUploadedIntoItsPageAndDownloadedFromIt)
         config.nodeAddress = 63;
         config.baudCode = 2;
         ASSERT_EQ(Search(config), QStringList{"Upload Complete"}) << code;
-        EXPECT_EQ(window->tabSheet->GetPage(0), &window->deviceNetPage);
+        EXPECT_EQ(ShownPage()->TemplateId(), DeviceNetPage::kTemplateId);
         EXPECT_EQ(PageControl<QComboBox>(DeviceNetPage::IDC_BAUD)->currentText(), "125 Kbds");
         PageControl<QComboBox>(DeviceNetPage::IDC_BAUD)->setCurrentIndex(0);
         EXPECT_EQ(Apply(), QStringList{"Download Complete"});
@@ -114,7 +116,7 @@ TEST_F(MainWindowTest, EveryCardIsUploadedIntoItsPageAndDownloadedFromIt)
         config.nodeAddress = 7;
         config.modelText = "VORN P320 LEAK";
         ASSERT_EQ(Search(config), QStringList{"Upload Complete"});
-        EXPECT_EQ(window->tabSheet->GetPage(0), &window->profinetPage);
+        EXPECT_EQ(ShownPage()->TemplateId(), ProfinetPage::kTemplateId);
         EXPECT_EQ(PageControl<QLabel>(ProfinetPage::IDC_STATION_PREFIX)->text(), "vornp3");
         EXPECT_EQ(PageControl<QLineEdit>(ProfinetPage::IDC_STATION)->text(), "007");
         emit PageControl<UpDown>(ProfinetPage::IDC_STATION_SPIN)->DeltaPos(1);
@@ -126,8 +128,7 @@ TEST_F(MainWindowTest, EveryCardIsUploadedIntoItsPageAndDownloadedFromIt)
         config.cardCode = code;
         config.addressMode = 1;
         ASSERT_EQ(Search(config), QStringList{"Upload Complete"}) << code;
-        EXPECT_EQ(window->tabSheet->GetPage(0),
-                  code == 7 ? static_cast<BusPage*>(&window->etherNetIpPage) : &window->modbusTcpPage);
+        EXPECT_EQ(ShownPage()->TemplateId(), code == 7 ? EtherNetIpPage::kTemplateId : ModbusTcpPage::kTemplateId);
         EXPECT_EQ(PageControl<IpAddressEdit>(EtherNetIpPage::IDC_IP_ADDRESS)->GetAddress(), config.ip);
         PageControl<QComboBox>(EtherNetIpPage::IDC_MODE)->setCurrentIndex(0);
         PageControl<IpAddressEdit>(EtherNetIpPage::IDC_IP_ADDRESS)->SetAddress(0x0A000001);
@@ -189,7 +190,7 @@ TEST_F(MainWindowTest, EnterAndEscapeInsideAPageDoNothing)
         EXPECT_TRUE(Messages().isEmpty()) << code;
         EXPECT_TRUE(Frames().empty()) << code;
         EXPECT_TRUE(window->isVisible()) << code;
-        EXPECT_TRUE(window->tabSheet->GetPage(0)->Window()->isVisible()) << code;
+        EXPECT_TRUE(ShownPage()->Window()->isVisible()) << code;
     }
 }
 
