@@ -1,0 +1,165 @@
+#include "app_test_support.h"
+
+#include "ip_address_edit.h"
+#include "registers.h"
+#include "up_down.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+// The pages as the operator reaches them: COM1 leads to the simulated instrument, Search uploads
+// into the card's page, Apply downloads what it shows.
+class MainWindowTest : public AppTest
+{
+protected:
+    using Messages = std::vector<QString>;
+
+    // Searches an instrument with this configuration; answers the messages the search gave.
+    Messages Search(const sim::Config& config)
+    {
+        dialog.reset();
+        StartInstrument(config);
+        Click(OpenMainWindow(), MainDialog::IDC_SEARCH);
+        return Texts(MessageBoxes::Take());
+    }
+
+    Messages Apply()
+    {
+        simulator->ClearRequests();
+        Click(*dialog, MainDialog::IDC_APPLY);
+        return Texts(MessageBoxes::Take());
+    }
+
+    void FailWriteTo(const cards::Parameter& p)
+    {
+        sim::Faults faults;
+        faults.failWriteTo = p.start;
+        simulator->SetFaults(faults);
+    }
+
+    template <class T> T* PageControl(int id)
+    {
+        BusPage* page = ShownPage(*dialog);
+        T* control = page ? Control<T>(page->Window(), id) : nullptr;
+        EXPECT_NE(control, nullptr) << id;
+        return control;
+    }
+};
+
+TEST_F(MainWindowTest, EveryCardIsUploadedIntoItsPageAndDownloadedFromIt)
+{
+    for (std::uint16_t code : {1, 5}) {
+        sim::Config config;
+        config.cardCode = code;
+        config.nodeAddress = 99;
+        config.exchangeChoice = 3;
+        ASSERT_EQ(Search(config), Messages{"Upload Complete"}) << code;
+        EXPECT_EQ(ShownPage(*dialog)->TemplateId(), ProfibusPage::kTemplateId);
+        EXPECT_EQ(PageControl<QLineEdit>(ProfibusPage::IDC_ADDRESS)->text(), "99");
+        EXPECT_EQ(PageControl<QComboBox>(ProfibusPage::IDC_EXCHANGE)->currentIndex(), 3);
+        PageControl<QLineEdit>(ProfibusPage::IDC_ADDRESS)->setText("100");
+        EXPECT_EQ(Apply(), Messages{"Download Complete"});
+        EXPECT_EQ(simulator->Parameter(cards::kNodeAddress.start), 100);
+    }
+    for (std::uint16_t code : {2, 6}) {
+        sim::Config config;
+        config.cardCode = code;
+        config.nodeAddress = 63;
+        config.baudCode = 2;
+        ASSERT_EQ(Search(config), Messages{"Upload Complete"}) << code;
+        EXPECT_EQ(ShownPage(*dialog)->TemplateId(), DeviceNetPage::kTemplateId);
+        EXPECT_EQ(PageControl<QComboBox>(DeviceNetPage::IDC_BAUD)->currentText(), "125 Kbds");
+        PageControl<QComboBox>(DeviceNetPage::IDC_BAUD)->setCurrentIndex(0);
+        EXPECT_EQ(Apply(), Messages{"Download Complete"});
+        EXPECT_EQ(simulator->Parameter(cards::kBaudCode.start), 0);
+        EXPECT_EQ(simulator->Parameter(cards::kNodeAddress.start), 63);
+    }
+    {
+        sim::Config config;
+        config.cardCode = 4;
+        config.nodeAddress = 7;
+        config.modelText = "VORN P320 LEAK";
+        ASSERT_EQ(Search(config), Messages{"Upload Complete"});
+        EXPECT_EQ(ShownPage(*dialog)->TemplateId(), ProfinetPage::kTemplateId);
+        EXPECT_EQ(PageControl<QLabel>(ProfinetPage::IDC_STATION_PREFIX)->text(), "vornp3");
+        EXPECT_EQ(PageControl<QLineEdit>(ProfinetPage::IDC_STATION)->text(), "007");
+        emit PageControl<UpDown>(ProfinetPage::IDC_STATION_SPIN)->DeltaPos(1);
+        EXPECT_EQ(Apply(), Messages{"Download Complete"});
+        EXPECT_EQ(simulator->Parameter(cards::kNodeAddress.start), 8);
+    }
+    for (std::uint16_t code : {7, 8}) {
+        sim::Config config;
+        config.cardCode = code;
+        config.addressMode = 1;
+        ASSERT_EQ(Search(config), Messages{"Upload Complete"}) << code;
+        EXPECT_EQ(ShownPage(*dialog)->TemplateId(),
+                  code == 7 ? EtherNetIpPage::kTemplateId : ModbusTcpPage::kTemplateId);
+        EXPECT_EQ(PageControl<IpAddressEdit>(EtherNetIpPage::IDC_IP_ADDRESS)->GetAddress(), config.ip);
+        PageControl<QComboBox>(EtherNetIpPage::IDC_MODE)->setCurrentIndex(0);
+        PageControl<IpAddressEdit>(EtherNetIpPage::IDC_IP_ADDRESS)->SetAddress(0x0A000001);
+        EXPECT_EQ(Apply(), Messages{"Download Complete"});
+        EXPECT_EQ(simulator->Parameter(cards::kAddressMode.start), 0);
+        EXPECT_EQ(simulator->IpBlock()[0], 1);
+        EXPECT_EQ(simulator->IpBlock()[3], 10);
+    }
+}
+
+TEST_F(MainWindowTest, ApplyFailingHalfWayLeavesLaterRegistersUntouched)
+{
+    sim::Config config;
+    config.cardCode = 2;
+    config.nodeAddress = 10;
+    config.baudCode = 1;
+    config.exchangeChoice = 2;
+    ASSERT_EQ(Search(config), Messages{"Upload Complete"});
+    PageControl<QLineEdit>(DeviceNetPage::IDC_ADDRESS)->setText("11");
+    PageControl<QComboBox>(DeviceNetPage::IDC_BAUD)->setCurrentIndex(3);
+    PageControl<QComboBox>(DeviceNetPage::IDC_EXCHANGE)->setCurrentIndex(0);
+    FailWriteTo(cards::kBaudCode);
+    EXPECT_EQ(Apply(), Messages{"Download Fail"});
+    EXPECT_EQ(simulator->Parameter(cards::kNodeAddress.start), 11);
+    EXPECT_EQ(simulator->Parameter(cards::kBaudCode.start), 1);
+    EXPECT_EQ(simulator->Parameter(cards::kExchangeChoice.start), 2);
+    EXPECT_TRUE(dialog->isVisible()) << "Apply never closes the window";
+}
+
+TEST_F(MainWindowTest, InvalidStoredValuesAreReportedBeforeTheUploadOutcome)
+{
+    sim::Config config;
+    config.cardCode = 6;
+    config.nodeAddress = 64;
+    config.baudCode = 3;
+    EXPECT_EQ(Search(config), (Messages{"Invalid Address", "Invalid BaudRate", "Upload Fail"}));
+    // Nothing sound to send for the baud rate: the download refuses before writing anything.
+    EXPECT_EQ(Apply(), Messages{"Download Fail"});
+    EXPECT_TRUE(simulator->Requests().empty());
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeInsideAPageDoNothing)
+{
+    // One control of each page that takes typing; the keys must neither download nor close anything.
+    const std::pair<std::uint16_t, int> cases[] = {{5, ProfibusPage::IDC_ADDRESS},
+                                                   {6, DeviceNetPage::IDC_ADDRESS},
+                                                   {4, ProfinetPage::IDC_STATION},
+                                                   {7, EtherNetIpPage::IDC_MODE},
+                                                   {8, ModbusTcpPage::IDC_MODE}};
+    for (auto [code, id] : cases) {
+        sim::Config config;
+        config.cardCode = code;
+        Search(config);
+        simulator->ClearRequests();
+        QWidget* control = PageControl<QWidget>(id);
+        ASSERT_NE(control, nullptr);
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+            QTest::keyClick(control, key);
+        EXPECT_TRUE(MessageBoxes::Take().empty()) << code;
+        EXPECT_TRUE(simulator->Requests().empty()) << code;
+        EXPECT_TRUE(dialog->isVisible()) << code;
+        EXPECT_TRUE(ShownPage(*dialog)->Window()->isVisible()) << code;
+    }
+}
+
+} // namespace
