@@ -26,7 +26,9 @@
 class AppTest : public ::testing::Test
 {
 protected:
-    static constexpr std::uint32_t kShortTimeoutMs = 60;
+    // For tests that wait for silence. Every other wait keeps the program's own time-out, so a reply
+    // that comes late on a busy machine still counts.
+    static constexpr std::uint32_t kSilenceTimeoutMs = 60;
 
     void SetUp() override
     {
@@ -59,8 +61,8 @@ protected:
         return *simulator;
     }
 
-    // A main window as the program opens it, with short serial time-outs so failures come quickly.
-    MainDialog& OpenMainWindow(int firmwareRange = 1, std::uint32_t readTimeoutMs = kShortTimeoutMs)
+    // A main window as the program opens it; the read time-out applies from the port's opening on.
+    MainDialog& OpenMainWindow(int firmwareRange = 1, std::uint32_t readTimeoutMs = InstrumentLink::kReadTimeoutMs)
     {
         dialog = std::make_unique<MainDialog>();
         dialog->SetFirmwareRange(firmwareRange);

@@ -200,7 +200,7 @@ TEST_F(AppTest, SilentLineReportsNoDeviceAndKeepsTheWindowAliveWhileProbing)
     sim::Config config;
     config.faults.silent = true;
     StartInstrument(config);
-    MainDialog& d = OpenMainWindow();
+    MainDialog& d = OpenMainWindow(1, kSilenceTimeoutMs); // every request of the search goes unanswered
 
     // While the search blocks, the window must still process its timers and paint; sample what it shows.
     QSet<QString> seen;
