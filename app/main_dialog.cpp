@@ -2,12 +2,14 @@
 
 #include "about_dialog.h"
 #include "app_texts.h"
+#include "assign_port_dialog.h"
 #include "card_info.h"
 #include "dialog_builder.h"
 #include "image_button.h"
 #include "link_label.h"
 #include "message_boxes.h"
 #include "open_error.h"
+#include "port_list.h"
 #include "port_map.h"
 #include "settings_file.h"
 #include "tab_sheet.h"
@@ -85,13 +87,14 @@ MainDialog::MainDialog(QWidget* parent)
                     {IDC_APPLY, imageButton},
                     {IDC_EXIT, imageButton},
                     {IDC_TABS, [](const ControlEntry&, QWidget* p) -> QWidget* { return new TabSheet(p); }},
+                    {IDC_PORTS, [](const ControlEntry&, QWidget* p) -> QWidget* { return new PortList(p); }},
                 });
     headerLabel = Control<LinkLabel>(this, IDC_HEADER);
     searchButton = Control<ImageButton>(this, IDC_SEARCH);
     readButton = Control<ImageButton>(this, IDC_READ);
     applyButton = Control<ImageButton>(this, IDC_APPLY);
     exitButton = Control<ImageButton>(this, IDC_EXIT);
-    portList = Control<QComboBox>(this, IDC_PORTS);
+    portList = Control<PortList>(this, IDC_PORTS);
     tabSheet = Control<TabSheet>(this, IDC_TABS);
 
     // One line under the template's controls; the window grows by its height.
@@ -111,11 +114,13 @@ MainDialog::MainDialog(QWidget* parent)
     // Typed text that names no entry would show a port that is not the one open: put the entry back.
     if (QLineEdit* edit = portList->lineEdit()) {
         connect(edit, &QLineEdit::editingFinished, this, [this] {
-            const int found = portList->findText(portList->currentText());
-            if (found < 0)
+            const int named = PortList::PortNamed(portList->currentText());
+            if (named < 1 || named > portList->count())
                 portList->setEditText(portList->itemText(portList->currentIndex()));
-            else if (found != portList->currentIndex())
-                portList->setCurrentIndex(found);
+            else if (named - 1 != portList->currentIndex())
+                portList->setCurrentIndex(named - 1);
+            else
+                portList->setEditText(portList->itemText(named - 1));
         });
     }
 
@@ -125,6 +130,10 @@ MainDialog::MainDialog(QWidget* parent)
 
 MainDialog::~MainDialog()
 {
+    // A focused edit reports its end of editing while the window's children are deleted, after this
+    // object is gone.
+    if (QLineEdit* edit = portList->lineEdit())
+        edit->disconnect(this);
     link.Master().SetIdleHook(nullptr, nullptr);
     link.SetProbeObserver(nullptr, nullptr);
 }
@@ -164,8 +173,7 @@ bool MainDialog::OnInitDialog()
     {
         const QSignalBlocker quiet(portList); // filling the list is not the operator's choice
         portList->clear();
-        for (int n = 1; n <= kPortCount; ++n)
-            portList->addItem(PortName(n));
+        portList->Refresh(kPortCount);
         comPortNumber = 1;
         portList->setCurrentIndex(0);
         LoadSettings();
@@ -248,7 +256,8 @@ void MainDialog::OnSearchDevice()
         applyButton->setEnabled(false);
         readButton->setEnabled(false);
         SetStatus(QStringLiteral("No device found on %1.").arg(PortName(comPortNumber)));
-        MessageBoxes::Show(this, QStringLiteral("No device found"), MessageBoxes::Icon::None);
+        MessageBoxes::Show(this, QStringLiteral("No device found"), MessageBoxes::Icon::None,
+                           QString::fromStdString(DiagnoseSearch(link.LastSearch(), link.Master().IsOpen())));
     }
 }
 
@@ -359,9 +368,33 @@ void MainDialog::keyPressEvent(QKeyEvent* event)
 void MainDialog::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
+    QAction* assign = menu.addAction(QStringLiteral("Assign Port..."));
+    assign->setEnabled(!busy);
+    menu.addSeparator();
     QAction* about = menu.addAction(QString::fromLatin1(app_texts::kAboutItem));
-    if (menu.exec(event->globalPos()) == about)
+    QAction* chosen = menu.exec(event->globalPos());
+    if (chosen == about)
         OnSysCommand(app_texts::kAboutCommand);
+    else if (chosen == assign)
+        OnAssignPort();
+}
+
+void MainDialog::OnAssignPort()
+{
+    const int number = portList->currentIndex() + 1;
+    if (number < 1)
+        return;
+    AssignPortDialog dialog(ports::ResolveComPort(number), ports::ScanSerialDevices(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const file_io::Result written = ports::Assign(number, dialog.Device());
+    if (!written.Ok()) {
+        MessageBoxes::Show(this, QStringLiteral("The port could not be assigned"), MessageBoxes::Icon::Stop,
+                           QString::fromStdString(written.what));
+        return;
+    }
+    portList->Refresh(kPortCount);
+    OnPortChanged(); // reopened at once, as a choice from the list would
 }
 
 QString MainDialog::StatusText() const

@@ -15,7 +15,7 @@
 
 class ImageButton;
 class LinkLabel;
-class QComboBox;
+class PortList;
 class QLabel;
 class TabSheet;
 
@@ -75,6 +75,7 @@ private:
     void OnOK();
     void OnCancel();
     void OpenSelectedPort();
+    void OnAssignPort();
     void LoadSettings();
     void SaveSettings();
 
@@ -88,7 +89,7 @@ private:
     ImageButton* readButton = nullptr;
     ImageButton* applyButton = nullptr;
     ImageButton* exitButton = nullptr;
-    QComboBox* portList = nullptr;
+    PortList* portList = nullptr;
     TabSheet* tabSheet = nullptr;
     QLabel* statusLine = nullptr; // below the tab sheet: port state, the address being probed
     ModbusTcpPage modbusTcpPage;

@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QTabBar>
@@ -39,9 +40,11 @@ protected:
         MessageBoxes::Record(true);
         for (int n = 1; n <= 12; ++n)
             unsetenv(("MESHGATE2_COM" + std::to_string(n)).c_str());
-        // Ports nobody set up must fail to open, whatever this machine has as /dev/ttyS*.
+        // Ports nobody set up must fail to open, whatever this machine has as /dev/ttyS*; and port
+        // assignments go to the test's folder, never to the user's own.
         for (int n = 2; n <= 12; ++n)
             setenv(("MESHGATE2_COM" + std::to_string(n)).c_str(), "/nonexistent/meshgate2-tty", 1);
+        setenv("XDG_CONFIG_HOME", folder.path().toLocal8Bit().constData(), 1);
     }
 
     void TearDown() override
@@ -50,6 +53,7 @@ protected:
         simulator.reset();
         MessageBoxes::Record(false);
         QDir::setCurrent(previousFolder);
+        unsetenv("XDG_CONFIG_HOME");
     }
 
     // Starts the instrument and points the given port at it.
@@ -84,6 +88,11 @@ protected:
 
     // The page the tab sheet shows; the window only ever holds one.
     static BusPage* ShownPage(const MainDialog& d) { return Find<TabSheet>(d, MainDialog::IDC_TABS)->GetPage(0); }
+    // The COM name of the port list's choice, without what the entry says it opens.
+    static QString PortShown(const MainDialog& d)
+    {
+        return Find<QComboBox>(d, MainDialog::IDC_PORTS)->currentText().section(QLatin1Char(' '), 0, 0);
+    }
 
     void WriteSettingsBytes(const QByteArray& bytes)
     {

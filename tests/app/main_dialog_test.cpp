@@ -1,6 +1,7 @@
 #include "app_test_support.h"
 
 #include "about_dialog.h"
+#include "assign_port_dialog.h"
 #include "image_button.h"
 #include "info_page.h"
 #include "link_label.h"
@@ -9,6 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSet>
 #include <QTest>
 #include <cerrno>
@@ -23,7 +25,7 @@ TEST_F(AppTest, StartsWithoutSettingsFileOnCom1ShowingTheInformationPage)
     MainDialog& d = OpenMainWindow();
     EXPECT_TRUE(MessageBoxes::Take().empty());
     auto* ports = Find<QComboBox>(d, MainDialog::IDC_PORTS);
-    EXPECT_EQ(ports->currentText(), "COM1");
+    EXPECT_EQ(PortShown(d), "COM1");
     EXPECT_EQ(ports->count(), 9);
     EXPECT_TRUE(d.Link().Master().IsOpen());
     EXPECT_EQ(d.Link().Master().DeviceName(), simulator->DevicePath());
@@ -58,7 +60,7 @@ TEST_F(AppTest, StoredPortIsSelectedAndOpenedAndWrittenBackAsFourBytes)
     WriteSettingsBytes(Le32(4) + Le32(7));
     MainDialog& d = OpenMainWindow();
     EXPECT_TRUE(MessageBoxes::Take().empty());
-    EXPECT_EQ(Find<QComboBox>(d, MainDialog::IDC_PORTS)->currentText(), "COM4");
+    EXPECT_EQ(PortShown(d), "COM4");
     EXPECT_EQ(d.Link().Master().DeviceName(), simulator->DevicePath());
     Click(d, MainDialog::IDC_EXIT);
     EXPECT_FALSE(d.isVisible());
@@ -71,7 +73,7 @@ TEST_F(AppTest, StoredZeroOpensNoPortAndIsKept)
     WriteSettingsBytes(Le32(0));
     MainDialog& d = OpenMainWindow();
     EXPECT_TRUE(MessageBoxes::Take().empty());
-    EXPECT_EQ(Find<QComboBox>(d, MainDialog::IDC_PORTS)->currentText(), "COM1");
+    EXPECT_EQ(PortShown(d), "COM1");
     EXPECT_FALSE(d.Link().Master().IsOpen());
     d.reject();
     EXPECT_EQ(SettingsBytes(), Le32(0));
@@ -87,7 +89,7 @@ TEST_F(AppTest, StoredPortBeyondTheListIsTriedAndReportedWithTheReason)
     EXPECT_EQ(shown[0].icon, Icon::Stop);
     EXPECT_TRUE(shown[0].detail.contains("COM12")) << shown[0].detail.toStdString();
     EXPECT_TRUE(shown[0].detail.contains("there is no such device")) << shown[0].detail.toStdString();
-    EXPECT_EQ(Find<QComboBox>(d, MainDialog::IDC_PORTS)->currentText(), "COM1");
+    EXPECT_EQ(PortShown(d), "COM1");
     EXPECT_TRUE(Find<ImageButton>(d, MainDialog::IDC_SEARCH)->isEnabled());
     d.reject();
     EXPECT_EQ(SettingsBytes(), Le32(12)) << "the stored port is kept, not the list's first entry";
@@ -223,6 +225,7 @@ TEST_F(AppTest, SilentLineReportsNoDeviceAndKeepsTheWindowAliveWhileProbing)
     const auto shown = MessageBoxes::Take();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "No device found");
+    EXPECT_TRUE(shown[0].detail.startsWith("Nothing answered on any address")) << shown[0].detail.toStdString();
     EXPECT_EQ(shown[0].icon, Icon::None);
     EXPECT_FALSE(Find<ImageButton>(d, MainDialog::IDC_READ)->isEnabled());
     EXPECT_FALSE(Find<ImageButton>(d, MainDialog::IDC_APPLY)->isEnabled());
@@ -318,8 +321,73 @@ TEST_F(AppTest, TypedPortNameThatIsNoEntryIsPutBack)
     ASSERT_TRUE(ports->isEditable());
     ports->lineEdit()->setText("COM42");
     emit ports->lineEdit()->editingFinished();
-    EXPECT_EQ(ports->currentText(), "COM1");
+    EXPECT_EQ(PortShown(d), "COM1");
     EXPECT_EQ(ports->count(), 9) << "typed text never becomes an entry";
+}
+
+TEST_F(AppTest, PortListSaysWhatEachPortOpensAndRefreshesWhenItDropsDown)
+{
+    MainDialog& d = OpenMainWindow();
+    MessageBoxes::Take();
+    auto* ports = Find<QComboBox>(d, MainDialog::IDC_PORTS);
+    EXPECT_EQ(ports->itemText(2), "COM3") << "nothing behind it: just the name";
+
+    // An instrument appears on COM3 while the window is open; the selection stays where it was.
+    ports->setCurrentIndex(1);
+    MessageBoxes::Take(); // COM2 has nothing behind it
+    StartInstrument({}, 3);
+    const QString status = d.StatusText();
+    ports->showPopup();
+    ports->hidePopup();
+    EXPECT_EQ(ports->itemText(2), "COM3   " + QString::fromStdString(simulator->DevicePath()));
+    EXPECT_EQ(ports->currentIndex(), 1);
+    EXPECT_EQ(PortShown(d), "COM2");
+    EXPECT_EQ(d.StatusText(), status) << "a refresh reopens nothing";
+    EXPECT_TRUE(MessageBoxes::Take().empty());
+}
+
+// "Assign Port..." from the context menu: the choice takes effect at once and outlives the window.
+TEST_F(AppTest, AnAssignedPortOpensAtOnceAndAfterARestart)
+{
+    StartInstrument({}, 9); // only to have a device; COM4 gets it by assignment
+    const std::string device = simulator->DevicePath();
+    unsetenv("MESHGATE2_COM9");
+    unsetenv("MESHGATE2_COM4");
+    MainDialog& d = OpenMainWindow();
+    Find<QComboBox>(d, MainDialog::IDC_PORTS)->setCurrentIndex(3);
+    MessageBoxes::Take();
+
+    bool assigned = false;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* action : menu->actions())
+                if (action->text() == "Assign Port...")
+                    menu->setActiveAction(action);
+            QTest::keyClick(menu, Qt::Key_Return);
+        } else if (auto* dialog = qobject_cast<AssignPortDialog*>(QApplication::activeModalWidget())) {
+            dialog->PathEdit()->setText(QString::fromStdString(device));
+            dialog->accept();
+            assigned = true;
+        }
+    });
+    driver.start(10);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), d.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&d, &event);
+    driver.stop();
+    ASSERT_TRUE(assigned);
+    EXPECT_TRUE(MessageBoxes::Take().empty());
+    EXPECT_TRUE(d.StatusText().startsWith("COM4 open (" + QString::fromStdString(device))) << d.StatusText().toStdString();
+    EXPECT_TRUE(Find<QComboBox>(d, MainDialog::IDC_PORTS)->itemText(3).contains(QString::fromStdString(device)));
+    Click(d, MainDialog::IDC_EXIT);
+    dialog.reset();
+
+    // The next run, with the port remembered in Meshgate2.dat: COM4 still opens the device.
+    MainDialog& again = OpenMainWindow();
+    EXPECT_TRUE(MessageBoxes::Take().empty());
+    EXPECT_EQ(again.Link().Master().DeviceName(), device);
+    Click(again, MainDialog::IDC_SEARCH);
+    EXPECT_EQ(Texts(MessageBoxes::Take()), std::vector<QString>{"Upload Complete"});
 }
 
 // ---- the about box ----

@@ -1,0 +1,72 @@
+#include "assign_port_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+AssignPortDialog::AssignPortDialog(const ports::ComPort& port, const std::vector<ports::SerialDevice>& devices,
+                                   QWidget* parent)
+    : QDialog(parent)
+{
+    const QString name = QStringLiteral("COM%1").arg(port.number);
+    setWindowTitle(QStringLiteral("Assign Port"));
+    auto* layout = new QVBoxLayout(this);
+    const QString now = port.path.empty()
+                            ? QStringLiteral("nothing")
+                            : QString::fromStdString(port.path) + (port.source == ports::Source::Assignment
+                                                                       ? QStringLiteral(" (assigned)")
+                                                                       : QStringLiteral(" (automatic)"));
+    layout->addWidget(new QLabel(QStringLiteral("%1 opens %2 now.\nThe serial devices found:").arg(name, now), this));
+
+    list = new QListWidget(this);
+    list->setObjectName(QStringLiteral("devices"));
+    for (const ports::SerialDevice& device : devices) {
+        auto* item = new QListWidgetItem(QString::fromStdString(device.Description() + "   " + device.path), list);
+        item->setData(Qt::UserRole, QString::fromStdString(device.path));
+    }
+    if (devices.empty())
+        list->addItem(QStringLiteral("(none found: type the device's path below)"));
+    layout->addWidget(list);
+
+    layout->addWidget(new QLabel(QStringLiteral("Device for %1:").arg(name), this));
+    path = new QLineEdit(this);
+    path->setObjectName(QStringLiteral("path"));
+    path->setPlaceholderText(QStringLiteral("/dev/serial/by-id/..."));
+    if (port.source == ports::Source::Assignment)
+        path->setText(QString::fromStdString(port.path));
+    layout->addWidget(path);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    QPushButton* automaticButton = buttons->addButton(QStringLiteral("Automatic"), QDialogButtonBox::ResetRole);
+    automaticButton->setObjectName(QStringLiteral("automatic"));
+    layout->addWidget(buttons);
+
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    ok->setEnabled(!path->text().trimmed().isEmpty());
+    connect(path, &QLineEdit::textChanged, this,
+            [ok](const QString& text) { ok->setEnabled(!text.trimmed().isEmpty()); });
+    connect(list, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item && item->data(Qt::UserRole).isValid())
+            path->setText(item->data(Qt::UserRole).toString());
+    });
+    connect(list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        if (item->data(Qt::UserRole).isValid())
+            accept();
+    });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(automaticButton, &QPushButton::clicked, this, [this] {
+        automatic = true;
+        accept();
+    });
+}
+
+AssignPortDialog::~AssignPortDialog() = default;
+
+std::string AssignPortDialog::Device() const
+{
+    return automatic ? std::string() : path->text().trimmed().toStdString();
+}

@@ -1,0 +1,51 @@
+#include "port_list.h"
+
+#include <QAbstractItemView>
+#include <QRegularExpression>
+#include <filesystem>
+
+PortList::PortList(QWidget* parent) : QComboBox(parent) {}
+
+QString PortList::EntryText(const ports::ComPort& port)
+{
+    const QString name = QStringLiteral("COM%1").arg(port.number);
+    std::error_code error;
+    if (port.path.empty() || !std::filesystem::exists(port.path, error))
+        return name;
+    return name + QStringLiteral("   ") +
+           QString::fromStdString(port.description.empty() ? port.path : port.description);
+}
+
+int PortList::PortNamed(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\s*COM(\\d{1,5})(\\s.*)?$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(text);
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+void PortList::Refresh(int count)
+{
+    const QSignalBlocker quiet(this); // what the list shows changes, not the operator's choice
+    const int selected = currentIndex();
+    const auto comPorts = ports::ResolveComPorts(count);
+    for (int i = 0; i < count; ++i) {
+        const QString text = EntryText(comPorts[static_cast<std::size_t>(i)]);
+        if (i < this->count())
+            setItemText(i, text);
+        else
+            addItem(text);
+    }
+    while (this->count() > count)
+        removeItem(this->count() - 1);
+    setCurrentIndex(selected < count ? selected : 0);
+    if (selected >= 0 && selected < count)
+        setEditText(itemText(selected));
+}
+
+void PortList::showPopup()
+{
+    Refresh(count());
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 2 * view()->frameWidth() + 8);
+    QComboBox::showPopup();
+}
