@@ -1,6 +1,7 @@
 #include "port_list.h"
 
 #include <QAbstractItemView>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <filesystem>
 
@@ -26,6 +27,14 @@ int PortList::PortNamed(const QString& text)
 
 void PortList::Refresh(int count)
 {
+    // The entry's text is longer than the edit: show its start, the COM name, not its end.
+    if (QLineEdit* edit = lineEdit(); edit != nullptr && !followsStart) {
+        followsStart = true;
+        connect(edit, &QLineEdit::textChanged, this, [this, edit](const QString& text) {
+            if (text == itemText(currentIndex())) // an entry chosen, not text being typed
+                edit->setCursorPosition(0);
+        });
+    }
     const QSignalBlocker quiet(this); // what the list shows changes, not the operator's choice
     const int selected = currentIndex();
     const auto comPorts = ports::ResolveComPorts(count);

@@ -21,4 +21,7 @@ public:
     static QString EntryText(const ports::ComPort& port);
 
     void showPopup() override;
+
+private:
+    bool followsStart = false;
 };

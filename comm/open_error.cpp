@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fstream>
@@ -67,42 +68,51 @@ OpenError PermissionDenied(const std::string& device)
     return e;
 }
 
-// The programs that hold the device open, as /proc tells (only our own processes unless we are root).
+// Calls `found` with each process id and descriptor number that has the device `rdev` open, as /proc
+// tells (only our own processes unless we are root); stops when it answers false.
+template <class Found> void ForEachHolder(dev_t rdev, Found found)
+{
+    DIR* proc = ::opendir("/proc");
+    if (proc == nullptr)
+        return;
+    bool more = true;
+    while (const dirent* entry = more ? ::readdir(proc) : nullptr) {
+        const std::string pid = entry->d_name;
+        if (pid.empty() || pid.size() > 9 || pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const std::string fdFolder = "/proc/" + pid + "/fd";
+        DIR* fds = ::opendir(fdFolder.c_str());
+        if (fds == nullptr)
+            continue;
+        while (const dirent* fd = more ? ::readdir(fds) : nullptr) {
+            struct stat info = {};
+            if (fd->d_name[0] != '.' && ::stat((fdFolder + "/" + fd->d_name).c_str(), &info) == 0 &&
+                S_ISCHR(info.st_mode) && info.st_rdev == rdev)
+                more = found(std::stoi(pid), std::atoi(fd->d_name));
+        }
+        ::closedir(fds);
+    }
+    ::closedir(proc);
+}
+
+// The programs that hold the device open, other than this one: "minicom (process 1234)".
 std::string Holders(const std::string& device)
 {
     struct stat wanted = {};
     if (::stat(device.c_str(), &wanted) != 0)
         return {};
     std::string found;
-    DIR* proc = ::opendir("/proc");
-    if (proc == nullptr)
-        return {};
-    const pid_t self = ::getpid();
-    while (const dirent* entry = ::readdir(proc)) {
-        const std::string pid = entry->d_name;
-        if (pid.find_first_not_of("0123456789") != std::string::npos || std::stoi(pid) == self)
-            continue;
-        const std::string fdFolder = "/proc/" + pid + "/fd";
-        DIR* fds = ::opendir(fdFolder.c_str());
-        if (fds == nullptr)
-            continue;
-        bool holds = false;
-        while (const dirent* fd = ::readdir(fds)) {
-            struct stat info = {};
-            if (fd->d_name[0] != '.' && ::stat((fdFolder + "/" + fd->d_name).c_str(), &info) == 0 &&
-                S_ISCHR(info.st_mode) && info.st_rdev == wanted.st_rdev) {
-                holds = true;
-                break;
-            }
-        }
-        ::closedir(fds);
-        if (holds) {
-            std::string command;
-            std::getline(std::ifstream("/proc/" + pid + "/comm"), command);
-            found += (found.empty() ? "" : ", ") + (command.empty() ? "process" : command) + " (process " + pid + ")";
-        }
-    }
-    ::closedir(proc);
+    int last = -1;
+    ForEachHolder(wanted.st_rdev, [&](int pid, int) {
+        if (pid == ::getpid() || pid == last)
+            return true;
+        last = pid;
+        std::string command;
+        std::getline(std::ifstream("/proc/" + std::to_string(pid) + "/comm"), command);
+        found += (found.empty() ? "" : ", ") + (command.empty() ? "process" : command) + " (process " +
+                 std::to_string(pid) + ")";
+        return true;
+    });
     return found;
 }
 
@@ -114,6 +124,19 @@ bool IsDanglingLink(const std::string& path)
 }
 
 } // namespace
+
+bool OpenElsewhere(int fd)
+{
+    struct stat own = {};
+    if (::fstat(fd, &own) != 0 || !S_ISCHR(own.st_mode))
+        return false;
+    bool elsewhere = false;
+    ForEachHolder(own.st_rdev, [&](int pid, int number) {
+        elsewhere = pid != ::getpid() || number != fd;
+        return !elsewhere;
+    });
+    return elsewhere;
+}
 
 OpenError DescribeOpenError(int error, const std::string& device)
 {

@@ -1,6 +1,7 @@
 #include "serial_port.h"
 
 #include "line_settings.h"
+#include "open_error.h"
 #include "port_map.h"
 
 #include <algorithm>
@@ -157,8 +158,9 @@ int SerialPort::Open()
         return 0;
     }
     // Root may open a tty that another program holds with TIOCEXCL; the port is in use all the same.
+    // A flag that a crashed program left behind, with nobody holding the device, is no such hold.
     int heldExclusively = 0;
-    if (ioctl(fd, TIOCGEXCL, &heldExclusively) == 0 && heldExclusively != 0) {
+    if (ioctl(fd, TIOCGEXCL, &heldExclusively) == 0 && heldExclusively != 0 && OpenElsewhere(fd)) {
         lastOpenError = EBUSY;
         ::close(fd);
         return 0;

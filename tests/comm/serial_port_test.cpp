@@ -114,6 +114,9 @@ TEST(SerialPortOpen, AnotherProgramsExclusiveHoldIsRespectedAndLeftInPlace)
     ASSERT_EQ(ioctl(other, TIOCGEXCL, &held), 0);
     EXPECT_EQ(held, 1) << "the other program's exclusive hold was cleared";
     ::close(other);
+
+    // The flag outlives the program that set it (a crash): with nobody holding the port, it is free.
+    EXPECT_EQ(port.Open(), 1) << port.LastOpenError();
 }
 
 TEST(SerialPortOpen, RefusesSomethingThatIsNoTerminal)
