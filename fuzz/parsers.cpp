@@ -1,10 +1,11 @@
 // The texts people type: apply's option values, port names, IP addresses and station numbers, the
-// simulator's command line; and the instrument texts as they are shown. Lines of the input are the
-// fields; what parses must format back to the same value, and shown texts must be valid UTF-8.
+// simulator's command line, the port assignment file; and the instrument texts as they are shown. Lines of the input
+// are the fields; what parses must format back to the same value, and shown texts must be valid UTF-8.
 #include "card_info.h"
 #include "card_lists.h"
 #include "encoding.h"
 #include "options.h"
+#include "port_map.h"
 #include "sim_options.h"
 
 #include <cstdlib>
@@ -63,5 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cli::ParseRequested(options, requested);
 
     sim::ParseOptions(lines);
+
+    // The per-user port assignments: what parses writes back and parses the same.
+    const auto assignments = ports::ParseAssignments(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (ports::ParseAssignments(ports::FormatAssignments(assignments)) != assignments)
+        std::abort();
     return 0;
 }
