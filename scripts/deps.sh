@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need on Debian 12, skipping what is already there.
+# Installs what building, running and testing need on Debian 12, skipping what is already there
+# (GCC and clang: CI builds with both; clang also the fuzz targets).
 set -euo pipefail
 packages=(
     g++ cmake make ninja-build pkg-config ccache
