@@ -17,7 +17,10 @@ Options:
       --version  show the version and exit
 
 Qt's own options, such as -platform NAME, -style NAME and -reverse, are accepted as well.
-Exit status: 0 when the window was closed, 2 for a bad command line.
+
+Exit status:
+  0  the window was closed
+  2  bad command line
 )";
 
 bool IsOption(const char* argument, const char* name)
