@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need on Debian 12, skipping what is already there.
+# Installs what building, running and testing need on Debian 12, skipping what is already there:
+# GCC and clang (CI builds with both; clang also the fuzz targets), the libraries, the tools that make and
+# check the man pages, desktop entry and metainfo, and dpkg-shlibdeps for the package's dependencies.
+# Packages named as arguments are installed as well (scripts/package.sh adds lintian).
 set -euo pipefail
 packages=(
     g++ cmake make ninja-build pkg-config ccache
@@ -7,6 +10,8 @@ packages=(
     libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     fonts-wine fonts-dejavu-core xvfb xauth
     clang libclang-rt-14-dev
+    help2man man-db desktop-file-utils appstream dpkg-dev
+    "$@"
 )
 missing=()
 for p in "${packages[@]}"; do

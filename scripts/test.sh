@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test. With --sanitize: the same tests under AddressSanitizer and UBSan.
+# Builds and runs every test. With --sanitize: the same tests under AddressSanitizer and UBSan; with --clang:
+# built by clang.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"

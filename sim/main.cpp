@@ -13,6 +13,10 @@ int main(int argc, char** argv)
         std::cout << sim::kUsage;
         return 0;
     }
+    if (options.version) {
+        std::cout << "meshgate2-sim " MESHGATE2_VERSION "\n";
+        return 0;
+    }
     if (!options.error.empty()) {
         std::cerr << "meshgate2-sim: " << options.error << "\nTry 'meshgate2-sim --help'.\n";
         return 2;

@@ -44,6 +44,7 @@ Faults:
   --fail-read-of REG   refuse reads of register REG with an exception
   --lose-write-replies writes land, but their reply is lost on the line
   -h, --help           show this help
+  --version            show the version
 
 Numbers are decimal or 0x-prefixed hexadecimal.
 Exit status: 0 after a clean stop, 1 when the pseudo-terminal cannot be made, 2 for a bad command line.
@@ -160,6 +161,8 @@ Options ParseOptions(const std::vector<std::string>& args)
 
         if (name == "-h" || name == "--help")
             flag(&options.help);
+        else if (name == "--version")
+            flag(&options.version);
         else if (name == "--slave") {
             number(255, &c.slaveAddress);
             if (options.error.empty() && c.slaveAddress == 0)

@@ -12,6 +12,7 @@ struct Options
 {
     Config config;
     bool help = false;
+    bool version = false;
     bool trace = false; // print every frame on standard error
     std::string error;  // empty when the command line was good
 };

@@ -1,7 +1,9 @@
-// Writes the program's artwork as <id>.png and <id>@2x.png into the folder given (res/icons in the source tree).
+// Writes the program's artwork as <id>.png and <id>@2x.png into the folder given (res/icons in the source tree),
+// and the application icon in the sizes desktops use as hicolor/<n>x<n>/apps/meshgate2.png beside them.
 #include "icon_art.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
 #include <utility>
@@ -26,6 +28,14 @@ int main(int argc, char** argv)
             }
             std::printf("%s\n", qPrintable(dir.filePath(name + QStringLiteral(".png"))));
         }
+    }
+    // The same 32-pixel art at the ratio that makes it n pixels wide.
+    for (int px : {32, 64, 128, 256}) {
+        const QString name = QStringLiteral("hicolor/%1x%1/apps/meshgate2").arg(px);
+        if (!dir.mkpath(QFileInfo(name).path()) || !SavePng(dir, name, DrawIconArt(128, px / 32.0))) {
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(dir.filePath(name + QStringLiteral(".png"))));
     }
     return 0;
 }
