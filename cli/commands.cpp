@@ -26,6 +26,7 @@ Outcome Connect(const Command& c, InstrumentSession& session, Identification& id
     }
     LinkOptions link;
     link.readTimeoutMs = o.timeoutMs;
+    link.frames = c.frames;
     link.trace = c.trace;
     link.stop = c.stop;
     link.slave = o.slave;

@@ -7,6 +7,7 @@ packages=(
     libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     fonts-wine fonts-dejavu-core xvfb xauth
     clang libclang-rt-14-dev
+    tshark # a test reads the line monitor's pcap captures back as Modbus RTU
 )
 missing=()
 for p in "${packages[@]}"; do
