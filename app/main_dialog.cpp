@@ -11,6 +11,7 @@
 #include "port_map.h"
 #include "settings_file.h"
 #include "tab_sheet.h"
+#include "window_tools.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -121,10 +122,19 @@ MainDialog::MainDialog(QWidget* parent)
 
     link.Master().SetIdleHook(&MainDialog::KeepPainted, this);
     link.SetProbeObserver(&MainDialog::OnProbe, this);
+    tools = new WindowTools(
+        this, link.Master(),
+        [this]() -> BusPage* {
+            BusPage* page = tabSheet->GetPage(0);
+            return page == &infoPage ? nullptr : page;
+        },
+        [this] { return firmwareRange; });
 }
 
 MainDialog::~MainDialog()
 {
+    delete tools; // its line monitor observes the link's master, which goes with this window
+
     link.Master().SetIdleHook(nullptr, nullptr);
     link.SetProbeObserver(nullptr, nullptr);
 }
@@ -360,6 +370,7 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
     QAction* about = menu.addAction(QString::fromLatin1(app_texts::kAboutItem));
+    tools->AddTo(menu);
     if (menu.exec(event->globalPos()) == about)
         OnSysCommand(app_texts::kAboutCommand);
 }

@@ -18,6 +18,7 @@ class LinkLabel;
 class QComboBox;
 class QLabel;
 class TabSheet;
+class WindowTools;
 
 // The program's one main window: port choice, search, and Read/Apply of the card page it shows.
 // Every instrument transaction runs here, on the window's thread, and blocks the window while it lasts;
@@ -100,6 +101,7 @@ private:
     static void KeepPainted(void* context);
     static void OnProbe(void* context, std::uint8_t address);
 
+    WindowTools* tools = nullptr; // the line monitor and the settings files, in the context menu
     bool initialised = false;
     bool busy = false; // a transaction is running: the window must not close under it
 };
