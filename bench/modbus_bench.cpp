@@ -119,6 +119,24 @@ void Arguments(benchmark::internal::Benchmark* b)
 // frame log recording every frame (the line monitor).
 BENCHMARK(Transactions)->Apply(Arguments);
 
+// What the frame log adds to each frame, alone: the copy of a 29-byte reply (the identification record's)
+// into a log that is full, as the window's is after 10,000 frames, so each record also drops the oldest.
+void FrameLogRecord(benchmark::State& state)
+{
+    monitor::FrameLog log;
+    std::uint8_t frame[29] = {0xFF, 0x03, 0x18, 0x10, 0x30, 0x05};
+    std::uint64_t heard = 0;
+    log.SetListener([](void* context, const monitor::FrameRecord&) { ++*static_cast<std::uint64_t*>(context); },
+                    &heard);
+    const FrameEvent event{FrameEvent::Direction::Received, frame, sizeof frame, ResultOk, 1, 1};
+    for (std::size_t i = 0; i < monitor::FrameLog::kWindowCapacity; ++i)
+        log.Record(event);
+    for (auto _ : state)
+        log.Record(event);
+    benchmark::DoNotOptimize(heard);
+}
+BENCHMARK(FrameLogRecord);
+
 // The CRC alone, over the largest frame the buffers take.
 void Crc16(benchmark::State& state)
 {
