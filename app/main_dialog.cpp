@@ -13,6 +13,7 @@
 #include "port_map.h"
 #include "settings_file.h"
 #include "tab_sheet.h"
+#include "window_tools.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -126,6 +127,13 @@ MainDialog::MainDialog(QWidget* parent)
 
     link.Master().SetIdleHook(&MainDialog::KeepPainted, this);
     link.SetProbeObserver(&MainDialog::OnProbe, this);
+    tools = new WindowTools(
+        this, link.Master(),
+        [this]() -> BusPage* {
+            BusPage* page = tabSheet->GetPage(0);
+            return page == &infoPage ? nullptr : page;
+        },
+        [this] { return firmwareRange; });
 }
 
 MainDialog::~MainDialog()
@@ -134,6 +142,7 @@ MainDialog::~MainDialog()
     // object is gone.
     if (QLineEdit* edit = portList->lineEdit())
         edit->disconnect(this);
+    delete tools; // its line monitor observes the link's master, which goes with this window
     link.Master().SetIdleHook(nullptr, nullptr);
     link.SetProbeObserver(nullptr, nullptr);
 }
@@ -372,6 +381,7 @@ void MainDialog::contextMenuEvent(QContextMenuEvent* event)
     assign->setEnabled(!busy);
     menu.addSeparator();
     QAction* about = menu.addAction(QString::fromLatin1(app_texts::kAboutItem));
+    tools->AddTo(menu);
     QAction* chosen = menu.exec(event->globalPos());
     if (chosen == about)
         OnSysCommand(app_texts::kAboutCommand);

@@ -18,6 +18,7 @@ class LinkLabel;
 class PortList;
 class QLabel;
 class TabSheet;
+class WindowTools;
 
 // The program's one main window: port choice, search, and Read/Apply of the card page it shows.
 // Every instrument transaction runs here, on the window's thread, and blocks the window while it lasts;
@@ -104,6 +105,7 @@ private:
     std::uint16_t cardCode = 0;
     int firmwareRange = 0;
     int modelIndex = InstrumentLink::kModelNone;
+    WindowTools* tools = nullptr; // the line monitor and the settings files, in the context menu
     bool initialised = false;
     bool busy = false; // a transaction is running: the window must not close under it
 };

@@ -1,5 +1,6 @@
 // Modbus transactions against the simulated instrument over a pseudo-terminal, timed beside the time
 // the same frames would take on the real 57600 baud 8E1 line.
+#include "frame_log.h"
 #include "modbus_master.h"
 #include "registers.h"
 #include "simulator.h"
@@ -8,6 +9,7 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -47,6 +49,7 @@ void Transactions(benchmark::State& state)
 {
     const auto kind = static_cast<Kind>(state.range(0));
     const bool wireTiming = state.range(1) != 0;
+    const bool logged = state.range(2) != 0;
     const Transaction t = Describe(kind);
 
     sim::Config config;
@@ -62,6 +65,15 @@ void Transactions(benchmark::State& state)
     if (master.Open() != 1) {
         state.SkipWithError("cannot open the simulator's device");
         return;
+    }
+
+    // The line monitor's recording: the frame log as the master's observer, with a listener as the window has.
+    monitor::FrameLog log;
+    std::uint64_t heard = 0;
+    if (logged) {
+        log.Attach(master);
+        log.SetListener([](void* context, const monitor::FrameRecord&) { ++*static_cast<std::uint64_t*>(context); },
+                        &heard);
     }
 
     std::uint8_t data[2 * 125] = {};
@@ -86,22 +98,44 @@ void Transactions(benchmark::State& state)
     state.counters["reply_B"] = replyBytes;
     state.counters["wire_us"] = wireUs; // the physical lower bound of the same frames
     state.counters["failures"] = failures;
-    state.SetLabel(wireTiming ? "wire timing" : "no wire timing");
+    state.counters["frames_logged"] = static_cast<double>(heard);
+    state.SetLabel(std::string(wireTiming ? "wire timing" : "no wire timing") + (logged ? ", frame log" : ""));
 }
 
 void Arguments(benchmark::internal::Benchmark* b)
 {
+    // The frame log's cost shows best without wire timing, where the transaction is the program's own work.
     for (int wire = 0; wire <= 1; ++wire)
-        for (Kind k : {Kind::ReadOne, Kind::ReadIdentity, Kind::ReadModel, Kind::WriteOne, Kind::WriteIpBlock})
-            b->Args({static_cast<int>(k), wire});
-    b->ArgNames({"kind", "wire"});
+        for (int logged = 0; logged <= 1 - wire; ++logged)
+            for (Kind k : {Kind::ReadOne, Kind::ReadIdentity, Kind::ReadModel, Kind::WriteOne, Kind::WriteIpBlock})
+                b->Args({static_cast<int>(k), wire, logged});
+    b->ArgNames({"kind", "wire", "log"});
     b->UseRealTime(); // the time goes to waiting on the line, not to this thread's CPU
     b->Unit(benchmark::kMicrosecond);
 }
 
 // kind: 0 read 1 register, 1 read identification (12), 2 read model block (18), 3 write 1 register,
-// 4 write IP block (6); wire: 1 when the simulator delays replies as the real line would.
+// 4 write IP block (6); wire: 1 when the simulator delays replies as the real line would; log: 1 with the
+// frame log recording every frame (the line monitor).
 BENCHMARK(Transactions)->Apply(Arguments);
+
+// What the frame log adds to each frame, alone: the copy of a 29-byte reply (the identification record's)
+// into a log that is full, as the window's is after 10,000 frames, so each record also drops the oldest.
+void FrameLogRecord(benchmark::State& state)
+{
+    monitor::FrameLog log;
+    std::uint8_t frame[29] = {0xFF, 0x03, 0x18, 0x10, 0x30, 0x05};
+    std::uint64_t heard = 0;
+    log.SetListener([](void* context, const monitor::FrameRecord&) { ++*static_cast<std::uint64_t*>(context); },
+                    &heard);
+    const FrameEvent event{FrameEvent::Direction::Received, frame, sizeof frame, ResultOk, 1, 1};
+    for (std::size_t i = 0; i < monitor::FrameLog::kWindowCapacity; ++i)
+        log.Record(event);
+    for (auto _ : state)
+        log.Record(event);
+    benchmark::DoNotOptimize(heard);
+}
+BENCHMARK(FrameLogRecord);
 
 // The CRC alone, over the largest frame the buffers take.
 void Crc16(benchmark::State& state)

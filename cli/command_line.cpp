@@ -3,12 +3,14 @@
 #include "card_info.h"
 #include "commands.h"
 #include "exit_code.h"
+#include "frame_export.h"
 #include "render.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <unistd.h>
 
 #ifndef MESHGATE2_VERSION
@@ -28,7 +30,30 @@ constexpr const char* kExitCodeHelp = "Exit codes:\n"
                                       "  4  communication failure: a read or write failed, or a value did not verify\n"
                                       "  5  unsupported card: the instrument's card has no settings known here\n"
                                       "  6  port unavailable: missing, no permission, or in use by another program\n"
-                                      "  7  file error: the backup file cannot be read or written";
+                                      "  7  file error: the backup, capture or log file cannot be read or written";
+
+// Writes the frames a command saw to the files --capture and --log name, whatever became of the command.
+// A file that cannot be written fails a command that succeeded; after a failure it is only reported.
+void SaveFrames(const Options& o, const monitor::FrameLog& frames, CommandResult& result, std::ostream& err)
+{
+    const std::pair<const std::string*, monitor::ExportFormat> files[] = {{&o.capture, monitor::ExportFormat::Pcap},
+                                                                          {&o.log, monitor::ExportFormat::Csv}};
+    for (const auto& [path, format] : files) {
+        if (path->empty()) {
+            continue;
+        }
+        const file_io::Result saved = monitor::SaveExport(frames, format, *path);
+        if (saved.Ok()) {
+            continue;
+        }
+        const std::string message = "cannot write " + *path + ": " + saved.what;
+        if (result.outcome.Ok()) {
+            result.outcome = Outcome::Fail(kExitFileError, message);
+        } else {
+            err << "meshgate2-cli: " << message << '\n';
+        }
+    }
+}
 
 } // namespace
 
@@ -59,7 +84,11 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
                       ->check(CLI::IsMember({"legacy", "current"}))
                       ->capture_default_str();
     app.add_flag("--json", o.json, "machine-readable output on standard output");
-    app.add_flag("--trace", o.trace, "every frame sent and received, in hex with time and outcome, on standard error");
+    app.add_flag("--trace", o.trace,
+                 "every frame sent and received, in hex with time, outcome and meaning, on standard error");
+    app.add_option("--capture", o.capture,
+                   "write every frame to this pcap file (Wireshark: Modbus RTU on link type USER0, see README)");
+    app.add_option("--log", o.log, "write every frame, decoded, to this CSV file");
     app.add_option("--timeout", o.timeoutMs, "serial reply time-out in ms (the configurator uses 400)")
         ->check(CLI::Range(1, 60000))
         ->capture_default_str();
@@ -114,7 +143,18 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     }
     c.firmwareRange = cards::ParseRange(o.range);
     c.rangeGiven = range->count() > 0;
-    c.trace = o.trace ? &err : nullptr;
+    // The frame log listens only when someone asked for the frames: otherwise recording costs nothing.
+    std::unique_ptr<monitor::FrameLog> frames;
+    std::unique_ptr<FrameTrace> trace;
+    if (o.trace || !o.capture.empty() || !o.log.empty()) {
+        frames = std::make_unique<monitor::FrameLog>(0);
+        frames->SetFirmwareRange(c.firmwareRange);
+        c.frames = frames.get();
+    }
+    if (o.trace) {
+        trace = std::make_unique<FrameTrace>(err, *frames);
+        c.trace = trace.get();
+    }
     c.stop = &StopRequest();
     c.progress = &err;
     c.progressIsTerminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
@@ -129,6 +169,9 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
                 result = run(c);
             } catch (const std::exception& e) {
                 result.outcome = Outcome::Fail(kExitInternal, std::string("internal error: ") + e.what());
+            }
+            if (frames) {
+                SaveFrames(o, *frames, result, err);
             }
             return Render(result, o.json, out, err);
         }

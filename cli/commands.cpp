@@ -1,10 +1,11 @@
 #include "commands.h"
 
-#include "backup_file.h"
+#include "backup_io.h"
 #include "card_info.h"
 #include "open_error.h"
 #include "parameter_order.h"
 #include "parameter_report.h"
+#include "settings_check.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -25,6 +26,7 @@ Outcome Connect(const Command& c, InstrumentSession& session, Identification& id
     }
     LinkOptions link;
     link.readTimeoutMs = o.timeoutMs;
+    link.frames = c.frames;
     link.trace = c.trace;
     link.stop = c.stop;
     link.slave = o.slave;
@@ -83,19 +85,29 @@ bool Writes(const cards::Bus bus, const cards::Parameter& parameter)
 // Checks, writes in the card's order and verifies: the part apply and restore share. `label` names a
 // value that does not fit; nothing is written unless every value fits.
 void CheckAndWrite(InstrumentSession& session, CommandResult& result, int range, const cards::CardSettings& after,
-                   const ValueLabel& label)
+                   const cards::ValueLabel& label)
 {
     const Identification& id = *result.identity;
     SettingsWrite& write = result.write.emplace();
     write.range = range;
     write.before = result.read->settings;
     write.after = after;
-    if (const auto fault = CheckWritable(id, range, after, label)) {
+    if (const auto fault = cards::CheckWritable(id.cardCode, range, after, label)) {
         result.outcome = Outcome::Fail(kExitInvalidInput, *fault + "; nothing written");
         return;
     }
     write.checked = true;
     result.outcome = session.WriteSettings(*id.card, after, write.report);
+}
+
+// A backup file's fault as the command line reports it: a file that is no usable backup is invalid input.
+Outcome BackupOutcome(const backup_io::Result& r, const char* consequence = "")
+{
+    if (r.Ok()) {
+        return {};
+    }
+    return Outcome::Fail(r.fault == backup_io::Result::Fault::BadFile ? kExitInvalidInput : kExitFileError,
+                         r.message + consequence);
 }
 
 } // namespace
@@ -228,16 +240,18 @@ CommandResult RunBackup(const Command& c)
     if (!ConnectAndRead(c, session, result, "; no backup written")) {
         return result;
     }
-    result.backup = BackupToJson(*result.identity, c.firmwareRange, result.read->settings);
-    result.outcome = SaveBackup(c.options.file, *result.backup);
+    const Identification& id = *result.identity;
+    result.backup =
+        cards::BackupToJson(id.cardCode, c.firmwareRange, result.read->settings, id.firmwareText, id.modelText);
+    result.outcome = BackupOutcome(backup_io::SaveBackup(c.options.file, *result.backup));
     return result;
 }
 
 CommandResult RunRestore(const Command& c)
 {
     CommandResult result("restore", c.options.file);
-    Backup backup;
-    result.outcome = LoadBackup(c.options.file, backup);
+    cards::Backup backup;
+    result.outcome = BackupOutcome(backup_io::LoadBackup(c.options.file, backup), "; nothing written");
     if (result.outcome.Ok() && c.rangeGiven && backup.firmwareRange != c.firmwareRange) {
         result.outcome = Outcome::Fail(
             kExitInvalidInput, "the backup was made for range " + std::string(cards::RangeName(backup.firmwareRange)) +
@@ -267,7 +281,7 @@ CommandResult RunRestore(const Command& c)
         cards::DecodeParameter(after, p, std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(count)));
     }
     const auto label = [&](const cards::Parameter& p, int value) {
-        return "the backup's " + std::string(BackupKey(p)) + " " + std::to_string(value);
+        return "the backup's " + std::string(cards::BackupKey(p)) + " " + std::to_string(value);
     };
     CheckAndWrite(session, result, backup.firmwareRange, after, label);
     return result;

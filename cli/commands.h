@@ -1,6 +1,8 @@
 #pragma once
 
 #include "command_result.h"
+#include "frame_log.h"
+#include "frame_trace.h"
 #include "options.h"
 
 #include <csignal>
@@ -15,7 +17,8 @@ struct Command
     Options options;
     int firmwareRange = 1;
     bool rangeGiven = false;
-    std::ostream* trace = nullptr;                    // --trace: frames go here
+    monitor::FrameLog* frames = nullptr;              // --trace, --capture, --log: every frame is recorded here
+    FrameTrace* trace = nullptr;                      // --trace: the probed addresses are named here too
     const volatile std::sig_atomic_t* stop = nullptr; // non-zero: no further transaction starts
     std::ostream* progress = nullptr;                 // the search's progress goes here unless --quiet
     bool progressIsTerminal = false;                  // one line, rewritten, instead of one line an address

@@ -1,32 +1,32 @@
 #pragma once
 
-#include "instrument_link.h"
+#include "frame_log.h"
 
-#include <chrono>
+#include <cstdint>
 #include <ostream>
 
 namespace cli {
 
-// Writes every frame the master sends and receives, in hex with the time since the trace began and
-// the step's outcome ("ok", "bad CRC", "time-out", "wrong slave", ...), one line each:
-//   +0.001234 s  TX  FF 03 30 00 00 0A DB 10  ok
+// --trace: every record of the frame log as it is added, one line each with the time since the log
+// began, the transaction and attempt, the bytes in hex, the outcome and what the frame means:
+//   +0.001234 s  #1            TX  FF 03 30 00 00 0A DB 10  ok  slave 255: read probe (0x3000, 10 registers)  [...]
+// and a line for each slave address a search probes.
 class FrameTrace
 {
 public:
-    explicit FrameTrace(std::ostream& out);
-    // Starts tracing the link's master and its search probes; the trace must outlive the link's use.
-    void Attach(InstrumentLink& link);
+    FrameTrace(std::ostream& out, monitor::FrameLog& log);
+    ~FrameTrace();
+    FrameTrace(const FrameTrace&) = delete;
+    FrameTrace& operator=(const FrameTrace&) = delete;
 
-    // The outcome words for a result code; `length` tells a silent line from a short reply.
-    static const char* OutcomeText(int result, int length);
+    // For InstrumentLink::SetProbeObserver, with the trace as context.
+    static void OnProbe(void* context, std::uint8_t address);
 
 private:
-    static void OnFrame(void* context, const FrameEvent& event);
-    static void OnProbe(void* context, std::uint8_t address);
-    void Stamp();
+    static void OnRecord(void* context, const monitor::FrameRecord& record);
 
     std::ostream& out;
-    std::chrono::steady_clock::time_point start;
+    monitor::FrameLog& log;
 };
 
 } // namespace cli

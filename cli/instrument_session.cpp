@@ -42,15 +42,16 @@ void InstrumentSession::OnProbe(void* context, std::uint8_t address)
 
 Outcome InstrumentSession::Open(const LinkOptions& options)
 {
-    if (options.trace != nullptr) {
-        trace = std::make_unique<FrameTrace>(*options.trace);
-        trace->Attach(link);
+    if (options.frames != nullptr) {
+        options.frames->Attach(link.Master()); // the link goes before the log: no detach needed
     }
     slave = options.slave;
     progress = options.progress;
     progressIsTerminal = options.progressIsTerminal;
-    if (progress != nullptr && options.trace == nullptr) {
-        link.SetProbeObserver(&InstrumentSession::OnProbe, this); // a trace names the probes itself
+    if (options.trace != nullptr) {
+        link.SetProbeObserver(&FrameTrace::OnProbe, options.trace); // a trace names the probes itself
+    } else if (progress != nullptr) {
+        link.SetProbeObserver(&InstrumentSession::OnProbe, this);
     }
     // Takes effect at the open below.
     link.Master().SetReadTimeout(options.readTimeoutMs);

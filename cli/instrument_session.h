@@ -5,12 +5,12 @@
 #include "card_settings.h"
 #include "card_transfer.h"
 #include "exit_code.h"
+#include "frame_log.h"
 #include "frame_trace.h"
 #include "instrument_link.h"
 
 #include <csignal>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -23,7 +23,8 @@ struct LinkOptions
     std::optional<int> port;                                      // "COMn" resolved as the configurator does
     std::string device;                                           // or a device path
     std::uint32_t readTimeoutMs = InstrumentLink::kReadTimeoutMs; // the configurator's 400 ms unless told
-    std::ostream* trace = nullptr;                                // frames go here when set
+    monitor::FrameLog* frames = nullptr;                          // records every frame when set
+    FrameTrace* trace = nullptr;                                  // names each probed address when set
     const volatile std::sig_atomic_t* stop = nullptr;             // non-zero: no further transaction starts
     int slave = 0;                    // 1 to 255: the instrument's address, so no search; 0: search
     std::ostream* progress = nullptr; // each address the search tries is named here
@@ -76,7 +77,6 @@ private:
     static void OnProbe(void* context, std::uint8_t address);
 
     InstrumentLink link;
-    std::unique_ptr<FrameTrace> trace;
     int slave = 0;
     std::ostream* progress = nullptr;
     bool progressIsTerminal = false;

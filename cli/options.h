@@ -21,6 +21,8 @@ struct Options
     std::string range = "current";
     bool json = false;
     bool trace = false;
+    std::string capture; // --capture: the frames as a pcap file
+    std::string log;     // --log: the frames as CSV
     std::uint32_t timeoutMs = InstrumentLink::kReadTimeoutMs;
     std::string address, baud, exchange, mode, ip, mask, gateway;
     std::string file;

@@ -3,6 +3,7 @@
 #include "card_lists.h"
 #include "encoding.h"
 #include "parameter_order.h"
+#include "settings_check.h"
 
 #include <cstdio>
 
@@ -17,51 +18,11 @@ std::string RegisterText(const cards::Parameter& parameter)
     return text;
 }
 
-// The list a one-register parameter indexes, empty for the node address.
-std::span<const char* const> ListOf(const Identification& identity, int firmwareRange,
-                                    const cards::Parameter& parameter)
-{
-    if (parameter == cards::kBaudCode) {
-        return cards::BaudList(identity.cardCode);
-    }
-    if (parameter == cards::kExchangeChoice) {
-        return cards::ExchangeTable(identity.card->bus, firmwareRange);
-    }
-    if (parameter == cards::kAddressMode) {
-        return cards::ModeList();
-    }
-    return {};
-}
-
 } // namespace
 
 std::string CardText(const Identification& identity)
 {
-    if (identity.card == nullptr) {
-        return "card code " + std::to_string(identity.cardCode);
-    }
-    return std::string(identity.card->title) + " card (code " + std::to_string(identity.cardCode) + ")";
-}
-
-std::string AllowedText(const Identification& identity, int firmwareRange, const cards::Parameter& parameter)
-{
-    const auto range = cards::WritableRange(identity.cardCode, firmwareRange, parameter);
-    if (!range) {
-        return "not writable on this card";
-    }
-    if (parameter == cards::kNodeAddress) {
-        return std::to_string(range->minimum) + " to " + std::to_string(range->maximum);
-    }
-    if (parameter == cards::kExchangeChoice) {
-        return "entries <1> to <" + std::to_string(range->maximum + 1) + "> (codes 0 to " +
-               std::to_string(range->maximum) + ", range " + cards::RangeName(firmwareRange) + ")";
-    }
-    std::string text = "codes 0 to " + std::to_string(range->maximum) + " (";
-    const auto list = ListOf(identity, firmwareRange, parameter);
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        text += (i ? ", " : "") + std::to_string(i) + " = " + list[i];
-    }
-    return text + ")";
+    return cards::CardText(identity.cardCode);
 }
 
 nlohmann::json DescribeParameterValue(const Identification& identity, int firmwareRange,
@@ -102,12 +63,13 @@ nlohmann::json DescribeParameterValue(const Identification& identity, int firmwa
             text = std::to_string(value);
             valid = rule->ReadValid(value);
             if (valid && !rule->Accepts(value)) {
-                item["note"] = "valid, but outside the " + AllowedText(identity, firmwareRange, parameter) +
+                item["note"] = "valid, but outside the " +
+                               cards::AllowedText(identity.cardCode, firmwareRange, parameter) +
                                " this card accepts when written";
             }
         }
     } else {
-        const auto list = ListOf(identity, firmwareRange, parameter);
+        const auto list = cards::ParameterList(identity.cardCode, firmwareRange, parameter);
         valid = static_cast<std::size_t>(value) < list.size();
         text = valid ? list[static_cast<std::size_t>(value)] : "";
         if (parameter == cards::kExchangeChoice) {
@@ -118,25 +80,11 @@ nlohmann::json DescribeParameterValue(const Identification& identity, int firmwa
         }
     }
     if (!valid) {
-        text = "outside " + AllowedText(identity, firmwareRange, parameter);
+        text = "outside " + cards::AllowedText(identity.cardCode, firmwareRange, parameter);
     }
     item["text"] = text;
     item["valid"] = valid;
     return item;
-}
-
-std::optional<std::string> CheckWritable(const Identification& identity, int firmwareRange,
-                                         const cards::CardSettings& settings, const ValueLabel& label)
-{
-    for (const cards::Parameter& p : cards::WriteOrder(identity.card->bus)) {
-        const auto range = cards::WritableRange(identity.cardCode, firmwareRange, p);
-        const auto value = cards::ParameterValue(settings, p);
-        if (range && value && !range->Contains(*value)) {
-            return label(p, *value) + ": the " + cards::ParameterName(identity.card->bus, p.start) + " of this " +
-                   CardText(identity) + " must be " + AllowedText(identity, firmwareRange, p);
-        }
-    }
-    return std::nullopt;
 }
 
 } // namespace cli

@@ -3,10 +3,10 @@
 # What the program takes; a new command or option is one more word here (and, for an option followed by a
 # value, in _meshgate2_cli_value_options; _meshgate2_cli_value says what completes the value, if anything).
 _meshgate2_cli_commands="ports search read apply backup restore assign"
-_meshgate2_cli_global_options="--help --version --port --device --range --json --trace --timeout --slave --quiet"
+_meshgate2_cli_global_options="--help --version --port --device --range --json --trace --capture --log --timeout --slave --quiet"
 _meshgate2_cli_apply_options="--address --baud --exchange --mode --ip --mask --gateway"
 _meshgate2_cli_assign_options="--clear"
-_meshgate2_cli_value_options="--port --device --range --timeout --slave --address --baud --exchange --mode --ip --mask --gateway"
+_meshgate2_cli_value_options="--port --device --capture --log --range --timeout --slave --address --baud --exchange --mode --ip --mask --gateway"
 
 _meshgate2_cli_com_names()
 {
@@ -38,6 +38,7 @@ _meshgate2_cli_value()
     --range) compgen -W "legacy current" -- "$2" ;;
     --mode) compgen -W "static dhcp" -- "$2" ;;
     --baud) compgen -W "500 250 125 auto" -- "$2" ;;
+    --capture | --log) compgen -f -- "$2" ;;
     esac
     return 0
 }

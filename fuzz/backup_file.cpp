@@ -1,6 +1,6 @@
 // A backup file as anyone may hand it to restore: loaded, and when it is good, saved and loaded again;
 // the second load must give exactly the settings of the first.
-#include "backup_file.h"
+#include "backup_io.h"
 #include "card_info.h"
 
 #include <cstdlib>
@@ -25,18 +25,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (input < 0 || ::ftruncate(input, 0) != 0 || ::pwrite(input, data, size, 0) != static_cast<ssize_t>(size))
         std::abort();
 
-    cli::Backup first;
-    if (!cli::LoadBackup(Path(input), first).Ok())
+    cards::Backup first;
+    if (!backup_io::LoadBackup(Path(input), first).Ok())
         return 0;
-    cli::Identification id;
-    id.cardCode = first.cardCode;
-    id.card = cards::FindCard(first.cardCode);
-    if (id.card == nullptr)
+    if (cards::FindCard(first.cardCode) == nullptr)
         std::abort(); // the loader lets only known cards through
-    if (!cli::SaveBackup(saved, cli::BackupToJson(id, first.firmwareRange, first.settings)).Ok())
+    if (!backup_io::SaveBackup(saved, cards::BackupToJson(first.cardCode, first.firmwareRange, first.settings)).Ok())
         std::abort();
-    cli::Backup second;
-    if (!cli::LoadBackup(saved, second).Ok() || second.cardCode != first.cardCode ||
+    cards::Backup second;
+    if (!backup_io::LoadBackup(saved, second).Ok() || second.cardCode != first.cardCode ||
         second.firmwareRange != first.firmwareRange || !(second.settings == first.settings))
         std::abort();
     return 0;

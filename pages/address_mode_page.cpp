@@ -38,9 +38,10 @@ bool AddressModePage::OnInitDialog()
     look::InitFirmwareField(firmwareField, cards::kFirmwareUnknown);
     SetFirmwareRange(firmwareRange);
     look::InitAddressControls(modeList, IpFields());
-    for (QWidget* control : std::initializer_list<QWidget*>{modeList, ipAddress, mask, gateway}) {
-        WatchValue(control);
-    }
+    WatchValue(modeList, cards::kAddressMode);
+    WatchValue(ipAddress, cards::kIpBlock, 0);
+    WatchValue(mask, cards::kIpBlock, 1);
+    WatchValue(gateway, cards::kIpBlock, 2);
     return true;
 }
 
@@ -60,19 +61,18 @@ bool AddressModePage::ReadAddressSettings(InstrumentLink& link)
     return addresses;
 }
 
-int AddressModePage::WriteAddressSettings(InstrumentLink* link, io::Outgoing values, std::vector<HeldValue> held)
+bool AddressModePage::CollectAddressSettings(io::Outgoing& values, std::vector<HeldValue> held)
 {
-    failureDetail.clear();
-    if (!link || !Window() || !UpdateData(true)) {
-        return 0;
+    if (!UpdateData(true)) {
+        return false;
     }
     held.insert(held.begin(), {{cards::kAddressMode, modeList},
                                {cards::kIpBlock, ipAddress},
                                {cards::kIpBlock, mask},
                                {cards::kIpBlock, gateway}});
     if (!AllKnown(bus, held)) {
-        return 0;
+        return false;
     }
     io::PutAddressValues(values, modeList, IpFields());
-    return io::Write(*link, bus, values, failureDetail);
+    return true;
 }

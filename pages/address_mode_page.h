@@ -36,9 +36,9 @@ protected:
 
     // Firmware field, address mode (with the mode rule) and IP block; true when the IP block arrived.
     bool ReadAddressSettings(InstrumentLink& link);
-    // Sends the mode and the three addresses as the controls show them (disabled controls included), with
-    // what `values` adds, in the bus's order; nothing when a control of either holds a placeholder.
-    int WriteAddressSettings(InstrumentLink* link, io::Outgoing values, std::vector<HeldValue> held = {});
+    // The mode and the three addresses as the controls show them (disabled controls included), with what
+    // `values` holds; nothing when a control of either holds a placeholder.
+    bool CollectAddressSettings(io::Outgoing& values, std::vector<HeldValue> held = {});
 
 private slots:
     void OnModeChanged();

@@ -1,5 +1,6 @@
 #include "bus_page.h"
 
+#include "instrument_link.h"
 #include "ip_address_edit.h"
 #include "parameter_order.h"
 #include "up_down.h"
@@ -59,6 +60,7 @@ bool BusPage::Create(QWidget* parent)
     dialog->hide(); // hidden until the tab sheet shows it
     window = dialog;
     placeholders.clear();
+    watched.clear();
     OnInitDialog();
     return true;
 }
@@ -74,11 +76,12 @@ bool BusPage::UpdateData(bool)
     return true;
 }
 
-void BusPage::WatchValue(QWidget* control)
+void BusPage::WatchValue(QWidget* control, const cards::Parameter& parameter, int part)
 {
     if (!control)
         return;
     placeholders.insert(control);
+    watched.push_back({control, parameter, part});
     // Only what the operator does counts; the page's own changes come through SetKnown.
     const auto edited = [this, control] { placeholders.remove(control); };
     if (auto* list = qobject_cast<QComboBox*>(control)) {
@@ -111,8 +114,87 @@ bool BusPage::AllKnown(cards::Bus bus, const std::vector<HeldValue>& values)
             unknown.push_back(parameter);
     if (unknown.empty())
         return true;
-    failureDetail = QStringLiteral("Not read from the instrument and not set here: %1. Read again, or enter the "
-                                   "value, before Apply; nothing was written.")
-                        .arg(QString::fromStdString(cards::ListParameters(bus, unknown)));
+    const QString list = QString::fromStdString(cards::ListParameters(bus, unknown));
+    failureDetail = collectingForFile ? QStringLiteral("Not read from the instrument and not set here: %1. Read "
+                                                       "again, or enter the value, before saving; nothing was saved.")
+                                            .arg(list)
+                                      : QStringLiteral("Not read from the instrument and not set here: %1. Read "
+                                                       "again, or enter the value, before Apply; nothing was written.")
+                                            .arg(list);
     return false;
+}
+
+bool BusPage::CollectSettings(io::Outgoing&)
+{
+    return false;
+}
+
+int BusPage::WriteCollected(InstrumentLink* link, cards::Bus bus)
+{
+    failureDetail.clear();
+    if (!link || !Window()) {
+        return 0;
+    }
+    io::Outgoing values;
+    if (!CollectSettings(values)) {
+        return 0;
+    }
+    return io::Write(*link, bus, values, failureDetail);
+}
+
+bool BusPage::TakeSettings(cards::CardSettings& settings)
+{
+    failureDetail.clear();
+    const cards::CardInfo* card = cards::FindCard(cardCode);
+    if (!Window() || !card) {
+        return false;
+    }
+    io::Outgoing values;
+    collectingForFile = true;
+    const bool collected = CollectSettings(values);
+    collectingForFile = false;
+    if (!collected) {
+        return false;
+    }
+    // A list without a selection passes as no value at all; a file holds every parameter or is not made.
+    std::vector<cards::Parameter> missing;
+    for (const cards::Parameter& p : cards::ReadOrder(card->bus)) {
+        if (!values.Holds(p)) {
+            missing.push_back(p);
+        }
+    }
+    if (!missing.empty()) {
+        failureDetail = QStringLiteral("No value chosen: %1; nothing was saved.")
+                            .arg(QString::fromStdString(cards::ListParameters(card->bus, missing)));
+        return false;
+    }
+    settings = values.Settings();
+    return true;
+}
+
+bool BusPage::PutSettings(const cards::CardSettings& settings)
+{
+    if (!Window()) {
+        return false;
+    }
+    const auto value = [&settings](const Watched& w) -> std::uint32_t {
+        if (w.parameter == cards::kIpBlock) {
+            const std::uint32_t addresses[] = {settings.ip.ip, settings.ip.mask, settings.ip.gateway};
+            return addresses[std::clamp(w.part, 0, 2)];
+        }
+        return cards::ParameterValue(settings, w.parameter).value_or(0);
+    };
+    // All or nothing: a page never shows half of a file.
+    for (const Watched& w : watched) {
+        if (w.control && !io::CanShow(w.control, value(w))) {
+            return false;
+        }
+    }
+    for (const Watched& w : watched) {
+        if (w.control) {
+            io::Show(w.control, value(w));
+            SetKnown(w.control, true);
+        }
+    }
+    return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "card_info.h"
+#include "card_settings.h"
 #include "dialog_builder.h"
+#include "register_io.h"
 #include "registers.h"
 
 #include <QDialog>
@@ -43,8 +45,18 @@ public:
     // Pages without bound values have nothing to move and answer true.
     virtual bool UpdateData(bool saveAndValidate);
 
-    // Why the last WriteSettings failed, for the operator; empty when there is nothing more to say.
+    // Why the last WriteSettings or TakeSettings failed, for the operator; empty when there is nothing more
+    // to say (a message box of the page's own said it).
     const QString& FailureDetail() const { return failureDetail; }
+
+    // The values Apply would send (and a Profinet card's IP block as shown), for a card-settings file.
+    // False when one is a placeholder or not valid, as Apply would refuse it; the page has no window; or
+    // cardCode names no card with settings.
+    bool TakeSettings(cards::CardSettings& settings);
+    // Shows the values of what the card writes in their controls, as if the operator had set them: Apply
+    // sends them, and nothing is written before. False, with nothing changed, when a control cannot show
+    // its value (a list without that entry, a position outside the up-down's range) or there is no window.
+    bool PutSettings(const cards::CardSettings& settings);
 
     int firmwareRange = 0; // legacy until told otherwise
     std::uint16_t cardCode = 0;
@@ -58,20 +70,36 @@ protected:
 
     template <class T> T* Find(int id) const { return window ? Control<T>(window, id) : nullptr; }
 
-    // A control that shows one of the card's settings. Until a read fills it or the operator changes it,
-    // it holds a placeholder (address 1, 0.0.0.0, the previous card's value), and a download refuses to
-    // send that in place of what the instrument holds.
-    void WatchValue(QWidget* control);
+    // A control that shows one of the card's settings (`part`: which address of the IP block, 0 the IP
+    // address, 1 the mask, 2 the gateway). Until a read fills it, the operator changes it or a settings
+    // file is loaded into it, it holds a placeholder (address 1, 0.0.0.0, the previous card's value), and
+    // a download refuses to send that in place of what the instrument holds.
+    void WatchValue(QWidget* control, const cards::Parameter& parameter, int part = 0);
     // After a read: whether the control now shows what the instrument holds.
     void SetKnown(QWidget* control, bool known);
     // Before a download: false, with the failure detail naming them, when a value to send is a placeholder.
     using HeldValue = std::pair<cards::Parameter, QWidget*>;
     bool AllKnown(cards::Bus bus, const std::vector<HeldValue>& values);
 
+    // The values of a download as the controls show them, checked as for one (placeholders, text that is
+    // no valid value): each page's own rules. False when one does not pass, and on a page without settings.
+    virtual bool CollectSettings(io::Outgoing& values);
+    // WriteSettings for every page: the collected values, sent in the bus's write order.
+    int WriteCollected(InstrumentLink* link, cards::Bus bus);
+
     QString failureDetail;
 
 private:
+    struct Watched
+    {
+        QPointer<QWidget> control;
+        cards::Parameter parameter;
+        int part;
+    };
+
     int templateId;
     QPointer<QDialog> window;
     QSet<const QWidget*> placeholders;
+    std::vector<Watched> watched;
+    bool collectingForFile = false; // TakeSettings, not a download: the failure detail says so
 };

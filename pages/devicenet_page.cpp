@@ -28,7 +28,7 @@ bool DeviceNetPage::OnInitDialog()
     if (!baudList || !NodeAddressPage::OnInitDialog()) {
         return false;
     }
-    WatchValue(baudList);
+    WatchValue(baudList, cards::kBaudCode);
     return true;
 }
 
@@ -60,9 +60,13 @@ int DeviceNetPage::ReadSettings(InstrumentLink* link)
     return address || baudRate ? 1 : 0;
 }
 
+bool DeviceNetPage::CollectSettings(io::Outgoing& values)
+{
+    values.Put(cards::kBaudCode, io::SelectedCode(baudList));
+    return CollectNodeSettings(values, {{cards::kBaudCode, baudList}});
+}
+
 int DeviceNetPage::WriteSettings(InstrumentLink* link)
 {
-    io::Outgoing values;
-    values.Put(cards::kBaudCode, io::SelectedCode(baudList));
-    return WriteNodeSettings(link, values, {{cards::kBaudCode, baudList}});
+    return WriteCollected(link, cards::Bus::DeviceNet);
 }

@@ -16,7 +16,7 @@ bool EtherNetIpPage::OnInitDialog()
     if (!exchangeList || !AddressModePage::OnInitDialog()) {
         return false;
     }
-    WatchValue(exchangeList);
+    WatchValue(exchangeList, cards::kExchangeChoice);
     return true;
 }
 
@@ -39,9 +39,13 @@ int EtherNetIpPage::ReadSettings(InstrumentLink* link)
     return exchange ? 1 : 0;
 }
 
+bool EtherNetIpPage::CollectSettings(io::Outgoing& values)
+{
+    values.Put(cards::kExchangeChoice, io::SelectedCode(exchangeList));
+    return CollectAddressSettings(values, {{cards::kExchangeChoice, exchangeList}});
+}
+
 int EtherNetIpPage::WriteSettings(InstrumentLink* link)
 {
-    io::Outgoing values;
-    values.Put(cards::kExchangeChoice, io::SelectedCode(exchangeList));
-    return WriteAddressSettings(link, values, {{cards::kExchangeChoice, exchangeList}});
+    return WriteCollected(link, cards::Bus::EtherNetIp);
 }

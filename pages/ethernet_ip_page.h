@@ -28,6 +28,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    bool CollectSettings(io::Outgoing& values) override;
 
 private:
     QPointer<QComboBox> exchangeList;

@@ -20,7 +20,12 @@ int ModbusTcpPage::ReadSettings(InstrumentLink* link)
     return ReadAddressSettings(*link) ? 1 : 0;
 }
 
+bool ModbusTcpPage::CollectSettings(io::Outgoing& values)
+{
+    return CollectAddressSettings(values);
+}
+
 int ModbusTcpPage::WriteSettings(InstrumentLink* link)
 {
-    return WriteAddressSettings(link, {});
+    return WriteCollected(link, cards::Bus::ModbusTcp);
 }

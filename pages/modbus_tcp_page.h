@@ -22,4 +22,7 @@ public:
     int WriteSettings(InstrumentLink* link) override;
     int ReadSettings(InstrumentLink* link) override;
     void SetFirmwareRange(int range) override;
+
+protected:
+    bool CollectSettings(io::Outgoing& values) override;
 };

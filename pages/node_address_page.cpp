@@ -28,8 +28,8 @@ bool NodeAddressPage::OnInitDialog()
     look::ResetNodeAddress(addressSpin, *cards::FindNodeAddressRule(layout.comCard));
     look::InitFirmwareField(firmwareField, layout.firmwareInitial);
     SetFirmwareRange(firmwareRange);
-    WatchValue(addressSpin);
-    WatchValue(exchangeList);
+    WatchValue(addressSpin, cards::kNodeAddress);
+    WatchValue(exchangeList, cards::kExchangeChoice);
     return true;
 }
 
@@ -46,22 +46,18 @@ std::uint16_t NodeAddressPage::Variant() const
     return cards::IsComxVariant(cardCode) ? cardCode : layout.comCard;
 }
 
-int NodeAddressPage::WriteNodeSettings(InstrumentLink* link, io::Outgoing values, std::vector<HeldValue> held)
+bool NodeAddressPage::CollectNodeSettings(io::Outgoing& values, std::vector<HeldValue> held)
 {
-    failureDetail.clear();
-    if (!link || !Window()) {
-        return 0;
-    }
     held.insert(held.begin(), {cards::kNodeAddress, addressSpin});
     held.emplace_back(cards::kExchangeChoice, exchangeList);
     if (!AllKnown(layout.bus, held)) {
-        return 0;
+        return false;
     }
     const auto address = io::NodeAddressToWrite(addressSpin, Window());
     if (!address) {
-        return 0;
+        return false;
     }
     values.Put(cards::kNodeAddress, address);
     values.Put(cards::kExchangeChoice, io::SelectedCode(exchangeList));
-    return io::Write(*link, layout.bus, values, failureDetail);
+    return true;
 }

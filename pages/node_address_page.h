@@ -39,10 +39,10 @@ protected:
 
     // The card code whose caption, address range, firmware prefix and baud list apply.
     std::uint16_t Variant() const;
-    // Sends the node address, then what `values` holds, in the bus's order. An address edit holding no
-    // valid position shows "Invalid Address" and writes nothing; so does a placeholder in any control of
-    // `held` (besides the address and the exchange table).
-    int WriteNodeSettings(InstrumentLink* link, io::Outgoing values, std::vector<HeldValue> held = {});
+    // The node address and the exchange table with what `values` holds. An address edit holding no valid
+    // position shows "Invalid Address" and passes nothing; so does a placeholder in any control of `held`
+    // (besides the address and the exchange table).
+    bool CollectNodeSettings(io::Outgoing& values, std::vector<HeldValue> held = {});
 
     QPointer<QComboBox> exchangeList;
     QPointer<ColourStatic> firmwareField;

@@ -73,7 +73,12 @@ int ProfibusPage::ReadSettings(InstrumentLink* link)
     return addressValid ? 1 : 0;
 }
 
+bool ProfibusPage::CollectSettings(io::Outgoing& values)
+{
+    return CollectNodeSettings(values);
+}
+
 int ProfibusPage::WriteSettings(InstrumentLink* link)
 {
-    return WriteNodeSettings(link, {});
+    return WriteCollected(link, cards::Bus::Profibus);
 }

@@ -33,6 +33,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    bool CollectSettings(io::Outgoing& values) override;
 
 private:
     void UpdateModuleText();

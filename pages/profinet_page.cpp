@@ -67,8 +67,8 @@ bool ProfinetPage::OnInitDialog()
     look::InitFirmwareField(firmwareField, cards::kFirmwareUnknown);
     SetFirmwareRange(firmwareRange);
     stationSpin->SetRange(kStationMin, kStationMax);
-    WatchValue(stationEdit);
-    WatchValue(exchangeList);
+    WatchValue(stationEdit, cards::kNodeAddress);
+    WatchValue(exchangeList, cards::kExchangeChoice);
     return true;
 }
 
@@ -135,16 +135,20 @@ int ProfinetPage::ReadSettings(InstrumentLink* link)
     return exchange ? 1 : 0;
 }
 
-int ProfinetPage::WriteSettings(InstrumentLink* link)
+bool ProfinetPage::CollectSettings(io::Outgoing& values)
 {
-    failureDetail.clear();
-    if (!link || !Window() ||
-        !AllKnown(cards::Bus::Profinet, {{cards::kNodeAddress, stationEdit}, {cards::kExchangeChoice, exchangeList}}) ||
+    if (!AllKnown(cards::Bus::Profinet, {{cards::kNodeAddress, stationEdit}, {cards::kExchangeChoice, exchangeList}}) ||
         !UpdateData(true)) {
-        return 0;
+        return false;
     }
-    io::Outgoing values;
     values.Put(cards::kNodeAddress, static_cast<std::uint16_t>(stationNumber));
     values.Put(cards::kExchangeChoice, io::SelectedCode(exchangeList));
-    return io::Write(*link, cards::Bus::Profinet, values, failureDetail);
+    // Never written (the card takes it from its network), but a settings file keeps it as read.
+    values.PutIp({ipAddress->GetAddress(), mask->GetAddress(), gateway->GetAddress()});
+    return true;
+}
+
+int ProfinetPage::WriteSettings(InstrumentLink* link)
+{
+    return WriteCollected(link, cards::Bus::Profinet);
 }

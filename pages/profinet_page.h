@@ -47,6 +47,8 @@ public:
 protected:
     std::map<int, ControlFactory> CustomControls() const override;
     bool OnInitDialog() override;
+    // The station number and exchange table as for a download, and the IP block as shown.
+    bool CollectSettings(io::Outgoing& values) override;
 
 private slots:
     void OnStationSpin(int step);

@@ -9,6 +9,7 @@
 #include "up_down.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <algorithm>
 
 namespace io {
@@ -117,6 +118,34 @@ std::optional<std::uint16_t> NodeAddressToWrite(const UpDown* spin, QWidget* par
         return std::nullopt;
     }
     return static_cast<std::uint16_t>(position);
+}
+
+bool CanShow(const QWidget* control, std::uint32_t value)
+{
+    if (const auto* list = qobject_cast<const QComboBox*>(control)) {
+        return value < static_cast<std::uint32_t>(list->count());
+    }
+    if (const auto* spin = qobject_cast<const UpDown*>(control)) {
+        const auto [low, high] = std::minmax(spin->Lower(), spin->Upper());
+        return value >= static_cast<std::uint32_t>(std::max(low, 0)) && value <= static_cast<std::uint32_t>(high);
+    }
+    if (qobject_cast<const QLineEdit*>(control)) {
+        return value <= 0xFFFF;
+    }
+    return qobject_cast<const IpAddressEdit*>(control) != nullptr;
+}
+
+void Show(QWidget* control, std::uint32_t value)
+{
+    if (auto* list = qobject_cast<QComboBox*>(control)) {
+        list->setCurrentIndex(static_cast<int>(value));
+    } else if (auto* spin = qobject_cast<UpDown*>(control)) {
+        spin->SetPos(static_cast<int>(value));
+    } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->setText(QString::fromStdString(cards::FormatStationNumber(static_cast<int>(value))));
+    } else if (auto* address = qobject_cast<IpAddressEdit*>(control)) {
+        address->SetAddress(value);
+    }
 }
 
 void Outgoing::Put(const cards::Parameter& parameter, std::optional<std::uint16_t> value)

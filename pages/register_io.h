@@ -58,6 +58,12 @@ std::optional<std::uint16_t> SelectedCode(const QComboBox* list);
 // and the download would send a value other than the one the operator sees).
 std::optional<std::uint16_t> NodeAddressToWrite(const UpDown* spin, QWidget* parent);
 
+// A value from a card-settings file into the control that shows it: the entry of a list, the position
+// of an up-down, a station number in its edit (three digits, as a read shows it), one address of the IP
+// block. CanShow first, so that a page takes every value of a file or none.
+bool CanShow(const QWidget* control, std::uint32_t value);
+void Show(QWidget* control, std::uint32_t value);
+
 // The values of one download as the page's controls show them, and which parameters have one.
 class Outgoing
 {

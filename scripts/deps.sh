@@ -11,6 +11,7 @@ packages=(
     fonts-wine fonts-dejavu-core xvfb xauth
     clang libclang-rt-14-dev
     help2man man-db desktop-file-utils appstream dpkg-dev
+    tshark # a test reads the line monitor's pcap captures back as Modbus RTU
     "$@"
 )
 missing=()

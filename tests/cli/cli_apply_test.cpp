@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -147,7 +149,10 @@ TEST_F(CliTest, AWriteFailingHalfWaySaysWhatWasAndWasNotWritten)
     StartSimulator(config);
     const Run run = Cli({"--json", "--trace", "apply", "--mode", "dhcp", "--ip", "10.0.0.5", "--exchange", "2"});
     EXPECT_EQ(run.code, kExitCommunication);
-    EXPECT_NE(run.err.find("  Modbus exception 4\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("  Modbus exception 4 (slave device failure)  slave 255: exception 4 (slave device failure) "
+                           "to write IP block (0x3014, 6 registers)"),
+              std::string::npos)
+        << run.err;
     EXPECT_NE(run.err.find("writing IP block (0x3014) failed; already written: address mode; not written: IP "
                            "block, exchange table"),
               std::string::npos)
@@ -169,8 +174,15 @@ TEST_F(CliTest, TraceShowsTheExactFramesAndTheirOutcome)
     StartSimulator(config);
     const Run run = Cli({"--trace", "apply", "--address", "5"});
     ASSERT_EQ(run.code, kExitSuccess) << run.err;
-    EXPECT_NE(run.err.find("TX  FF 03 30 10 00 0C 5E D4  ok"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("TX  FF 10 30 11 00 01 02 05 00 DE 26  ok"), std::string::npos) << run.err;
+    // The meaning beside the hex.
+    EXPECT_NE(run.err.find("TX  FF 03 30 10 00 0C 5E D4  ok  slave 255: read identification record (0x3010, 12 "
+                           "registers)"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("TX  FF 10 30 11 00 01 02 05 00 DE 26  ok  slave 255: write node address (0x3011, 1 "
+                           "register): 5"),
+              std::string::npos)
+        << run.err;
     EXPECT_NE(run.err.find("RX  FF 10 30 11 00 01"), std::string::npos);
     EXPECT_NE(run.err.find("probing slave address 255"), std::string::npos);
     EXPECT_EQ(run.err.find("TX  FF 10 30 14"), std::string::npos); // Profibus has no IP block
@@ -200,8 +212,29 @@ TEST_F(CliTest, TraceNamesFailedReplies)
     config.faults = {};
     config.faults.silent = true;
     StartSimulator(config);
-    run = Cli({"--trace", "search"}, true, "10");
-    EXPECT_NE(run.err.find("RX  (nothing)  time-out"), std::string::npos) << run.err;
+    // A failed search still leaves its capture and log: three requests to each of the seven addresses and
+    // nothing back (a time-out puts nothing on the line, so the capture has no record of it).
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("meshgate2-capture-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string capture = (folder / "x.pcap").string();
+    const std::string log = (folder / "x.csv").string();
+    run = Cli({"--trace", "--capture", capture, "--log", log, "search"}, true, "10");
+    EXPECT_EQ(run.code, kExitNoDevice);
+    EXPECT_NE(run.err.find("RX  (nothing)  time-out  no reply to read probe (0x3000, 10 registers)"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(std::filesystem::file_size(capture), 24u + 21u * (16u + 8u));
+    std::ifstream csv(log);
+    int rows = 0;
+    for (std::string line; std::getline(csv, line);) {
+        ++rows;
+    }
+    EXPECT_EQ(rows, 1 + 42);
+    // A capture that cannot be written fails a command that went well.
+    StartSimulator(Card(5));
+    run = Cli({"--capture", (folder / "missing" / "x.pcap").string(), "search"});
+    EXPECT_EQ(run.code, kExitFileError);
+    std::filesystem::remove_all(folder);
 }
 
 // An instrument that answers around the read time-out (400 ms + 1 ms a byte): a late reply must never be

@@ -1,0 +1,99 @@
+#include "settings_file_actions.h"
+
+#include "backup_io.h"
+#include "bus_page.h"
+#include "card_info.h"
+#include "file_dialogs.h"
+#include "message_boxes.h"
+#include "settings_check.h"
+
+#include <QDir>
+
+namespace settings_file_actions {
+
+namespace {
+
+const QString kFilters = QStringLiteral("Meshgate2 settings (*.json);;All files (*)");
+const QString kNotSaved = QStringLiteral("Settings not saved");
+const QString kNotLoaded = QStringLiteral("Settings not loaded");
+const QString kPageUnchanged = QStringLiteral(" The page is unchanged.");
+
+QString Shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+void Refuse(QWidget* parent, const QString& why)
+{
+    MessageBoxes::Show(parent, kNotLoaded, MessageBoxes::Icon::Stop, why + kPageUnchanged);
+}
+
+} // namespace
+
+void SaveToFile(QWidget* parent, BusPage& page)
+{
+    cards::CardSettings settings;
+    // Checked before a file is asked for: a value Apply would refuse is no value to keep.
+    if (!page.TakeSettings(settings)) {
+        if (!page.FailureDetail().isEmpty())
+            MessageBoxes::Show(parent, kNotSaved, MessageBoxes::Icon::Stop, page.FailureDetail());
+        return;
+    }
+    const QString path = FileDialogs::SaveFileName(parent, QStringLiteral("Save Settings to File"), kFilters);
+    if (path.isEmpty())
+        return;
+    // The window does not keep the card's firmware text or the model text: the file leaves them out.
+    const backup_io::Result saved =
+        backup_io::SaveBackup(path.toStdString(), cards::BackupToJson(page.cardCode, page.firmwareRange, settings));
+    if (!saved.Ok()) {
+        MessageBoxes::Show(parent, kNotSaved, MessageBoxes::Icon::Stop, QString::fromStdString(saved.message));
+        return;
+    }
+    MessageBoxes::Show(parent, QStringLiteral("Settings saved to %1").arg(Shown(path)), MessageBoxes::Icon::None);
+}
+
+void LoadFromFile(QWidget* parent, BusPage& page)
+{
+    const QString path = FileDialogs::OpenFileName(parent, QStringLiteral("Load Settings from File"), kFilters);
+    if (path.isEmpty())
+        return;
+    cards::Backup backup;
+    const backup_io::Result loaded = backup_io::LoadBackup(path.toStdString(), backup);
+    if (!loaded.Ok()) {
+        Refuse(parent, QString::fromStdString(loaded.message) + QLatin1Char('.'));
+        return;
+    }
+    if (backup.cardCode != page.cardCode) {
+        Refuse(parent, QStringLiteral("The file holds the settings of a %1; this instrument has a %2.")
+                           .arg(QString::fromStdString(cards::CardText(backup.cardCode)),
+                                QString::fromStdString(cards::CardText(page.cardCode))));
+        return;
+    }
+    // The same code names other list entries in the other range: taken as they are, they would mean
+    // something else.
+    if (cards::IsCurrent(backup.firmwareRange) != cards::IsCurrent(page.firmwareRange)) {
+        Refuse(parent, QStringLiteral("The file was saved for the %1 firmware range; this window works with the %2 "
+                                      "range, whose lists differ.")
+                           .arg(QString::fromLatin1(cards::RangeName(backup.firmwareRange)),
+                                QString::fromLatin1(cards::RangeName(page.firmwareRange))));
+        return;
+    }
+    const auto label = [](const cards::Parameter& p, int value) {
+        return "the file's " + std::string(cards::BackupKey(p)) + " " + std::to_string(value);
+    };
+    if (const auto fault = cards::CheckWritable(backup.cardCode, backup.firmwareRange, backup.settings, label)) {
+        Refuse(parent, QString::fromStdString(*fault) + QLatin1Char('.'));
+        return;
+    }
+    if (!page.PutSettings(backup.settings)) {
+        Refuse(parent, QStringLiteral("The page cannot show the file's values yet: Read the instrument, then load "
+                                      "the file again."));
+        return;
+    }
+    MessageBoxes::Show(
+        parent,
+        QStringLiteral("Settings loaded from %1. Press Apply to write them to the instrument.").arg(Shown(path)),
+        MessageBoxes::Icon::None);
+}
+
+} // namespace settings_file_actions

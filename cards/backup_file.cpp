@@ -1,0 +1,137 @@
+#include "backup_file.h"
+
+#include "card_info.h"
+#include "card_lists.h"
+#include "encoding.h"
+#include "parameter_order.h"
+
+#include <set>
+
+namespace cards {
+
+namespace {
+
+constexpr const char* kFormat = "meshgate2-backup";
+constexpr int kVersion = 1;
+constexpr const char* kIpKeys[3] = {"ip", "mask", "gateway"};
+
+} // namespace
+
+std::string BadBackupFile(const std::string& what)
+{
+    return "bad backup file: " + what;
+}
+
+const char* BackupKey(const Parameter& parameter)
+{
+    switch (parameter.start) {
+    case kNodeAddress.start:
+        return "nodeAddress";
+    case kBaudCode.start:
+        return "baudCode";
+    case kExchangeChoice.start:
+        return "exchangeChoice";
+    case kAddressMode.start:
+        return "addressMode";
+    case kIpBlock.start:
+        return "ipBlock";
+    default:
+        return "";
+    }
+}
+
+nlohmann::json BackupToJson(std::uint16_t cardCode, int firmwareRange, const CardSettings& settings,
+                            std::optional<std::string_view> firmwareText, std::optional<std::string_view> modelText)
+{
+    const CardInfo* card = FindCard(cardCode);
+    nlohmann::json parameters = nlohmann::json::object();
+    for (const Parameter& p : ReadOrder(card->bus)) {
+        if (p == kIpBlock) {
+            parameters["ip"] = FormatIp(settings.ip.ip);
+            parameters["mask"] = FormatIp(settings.ip.mask);
+            parameters["gateway"] = FormatIp(settings.ip.gateway);
+        } else {
+            parameters[BackupKey(p)] = *ParameterValue(settings, p);
+        }
+    }
+    nlohmann::json document{{"format", kFormat},
+                            {"version", kVersion},
+                            {"cardCode", cardCode},
+                            {"card", card->title},
+                            {"range", RangeName(firmwareRange)}};
+    if (firmwareText) {
+        document["firmware"] = Latin1ToUtf8(*firmwareText);
+    }
+    if (modelText) {
+        document["model"] = Latin1ToUtf8(*modelText);
+    }
+    document["parameters"] = parameters;
+    return document;
+}
+
+std::optional<std::string> BackupFromJson(const nlohmann::json& document, Backup& out)
+{
+    if (!document.is_object()) {
+        return BadBackupFile("not a JSON object");
+    }
+    if (document.value("format", nlohmann::json()) != kFormat) {
+        return BadBackupFile("\"format\" is not \"meshgate2-backup\"");
+    }
+    const auto version = document.find("version");
+    if (version == document.end() || !version->is_number_integer() || *version != kVersion) {
+        return BadBackupFile("\"version\" is not 1");
+    }
+    const auto code = document.find("cardCode");
+    if (code == document.end() || !code->is_number_integer() || *code < 0 || *code > 0xFFFF) {
+        return BadBackupFile("\"cardCode\" is missing or not a number from 0 to 65535");
+    }
+    out.cardCode = code->get<std::uint16_t>();
+    const CardInfo* card = FindCard(out.cardCode);
+    if (card == nullptr) {
+        return BadBackupFile("card code " + std::to_string(out.cardCode) + " has no settings");
+    }
+    const auto range = document.find("range");
+    out.firmwareRange = range != document.end() && range->is_string() ? ParseRange(range->get<std::string>()) : -1;
+    if (out.firmwareRange < 0) {
+        return BadBackupFile("\"range\" is not \"legacy\" or \"current\"");
+    }
+    const auto parameters = document.find("parameters");
+    if (parameters == document.end() || !parameters->is_object()) {
+        return BadBackupFile("\"parameters\" is missing");
+    }
+
+    std::set<std::string> expected;
+    out.settings = {};
+    for (const Parameter& p : ReadOrder(card->bus)) {
+        if (p == kIpBlock) {
+            std::uint32_t* targets[3] = {&out.settings.ip.ip, &out.settings.ip.mask, &out.settings.ip.gateway};
+            for (int i = 0; i < 3; ++i) {
+                expected.insert(kIpKeys[i]);
+                const auto item = parameters->find(kIpKeys[i]);
+                const auto address =
+                    item != parameters->end() && item->is_string() ? ParseIp(item->get<std::string>()) : std::nullopt;
+                if (!address) {
+                    return BadBackupFile(std::string("\"") + kIpKeys[i] +
+                                         "\" is missing or not an address like 192.168.1.10");
+                }
+                *targets[i] = *address;
+            }
+            continue;
+        }
+        const char* key = BackupKey(p);
+        expected.insert(key);
+        const auto item = parameters->find(key);
+        if (item == parameters->end() || !item->is_number_integer() || *item < 0 || *item > 0xFFFF) {
+            return BadBackupFile(std::string("\"") + key + "\" is missing or not a number from 0 to 65535");
+        }
+        SetParameterValue(out.settings, p, item->get<std::uint16_t>());
+    }
+    for (const auto& [key, value] : parameters->items()) {
+        if (!expected.contains(key)) {
+            return BadBackupFile("\"" + key + "\" is not a parameter of a " + card->title + " card");
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace cards

@@ -1,0 +1,144 @@
+#include "frame_log.h"
+
+#include "registers.h"
+
+#include <algorithm>
+
+namespace monitor {
+
+namespace {
+
+constexpr std::uint8_t kReadHoldingRegisters = 0x03;
+
+// The reply to a read of the identification record names the card: echo 0x3010, then the card code.
+bool NamesCard(const FrameRecord& reply)
+{
+    const auto& q = reply.request;
+    return reply.result == ResultOk && q[1] == kReadHoldingRegisters &&
+           (q[2] << 8 | q[3]) == cards::kIdentification.start &&
+           (q[4] << 8 | q[5]) == cards::kIdentification.registers && reply.bytes.size() >= 7 &&
+           reply.bytes[3] == (cards::kIdentificationEcho & 0xFF) && reply.bytes[4] == (cards::kIdentificationEcho >> 8);
+}
+
+} // namespace
+
+FrameLog::FrameLog(std::size_t capacity) : capacity(capacity)
+{
+    Clear();
+}
+
+void FrameLog::Attach(ModbusMaster& master)
+{
+    master.SetFrameObserver(&FrameLog::OnFrame, this);
+}
+
+void FrameLog::Detach(ModbusMaster& master)
+{
+    master.SetFrameObserver(nullptr, nullptr);
+}
+
+void FrameLog::SetListener(Listener l, void* context)
+{
+    listener = l;
+    listenerContext = context;
+}
+
+void FrameLog::OnFrame(void* context, const FrameEvent& event)
+{
+    static_cast<FrameLog*>(context)->Record(event);
+}
+
+void FrameLog::Clear()
+{
+    records.clear();
+    nextNumber = 1;
+    dropped = 0;
+    counters = {};
+    start = Clock::now();
+    wallStart = std::chrono::system_clock::now();
+    anyFrame = false;
+    anyTransaction = false;
+    // The card and the last request stay known: the next reply still answers that request.
+}
+
+void FrameLog::Record(const FrameEvent& event)
+{
+    FrameRecord r;
+    r.number = nextNumber++;
+    r.time = Clock::now();
+    r.gap = anyFrame ? std::chrono::duration_cast<std::chrono::nanoseconds>(r.time - lastTime)
+                     : std::chrono::nanoseconds::zero();
+    lastTime = r.time;
+    anyFrame = true;
+    r.direction = event.direction;
+    r.result = event.result;
+    r.attempt = event.attempt;
+    r.transaction = event.transaction;
+    const int length = std::clamp(event.length, 0, ModbusMaster::kBufferSize);
+    if (event.bytes != nullptr && length > 0) {
+        r.bytes.assign(event.bytes, event.bytes + length);
+    }
+    if (r.Sent()) {
+        lastRequest = {};
+        if (r.bytes.size() >= lastRequest.size()) {
+            std::copy_n(r.bytes.begin(), lastRequest.size(), lastRequest.begin());
+        }
+    } else {
+        r.request = lastRequest;
+        if (NamesCard(r)) {
+            cardCode = static_cast<std::uint16_t>(r.bytes[5] | r.bytes[6] << 8);
+        }
+    }
+    r.cardCode = cardCode;
+    r.firmwareRange = firmwareRange;
+    CountFrame(r);
+
+    if (capacity != 0 && records.size() >= capacity) {
+        records.pop_front();
+        ++dropped;
+    }
+    records.push_back(std::move(r));
+    if (listener != nullptr) {
+        listener(listenerContext, records.back());
+    }
+}
+
+void FrameLog::CountFrame(const FrameRecord& r)
+{
+    const auto length = static_cast<std::uint64_t>(r.bytes.size());
+    if (r.Sent()) {
+        counters.bytesSent += length;
+        ++counters.attempts;
+        if (r.attempt > 1) {
+            ++counters.retries;
+        }
+        if (!anyTransaction || r.transaction != lastTransaction) {
+            ++counters.transactions;
+        }
+        anyTransaction = true;
+        lastTransaction = r.transaction;
+        return;
+    }
+    counters.bytesReceived += length;
+    switch (r.result) {
+    case ResultIncomplete:
+        ++(length == 0 ? counters.timeouts : counters.shortReplies);
+        break;
+    case ResultBadCrc:
+        ++counters.badCrcs;
+        break;
+    case ResultException:
+        ++counters.exceptions;
+        break;
+    case ResultWrongSlave:
+        ++counters.wrongSlaves;
+        break;
+    case ResultWrongReply:
+        ++counters.otherReplies;
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace monitor
