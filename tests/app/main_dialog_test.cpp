@@ -377,7 +377,8 @@ TEST_F(AppTest, AnAssignedPortOpensAtOnceAndAfterARestart)
     driver.stop();
     ASSERT_TRUE(assigned);
     EXPECT_TRUE(MessageBoxes::Take().empty());
-    EXPECT_TRUE(d.StatusText().startsWith("COM4 open (" + QString::fromStdString(device))) << d.StatusText().toStdString();
+    EXPECT_TRUE(d.StatusText().startsWith("COM4 open (" + QString::fromStdString(device)))
+        << d.StatusText().toStdString();
     EXPECT_TRUE(Find<QComboBox>(d, MainDialog::IDC_PORTS)->itemText(3).contains(QString::fromStdString(device)));
     Click(d, MainDialog::IDC_EXIT);
     dialog.reset();
