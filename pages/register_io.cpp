@@ -126,7 +126,9 @@ bool CanShow(const QWidget* control, std::uint32_t value)
         return value < static_cast<std::uint32_t>(list->count());
     }
     if (const auto* spin = qobject_cast<const UpDown*>(control)) {
-        const auto [low, high] = std::minmax(spin->Lower(), spin->Upper());
+        // By value: std::minmax of two temporaries would hand back references to them.
+        const int low = std::min(spin->Lower(), spin->Upper());
+        const int high = std::max(spin->Lower(), spin->Upper());
         return value >= static_cast<std::uint32_t>(std::max(low, 0)) && value <= static_cast<std::uint32_t>(high);
     }
     if (qobject_cast<const QLineEdit*>(control)) {
