@@ -64,7 +64,7 @@ void LoadFromFile(QWidget* parent, BusPage& page)
         return;
     }
     if (backup.cardCode != page.cardCode) {
-        Refuse(parent, QStringLiteral("The file holds the settings of a %1; this instrument has a %2.")
+        Refuse(parent, QStringLiteral("The file holds the settings of the %1; this instrument has the %2.")
                            .arg(QString::fromStdString(cards::CardText(backup.cardCode)),
                                 QString::fromStdString(cards::CardText(page.cardCode))));
         return;

@@ -268,8 +268,8 @@ CommandResult RunRestore(const Command& c)
     if (backup.cardCode != id.cardCode) {
         const cards::CardInfo* saved = cards::FindCard(backup.cardCode);
         result.outcome =
-            Outcome::Fail(kExitInvalidInput, "the backup is of a " + std::string(saved->title) + " card (code " +
-                                                 std::to_string(backup.cardCode) + "), the instrument has a " +
+            Outcome::Fail(kExitInvalidInput, "the backup is of the " + std::string(saved->title) + " card (code " +
+                                                 std::to_string(backup.cardCode) + "), the instrument has the " +
                                                  CardText(id) + "; nothing written");
         return result;
     }

@@ -166,7 +166,8 @@ TEST_F(AppTest, RefusedSettingsFilesLeaveThePageAsItWas)
     tooFar.exchangeChoice = 5;
     const std::pair<QString, QString> refused[] = {
         {write("profibus.json", backup(5, cards::kCurrent, good)),
-         "The file holds the settings of a Profibus card (code 5); this instrument has a EtherNet/IP card (code 7)."},
+         "The file holds the settings of the Profibus card (code 5); this instrument has the EtherNet/IP card (code "
+         "7)."},
         {write("legacy.json", backup(7, cards::kLegacy, good)),
          "The file was saved for the legacy firmware range; this window works with the current range, whose lists "
          "differ."},

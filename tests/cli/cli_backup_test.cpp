@@ -86,8 +86,9 @@ TEST_F(CliBackupTest, RestoreRefusesAMismatchedCard)
     StartSimulator(Card(1)); // another Profibus variant: its address range differs
     const Run run = Cli({"restore", file});
     EXPECT_EQ(run.code, kExitInvalidInput);
-    EXPECT_NE(run.err.find("the backup is of a Profibus card (code 5), the instrument has a Profibus card (code 1)"),
-              std::string::npos)
+    EXPECT_NE(
+        run.err.find("the backup is of the Profibus card (code 5), the instrument has the Profibus card (code 1)"),
+        std::string::npos)
         << run.err;
     EXPECT_TRUE(Writes().empty());
 
