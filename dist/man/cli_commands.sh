@@ -13,7 +13,7 @@ printf '[COMMANDS]\n'
             # hyphen is a minus sign.
             function roff(s) { gsub(/\\/, "\\e", s); if (s ~ /^[.'"'"']/) s = "\\&" s; return s }
             function name(s) { s = roff(s); gsub(/-/, "\\-", s); return s }
-            function flush() { if (spec != "") printf ".TP\n\\fB%s\\fR\n%s\n", name(spec), roff(desc); spec = "" }
+            function flush() { if (item != "") printf ".TP\n\\fB%s\\fR\n%s\n", name(item), roff(desc); item = "" }
             NR == 1 { description = $0; next }
             /^Usage: / { sub(/^Usage: [^ ]+ /, ""); printf ".SS \"%s\"\n%s\n", name($0), roff(description); next }
             /^[A-Z][A-Za-z ]*:$/ { flush(); keep = ($0 == "Options:" || $0 == "Positionals:"); next }
@@ -22,9 +22,9 @@ printf '[COMMANDS]\n'
             /^  [^ ]/ {
                 flush()
                 line = substr($0, 3)
-                if (match(line, /  +/)) { spec = substr(line, 1, RSTART - 1); desc = substr(line, RSTART + RLENGTH) }
-                else { spec = line; desc = "" }
-                if (spec ~ /^-h,--help/) spec = ""
+                if (match(line, /  +/)) { item = substr(line, 1, RSTART - 1); desc = substr(line, RSTART + RLENGTH) }
+                else { item = line; desc = "" }
+                if (item ~ /^-h,--help/) item = ""
             }
             END { flush() }'
     done
