@@ -44,13 +44,22 @@ AssignPortDialog::AssignPortDialog(const ports::ComPort& port, const std::vector
     automaticButton->setObjectName(QStringLiteral("automatic"));
     layout->addWidget(buttons);
 
+    // The assigned device shows as chosen when it is one of those found; the keyboard starts on the path.
+    for (int row = 0; port.source == ports::Source::Assignment && row < list->count(); ++row)
+        if (list->item(row)->data(Qt::UserRole).toString().toStdString() == port.path)
+            list->setCurrentRow(row);
+    path->setFocus();
+
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
     ok->setEnabled(!path->text().trimmed().isEmpty());
     connect(path, &QLineEdit::textChanged, this,
             [ok](const QString& text) { ok->setEnabled(!text.trimmed().isEmpty()); });
-    connect(list, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-        if (item && item->data(Qt::UserRole).isValid())
-            path->setText(item->data(Qt::UserRole).toString());
+    // A device the user selects, not merely the current item: the list makes its first item current when
+    // it takes the focus, which would replace the device shown without anyone choosing it.
+    connect(list, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> chosen = list->selectedItems();
+        if (!chosen.isEmpty() && chosen.front()->data(Qt::UserRole).isValid())
+            path->setText(chosen.front()->data(Qt::UserRole).toString());
     });
     connect(list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         if (item->data(Qt::UserRole).isValid())

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QSet>
 #include <QTest>
@@ -389,6 +390,29 @@ TEST_F(AppTest, AnAssignedPortOpensAtOnceAndAfterARestart)
     EXPECT_EQ(again.Link().Master().DeviceName(), device);
     Click(again, MainDialog::IDC_SEARCH);
     EXPECT_EQ(Texts(MessageBoxes::Take()), std::vector<QString>{"Upload Complete"});
+}
+
+// Opening the dialog again shows the device assigned, and nothing the window does on its own (the list
+// taking the focus, when the dialog becomes active or is tabbed through) puts another one in its place.
+TEST_F(AppTest, TheAssignDialogKeepsTheAssignedDeviceUntilTheUserPicks)
+{
+    const ports::ComPort port{4, "/dev/ttyMX3", ports::Source::Assignment, {}}; // typed in, not found
+    const std::vector<ports::SerialDevice> found{{"/dev/ttyS0", "ttyS0", "UART 16550A", {}},
+                                                 {"/dev/serial/by-id/usb-B-port0", "ttyUSB0", "USB serial", {}}};
+    AssignPortDialog dialog(port, found);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.DeviceList()->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(dialog.Device(), port.path);
+
+    // A device picked from the list, by keyboard or mouse, replaces it.
+    QTest::keyClick(dialog.DeviceList(), Qt::Key_Down);
+    EXPECT_EQ(dialog.Device(), "/dev/serial/by-id/usb-B-port0");
+    const QListWidget* list = dialog.DeviceList();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    EXPECT_EQ(dialog.Device(), "/dev/ttyS0");
 }
 
 // ---- the about box ----
