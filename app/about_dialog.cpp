@@ -1,6 +1,6 @@
-#include "about_dialog.h"
+#include "app/about_dialog.h"
 
-#include "dialog_builder.h"
+#include "res/dialog_builder.h"
 
 #include <QPushButton>
 

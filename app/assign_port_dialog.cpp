@@ -1,4 +1,4 @@
-#include "assign_port_dialog.h"
+#include "app/assign_port_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

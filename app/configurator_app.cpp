@@ -1,7 +1,7 @@
-#include "configurator_app.h"
+#include "app/configurator_app.h"
 
-#include "main_dialog.h"
-#include "version_dialog.h"
+#include "app/main_dialog.h"
+#include "app/version_dialog.h"
 
 bool ConfiguratorApp::InitInstance()
 {

@@ -1,4 +1,4 @@
-#include "file_dialogs.h"
+#include "app/file_dialogs.h"
 
 #include <QFileDialog>
 #include <QRegularExpression>

@@ -1,10 +1,10 @@
-#include "line_monitor_window.h"
+#include "app/line_monitor_window.h"
 
-#include "file_dialogs.h"
-#include "frame_decoding.h"
-#include "frame_export.h"
-#include "message_boxes.h"
-#include "modbus_master.h"
+#include "app/file_dialogs.h"
+#include "comm/modbus_master.h"
+#include "monitor/frame_decoding.h"
+#include "monitor/frame_export.h"
+#include "pages/message_boxes.h"
 
 #include <QAbstractTableModel>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
-#include "app_texts.h"
-#include "configurator_app.h"
-#include "fonts.h"
+#include "app/app_texts.h"
+#include "app/configurator_app.h"
+#include "res/fonts.h"
 
 #include <QApplication>
 #include <QIcon>

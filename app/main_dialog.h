@@ -1,12 +1,12 @@
 #pragma once
 
-#include "devicenet_page.h"
-#include "ethernet_ip_page.h"
-#include "info_page.h"
-#include "instrument_link.h"
-#include "modbus_tcp_page.h"
-#include "profibus_page.h"
-#include "profinet_page.h"
+#include "comm/instrument_link.h"
+#include "pages/devicenet_page.h"
+#include "pages/ethernet_ip_page.h"
+#include "pages/info_page.h"
+#include "pages/modbus_tcp_page.h"
+#include "pages/profibus_page.h"
+#include "pages/profinet_page.h"
 
 #include <QDialog>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "port_list.h"
+#include "app/port_list.h"
 
 #include <QAbstractItemView>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "port_map.h"
+#include "host/port_map.h"
 
 #include <QComboBox>
 #include <QString>

@@ -1,11 +1,11 @@
-#include "settings_file_actions.h"
+#include "app/settings_file_actions.h"
 
-#include "backup_io.h"
-#include "bus_page.h"
-#include "card_info.h"
-#include "file_dialogs.h"
-#include "message_boxes.h"
-#include "settings_check.h"
+#include "app/file_dialogs.h"
+#include "cards/card_info.h"
+#include "cards/settings_check.h"
+#include "host/backup_io.h"
+#include "pages/bus_page.h"
+#include "pages/message_boxes.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
-#include "tab_sheet.h"
+#include "app/tab_sheet.h"
 
-#include "bus_page.h"
+#include "pages/bus_page.h"
 
 #include <QPainter>
 #include <QSignalBlocker>

@@ -1,7 +1,7 @@
-#include "version_dialog.h"
+#include "app/version_dialog.h"
 
-#include "app_texts.h"
-#include "dialog_builder.h"
+#include "app/app_texts.h"
+#include "res/dialog_builder.h"
 
 #include <QPushButton>
 #include <QRadioButton>

@@ -1,8 +1,8 @@
-#include "window_tools.h"
+#include "app/window_tools.h"
 
-#include "bus_page.h"
-#include "line_monitor_window.h"
-#include "settings_file_actions.h"
+#include "app/line_monitor_window.h"
+#include "app/settings_file_actions.h"
+#include "pages/bus_page.h"
 
 #include <QAction>
 #include <QMenu>

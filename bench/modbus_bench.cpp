@@ -1,9 +1,9 @@
 // Modbus transactions against the simulated instrument over a pseudo-terminal, timed beside the time
 // the same frames would take on the real 57600 baud 8E1 line.
-#include "frame_log.h"
-#include "modbus_master.h"
-#include "registers.h"
-#include "simulator.h"
+#include "cards/registers.h"
+#include "comm/modbus_master.h"
+#include "monitor/frame_log.h"
+#include "sim/simulator.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
-#include "backup_file.h"
+#include "cards/backup_file.h"
 
-#include "card_info.h"
-#include "card_lists.h"
-#include "encoding.h"
-#include "parameter_order.h"
+#include "cards/card_info.h"
+#include "cards/card_lists.h"
+#include "cards/encoding.h"
+#include "cards/parameter_order.h"
 
 #include <set>
 

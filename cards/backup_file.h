@@ -1,7 +1,7 @@
 #pragma once
 
-#include "card_info.h"
-#include "card_settings.h"
+#include "cards/card_info.h"
+#include "cards/card_settings.h"
 
 #include <cstdint>
 #include <nlohmann/json.hpp>

@@ -1,4 +1,4 @@
-#include "card_info.h"
+#include "cards/card_info.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "card_lists.h"
+#include "cards/card_lists.h"
 
 #include <array>
 #include <cstdio>

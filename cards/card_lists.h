@@ -1,6 +1,6 @@
 #pragma once
 
-#include "card_info.h"
+#include "cards/card_info.h"
 
 #include <cstdint>
 #include <optional>

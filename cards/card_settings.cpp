@@ -1,8 +1,8 @@
-#include "card_settings.h"
+#include "cards/card_settings.h"
 
-#include "card_info.h"
-#include "card_lists.h"
-#include "parameter_order.h"
+#include "cards/card_info.h"
+#include "cards/card_lists.h"
+#include "cards/parameter_order.h"
 
 namespace cards {
 

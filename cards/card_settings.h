@@ -1,7 +1,7 @@
 #pragma once
 
-#include "encoding.h"
-#include "registers.h"
+#include "cards/encoding.h"
+#include "cards/registers.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "encoding.h"
+#include "cards/encoding.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "parameter_order.h"
+#include "cards/parameter_order.h"
 
 #include <array>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "card_info.h"
-#include "registers.h"
+#include "cards/card_info.h"
+#include "cards/registers.h"
 
 #include <span>
 #include <string>

@@ -1,8 +1,8 @@
-#include "settings_check.h"
+#include "cards/settings_check.h"
 
-#include "card_info.h"
-#include "card_lists.h"
-#include "parameter_order.h"
+#include "cards/card_info.h"
+#include "cards/card_lists.h"
+#include "cards/parameter_order.h"
 
 namespace cards {
 

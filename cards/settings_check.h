@@ -1,6 +1,6 @@
 #pragma once
 
-#include "card_settings.h"
+#include "cards/card_settings.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,10 +1,10 @@
-#include "command_line.h"
+#include "cli/command_line.h"
 
-#include "card_info.h"
-#include "commands.h"
-#include "exit_code.h"
-#include "frame_export.h"
-#include "render.h"
+#include "cards/card_info.h"
+#include "cli/commands.h"
+#include "cli/exit_code.h"
+#include "cli/render.h"
+#include "monitor/frame_export.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>

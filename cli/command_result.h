@@ -1,9 +1,9 @@
 #pragma once
 
-#include "card_settings.h"
-#include "exit_code.h"
-#include "instrument_session.h"
-#include "port_map.h"
+#include "cards/card_settings.h"
+#include "cli/exit_code.h"
+#include "cli/instrument_session.h"
+#include "host/port_map.h"
 
 #include <nlohmann/json.hpp>
 #include <optional>

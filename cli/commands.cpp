@@ -1,11 +1,11 @@
-#include "commands.h"
+#include "cli/commands.h"
 
-#include "backup_io.h"
-#include "card_info.h"
-#include "open_error.h"
-#include "parameter_order.h"
-#include "parameter_report.h"
-#include "settings_check.h"
+#include "cards/card_info.h"
+#include "cards/parameter_order.h"
+#include "cards/settings_check.h"
+#include "cli/parameter_report.h"
+#include "host/backup_io.h"
+#include "host/open_error.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "command_result.h"
-#include "frame_log.h"
-#include "frame_trace.h"
-#include "options.h"
+#include "cli/command_result.h"
+#include "cli/frame_trace.h"
+#include "cli/options.h"
+#include "monitor/frame_log.h"
 
 #include <csignal>
 #include <ostream>

@@ -1,6 +1,6 @@
-#include "frame_trace.h"
+#include "cli/frame_trace.h"
 
-#include "frame_export.h"
+#include "monitor/frame_export.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame_log.h"
+#include "monitor/frame_log.h"
 
 #include <cstdint>
 #include <ostream>

@@ -1,10 +1,10 @@
-#include "instrument_session.h"
+#include "cli/instrument_session.h"
 
-#include "card_lists.h"
-#include "encoding.h"
-#include "open_error.h"
-#include "parameter_order.h"
-#include "registers.h"
+#include "cards/card_lists.h"
+#include "cards/encoding.h"
+#include "cards/parameter_order.h"
+#include "cards/registers.h"
+#include "host/open_error.h"
 
 #include <algorithm>
 

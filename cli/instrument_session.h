@@ -1,13 +1,13 @@
 #pragma once
 
-#include "card_info.h"
-#include "card_lists.h"
-#include "card_settings.h"
-#include "card_transfer.h"
-#include "exit_code.h"
-#include "frame_log.h"
-#include "frame_trace.h"
-#include "instrument_link.h"
+#include "cards/card_info.h"
+#include "cards/card_lists.h"
+#include "cards/card_settings.h"
+#include "cli/exit_code.h"
+#include "cli/frame_trace.h"
+#include "comm/card_transfer.h"
+#include "comm/instrument_link.h"
+#include "monitor/frame_log.h"
 
 #include <csignal>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "command_line.h"
-#include "exit_code.h"
+#include "cli/command_line.h"
+#include "cli/exit_code.h"
 
 #include <csignal>
 #include <exception>

@@ -1,7 +1,7 @@
-#include "options.h"
+#include "cli/options.h"
 
-#include "card_lists.h"
-#include "encoding.h"
+#include "cards/card_lists.h"
+#include "cards/encoding.h"
 
 #include <algorithm>
 #include <cctype>

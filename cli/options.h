@@ -1,8 +1,8 @@
 #pragma once
 
-#include "exit_code.h"
-#include "instrument_link.h"
-#include "registers.h"
+#include "cards/registers.h"
+#include "cli/exit_code.h"
+#include "comm/instrument_link.h"
 
 #include <cstdint>
 #include <optional>

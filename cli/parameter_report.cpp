@@ -1,9 +1,9 @@
-#include "parameter_report.h"
+#include "cli/parameter_report.h"
 
-#include "card_lists.h"
-#include "encoding.h"
-#include "parameter_order.h"
-#include "settings_check.h"
+#include "cards/card_lists.h"
+#include "cards/encoding.h"
+#include "cards/parameter_order.h"
+#include "cards/settings_check.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "card_settings.h"
-#include "instrument_session.h"
+#include "cards/card_settings.h"
+#include "cli/instrument_session.h"
 
 #include <nlohmann/json.hpp>
 #include <string>

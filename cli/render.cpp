@@ -1,10 +1,10 @@
-#include "render.h"
+#include "cli/render.h"
 
-#include "card_info.h"
-#include "card_lists.h"
-#include "encoding.h"
-#include "parameter_order.h"
-#include "parameter_report.h"
+#include "cards/card_info.h"
+#include "cards/card_lists.h"
+#include "cards/encoding.h"
+#include "cards/parameter_order.h"
+#include "cli/parameter_report.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "command_result.h"
+#include "cli/command_result.h"
 
 #include <ostream>
 

@@ -3,12 +3,13 @@ add_library(meshgate2_version INTERFACE)
 target_compile_definitions(meshgate2_version INTERFACE MESHGATE2_VERSION="${PROJECT_VERSION}")
 
 # meshgate2_library(NAME [QT] SOURCES file... [LIBS target...])
-# A folder's static library. Its headers are found by file name, from the folder and from whatever links it.
+# A folder's static library. Every include names its folder from the repository root
+# (#include "comm/modbus_master.h"), so the root is the one include directory.
 # QT: the folder has QObject classes, so moc runs over it.
 function(meshgate2_library name)
     cmake_parse_arguments(A "QT" "" "SOURCES;LIBS" ${ARGN})
     add_library(${name} STATIC ${A_SOURCES})
-    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${A_LIBS})
     if(A_QT)
         set_target_properties(${name} PROPERTIES AUTOMOC ON)

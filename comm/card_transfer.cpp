@@ -1,6 +1,6 @@
-#include "card_transfer.h"
+#include "comm/card_transfer.h"
 
-#include "parameter_order.h"
+#include "cards/parameter_order.h"
 
 int ReadParameter(InstrumentLink& link, const cards::Parameter& parameter, cards::CardSettings& settings)
 {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "card_info.h"
-#include "card_settings.h"
-#include "instrument_link.h"
-#include "registers.h"
+#include "cards/card_info.h"
+#include "cards/card_settings.h"
+#include "cards/registers.h"
+#include "comm/instrument_link.h"
 
 #include <optional>
 #include <span>

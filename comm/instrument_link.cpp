@@ -1,7 +1,7 @@
-#include "instrument_link.h"
+#include "comm/instrument_link.h"
 
-#include "card_lists.h"
-#include "registers.h"
+#include "cards/card_lists.h"
+#include "cards/registers.h"
 
 #include <cstring>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "modbus_master.h"
+#include "comm/modbus_master.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "modbus_master.h"
+#include "comm/modbus_master.h"
 
 #include <array>
 #include <cstring>

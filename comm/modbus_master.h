@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial_port.h"
+#include "comm/serial_port.h"
 
 #include <array>
 #include <chrono>

@@ -1,8 +1,8 @@
-#include "serial_port.h"
+#include "comm/serial_port.h"
 
-#include "line_settings.h"
-#include "open_error.h"
-#include "port_map.h"
+#include "comm/line_settings.h"
+#include "host/open_error.h"
+#include "host/port_map.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,7 @@
 // A backup file as anyone may hand it to restore: loaded, and when it is good, saved and loaded again;
 // the second load must give exactly the settings of the first.
-#include "backup_io.h"
-#include "card_info.h"
+#include "cards/card_info.h"
+#include "host/backup_io.h"
 
 #include <cstdlib>
 #include <string>

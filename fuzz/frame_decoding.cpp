@@ -2,9 +2,9 @@
 // export. The input is a run of frames: a flags byte (bit 0 received, bits 1-3 the outcome, bits 4-5 the
 // attempt), a length byte and that many bytes. Whatever the bytes, every export must hold every frame and
 // nothing that could steer a terminal: the texts are valid UTF-8 without control characters.
-#include "frame_decoding.h"
-#include "frame_export.h"
-#include "frame_log.h"
+#include "monitor/frame_decoding.h"
+#include "monitor/frame_export.h"
+#include "monitor/frame_log.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,12 +1,12 @@
 // The texts people type: apply's option values, port names, IP addresses and station numbers, the
 // simulator's command line, the port assignment file; and the instrument texts as they are shown. Lines of the input
 // are the fields; what parses must format back to the same value, and shown texts must be valid UTF-8.
-#include "card_info.h"
-#include "card_lists.h"
-#include "encoding.h"
-#include "options.h"
-#include "port_map.h"
-#include "sim_options.h"
+#include "cards/card_info.h"
+#include "cards/card_lists.h"
+#include "cards/encoding.h"
+#include "cli/options.h"
+#include "host/port_map.h"
+#include "sim/sim_options.h"
 
 #include <cstdlib>
 #include <nlohmann/json.hpp>

@@ -4,9 +4,9 @@
 // The input is a series of pieces, a length byte and then that many bytes; each request the master sends
 // is answered with the next piece through a real pseudo-terminal. A piece shorter than the reply the
 // master awaits ends the line (the peer closes), so a read never waits out its time-out.
-#include "command_result.h"
-#include "instrument_session.h"
-#include "render.h"
+#include "cli/command_result.h"
+#include "cli/instrument_session.h"
+#include "cli/render.h"
 
 #include <algorithm>
 #include <cstdlib>

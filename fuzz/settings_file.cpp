@@ -1,5 +1,5 @@
 // Whatever "Meshgate2.dat" holds: loaded, and what loads is saved and loads the same again.
-#include "settings_file.h"
+#include "host/settings_file.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,5 +1,5 @@
 // Any frame a master (or noise) can send, answered by the simulated instrument's logic.
-#include "simulator.h"
+#include "sim/simulator.h"
 
 #include <cstdlib>
 

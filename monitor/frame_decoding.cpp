@@ -1,10 +1,10 @@
-#include "frame_decoding.h"
+#include "monitor/frame_decoding.h"
 
-#include "card_lists.h"
-#include "card_settings.h"
-#include "encoding.h"
-#include "line_settings.h"
-#include "settings_check.h"
+#include "cards/card_lists.h"
+#include "cards/card_settings.h"
+#include "cards/encoding.h"
+#include "cards/settings_check.h"
+#include "comm/line_settings.h"
 
 #include <array>
 #include <cstdio>

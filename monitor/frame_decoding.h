@@ -1,7 +1,7 @@
 #pragma once
 
-#include "frame_log.h"
-#include "registers.h"
+#include "cards/registers.h"
+#include "monitor/frame_log.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "frame_export.h"
+#include "monitor/frame_export.h"
 
-#include "frame_decoding.h"
+#include "monitor/frame_decoding.h"
 
 #include <cstdio>
 #include <ctime>

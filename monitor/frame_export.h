@@ -1,7 +1,7 @@
 #pragma once
 
-#include "file_io.h"
-#include "frame_log.h"
+#include "host/file_io.h"
+#include "monitor/frame_log.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "frame_log.h"
+#include "monitor/frame_log.h"
 
-#include "registers.h"
+#include "cards/registers.h"
 
 #include <algorithm>
 

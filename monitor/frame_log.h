@@ -1,7 +1,7 @@
 #pragma once
 
-#include "card_info.h"
-#include "modbus_master.h"
+#include "cards/card_info.h"
+#include "comm/modbus_master.h"
 
 #include <array>
 #include <chrono>

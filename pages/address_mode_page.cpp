@@ -1,9 +1,9 @@
-#include "address_mode_page.h"
+#include "pages/address_mode_page.h"
 
-#include "card_lists.h"
-#include "colour_static.h"
-#include "ip_address_edit.h"
-#include "title_banner.h"
+#include "cards/card_lists.h"
+#include "widgets/colour_static.h"
+#include "widgets/ip_address_edit.h"
+#include "widgets/title_banner.h"
 
 #include <QComboBox>
 

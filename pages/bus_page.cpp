@@ -1,9 +1,9 @@
-#include "bus_page.h"
+#include "pages/bus_page.h"
 
-#include "instrument_link.h"
-#include "ip_address_edit.h"
-#include "parameter_order.h"
-#include "up_down.h"
+#include "cards/parameter_order.h"
+#include "comm/instrument_link.h"
+#include "widgets/ip_address_edit.h"
+#include "widgets/up_down.h"
 
 #include <QComboBox>
 #include <QKeyEvent>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "card_info.h"
-#include "card_settings.h"
-#include "dialog_builder.h"
-#include "register_io.h"
-#include "registers.h"
+#include "cards/card_info.h"
+#include "cards/card_settings.h"
+#include "cards/registers.h"
+#include "pages/register_io.h"
+#include "res/dialog_builder.h"
 
 #include <QDialog>
 #include <QObject>

@@ -1,7 +1,7 @@
-#include "ethernet_ip_page.h"
+#include "pages/ethernet_ip_page.h"
 
-#include "card_lists.h"
-#include "parameter_order.h"
+#include "cards/card_lists.h"
+#include "cards/parameter_order.h"
 
 #include <QComboBox>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "address_mode_page.h"
+#include "pages/address_mode_page.h"
 
 #include <QPointer>
 

@@ -1,7 +1,7 @@
-#include "info_page.h"
+#include "pages/info_page.h"
 
-#include "register_io.h"
-#include "title_banner.h"
+#include "pages/register_io.h"
+#include "widgets/title_banner.h"
 
 InfoPage::InfoPage() : BusPage(kTemplateId) {}
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bus_page.h"
+#include "pages/bus_page.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
-#include "modbus_tcp_page.h"
+#include "pages/modbus_tcp_page.h"
 
-#include "parameter_order.h"
+#include "cards/parameter_order.h"
 
 ModbusTcpPage::ModbusTcpPage() : AddressModePage(kTemplateId, cards::Bus::ModbusTcp, IDC_TITLE, IDC_FIRMWARE) {}
 

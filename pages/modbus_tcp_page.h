@@ -1,6 +1,6 @@
 #pragma once
 
-#include "address_mode_page.h"
+#include "pages/address_mode_page.h"
 
 // Modbus-TCP cards (code 8): address mode and IP address, mask and gateway. The template keeps an
 // exchange-table list, disabled and never filled: the card has no exchange-table choice.

@@ -1,10 +1,10 @@
-#include "node_address_page.h"
+#include "pages/node_address_page.h"
 
-#include "card_lists.h"
-#include "colour_static.h"
-#include "parameter_order.h"
-#include "title_banner.h"
-#include "up_down.h"
+#include "cards/card_lists.h"
+#include "cards/parameter_order.h"
+#include "widgets/colour_static.h"
+#include "widgets/title_banner.h"
+#include "widgets/up_down.h"
 
 #include <QComboBox>
 

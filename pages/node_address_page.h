@@ -1,8 +1,8 @@
 #pragma once
 
-#include "bus_page.h"
-#include "card_info.h"
-#include "register_io.h"
+#include "cards/card_info.h"
+#include "pages/bus_page.h"
+#include "pages/register_io.h"
 
 #include <QPointer>
 

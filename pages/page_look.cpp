@@ -1,10 +1,10 @@
-#include "page_look.h"
+#include "pages/page_look.h"
 
-#include "colour_static.h"
-#include "ip_address_edit.h"
-#include "message_boxes.h"
-#include "title_banner.h"
-#include "up_down.h"
+#include "pages/message_boxes.h"
+#include "widgets/colour_static.h"
+#include "widgets/ip_address_edit.h"
+#include "widgets/title_banner.h"
+#include "widgets/up_down.h"
 
 #include <QComboBox>
 

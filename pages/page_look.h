@@ -1,7 +1,7 @@
 #pragma once
 
-#include "card_lists.h"
-#include "dialog_builder.h"
+#include "cards/card_lists.h"
+#include "res/dialog_builder.h"
 
 #include <map>
 #include <span>

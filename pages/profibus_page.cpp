@@ -1,9 +1,9 @@
-#include "profibus_page.h"
+#include "pages/profibus_page.h"
 
-#include "card_lists.h"
-#include "colour_static.h"
-#include "register_io.h"
-#include "up_down.h"
+#include "cards/card_lists.h"
+#include "pages/register_io.h"
+#include "widgets/colour_static.h"
+#include "widgets/up_down.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "node_address_page.h"
+#include "pages/node_address_page.h"
 
 #include <QPointer>
 

@@ -1,14 +1,14 @@
-#include "profinet_page.h"
+#include "pages/profinet_page.h"
 
-#include "card_lists.h"
-#include "colour_static.h"
-#include "instrument_link.h"
-#include "ip_address_edit.h"
-#include "message_boxes.h"
-#include "parameter_order.h"
-#include "register_io.h"
-#include "title_banner.h"
-#include "up_down.h"
+#include "cards/card_lists.h"
+#include "cards/parameter_order.h"
+#include "comm/instrument_link.h"
+#include "pages/message_boxes.h"
+#include "pages/register_io.h"
+#include "widgets/colour_static.h"
+#include "widgets/ip_address_edit.h"
+#include "widgets/title_banner.h"
+#include "widgets/up_down.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,12 +1,12 @@
-#include "register_io.h"
+#include "pages/register_io.h"
 
-#include "card_transfer.h"
-#include "colour_static.h"
-#include "encoding.h"
-#include "instrument_link.h"
-#include "ip_address_edit.h"
-#include "parameter_order.h"
-#include "up_down.h"
+#include "cards/encoding.h"
+#include "cards/parameter_order.h"
+#include "comm/card_transfer.h"
+#include "comm/instrument_link.h"
+#include "widgets/colour_static.h"
+#include "widgets/ip_address_edit.h"
+#include "widgets/up_down.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "card_lists.h"
-#include "card_settings.h"
-#include "page_look.h"
-#include "registers.h"
+#include "cards/card_lists.h"
+#include "cards/card_settings.h"
+#include "cards/registers.h"
+#include "pages/page_look.h"
 
 #include <QString>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "dialog_template.h"
+#include "res/dialog_template.h"
 
 // The application's own windows: about box, main window, information page, version choice.
 // Controls are listed in their tab and z-order, as Windows creates them.

@@ -1,9 +1,9 @@
-#include "dialog_builder.h"
+#include "res/dialog_builder.h"
 
-#include "ip_address_edit.h"
-#include "kit_paint.h"
-#include "picture_static.h"
-#include "up_down.h"
+#include "widgets/ip_address_edit.h"
+#include "widgets/kit_paint.h"
+#include "widgets/picture_static.h"
+#include "widgets/up_down.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

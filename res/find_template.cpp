@@ -1,4 +1,4 @@
-#include "dialog_template.h"
+#include "res/dialog_template.h"
 
 // Kept apart from the tables so that each table can live beside its kind of window.
 const DialogTemplate* FindTemplate(int id)

@@ -1,4 +1,4 @@
-#include "fonts.h"
+#include "res/fonts.h"
 
 #include <QDir>
 #include <QFileInfo>

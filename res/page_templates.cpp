@@ -1,4 +1,4 @@
-#include "dialog_template.h"
+#include "res/dialog_template.h"
 
 // The five bus pages: caption-less child dialogs in 8 pt "MS Sans Serif", controls in template order.
 // Ids are the pages' control ids; -1 marks captions the code never reaches.

@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 dir="$root/build"
 type=RelWithDebInfo
 optimise="-O2 -g1 -DNDEBUG"
-flags=(-DMESHGATE2_WERROR=ON)
+flags=(-DMESHGATE2_WERROR=ON -DMESHGATE2_BENCH=ON -DMESHGATE2_GALLERIES=ON)
 case "${1:-}" in
 "") ;;
 --sanitize)

@@ -8,7 +8,7 @@ seconds=${1:-60}
 dir="$root/build-fuzz"
 "$root/scripts/deps.sh"
 CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMESHGATE2_FUZZ=ON \
-    -DMESHGATE2_WERROR=ON -DMESHGATE2_TESTS=OFF -DMESHGATE2_BENCH=OFF >&2
+    -DMESHGATE2_WERROR=ON -DMESHGATE2_TESTS=OFF >&2
 cmake --build "$dir" -j "$(nproc)" --target fuzzers >&2
 
 scratch=$(mktemp -d)

@@ -9,7 +9,7 @@ dir="$root/build-pkg"
 # Debian's compiler and linker flags, hardening included, as a Debian build passes them (CMake reads no
 # CPPFLAGS, so they go with CXXFLAGS). Without -g: the package's binaries are stripped anyway.
 eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CXXFLAGS_MAINT_STRIP=-g dpkg-buildflags --export=sh)"
-cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMESHGATE2_TESTS=OFF -DMESHGATE2_BENCH=OFF \
+cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMESHGATE2_TESTS=OFF \
     -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" >&2
 cmake --build "$dir" -j "$(nproc)" >&2
 rm -f "$dir"/meshgate2_*.deb

@@ -1,5 +1,5 @@
-#include "sim_options.h"
-#include "simulator.h"
+#include "sim/sim_options.h"
+#include "sim/simulator.h"
 
 #include <csignal>
 #include <cstdio>

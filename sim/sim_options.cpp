@@ -1,6 +1,6 @@
-#include "sim_options.h"
+#include "sim/sim_options.h"
 
-#include "registers.h"
+#include "cards/registers.h"
 
 #include <cstdio>
 #include <limits>

@@ -1,7 +1,7 @@
-#include "simulator.h"
+#include "sim/simulator.h"
 
-#include "modbus_master.h"
-#include "registers.h"
+#include "cards/registers.h"
+#include "comm/modbus_master.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "line_settings.h"
+#include "comm/line_settings.h"
 
 #include <array>
 #include <chrono>

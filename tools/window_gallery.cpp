@@ -2,14 +2,14 @@
 // a high-DPI screen or a dark desktop can be looked at without either:
 //   window-gallery <output folder>
 // Qt takes the scale factor only at start-up, so the program runs itself once per factor.
-#include "about_dialog.h"
-#include "dialog_builder.h"
-#include "fonts.h"
-#include "icon_art.h"
-#include "main_dialog.h"
-#include "message_boxes.h"
-#include "simulator.h"
-#include "version_dialog.h"
+#include "app/about_dialog.h"
+#include "app/main_dialog.h"
+#include "app/version_dialog.h"
+#include "pages/message_boxes.h"
+#include "res/dialog_builder.h"
+#include "res/fonts.h"
+#include "sim/simulator.h"
+#include "widgets/gallery/icon_art.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "colour_ref.h"
+#include "widgets/colour_ref.h"
 
 QColor ToQColor(ColourRef colour)
 {

@@ -1,4 +1,4 @@
-#include "colour_static.h"
+#include "widgets/colour_static.h"
 
 ColourStatic::ColourStatic(QWidget* parent) : QLabel(parent)
 {

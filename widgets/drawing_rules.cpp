@@ -1,4 +1,4 @@
-#include "drawing_rules.h"
+#include "widgets/drawing_rules.h"
 
 #include <QColor>
 #include <algorithm>

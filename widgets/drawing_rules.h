@@ -1,7 +1,7 @@
 #pragma once
 
-#include "colour_ref.h"
-#include "system_colours.h"
+#include "widgets/colour_ref.h"
+#include "widgets/system_colours.h"
 
 #include <QRect>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "image_button.h"
+#include "widgets/image_button.h"
 
-#include "kit_accessible.h"
-#include "kit_paint.h"
+#include "widgets/kit_accessible.h"
+#include "widgets/kit_paint.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "colour_ref.h"
-#include "drawing_rules.h"
+#include "widgets/colour_ref.h"
+#include "widgets/drawing_rules.h"
 
 #include <QPixmap>
 #include <QPushButton>

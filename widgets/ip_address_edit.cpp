@@ -1,6 +1,6 @@
-#include "ip_address_edit.h"
+#include "widgets/ip_address_edit.h"
 
-#include "kit_accessible.h"
+#include "widgets/kit_accessible.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "kit_paint.h"
+#include "widgets/kit_paint.h"
 
 #include <QDesktopServices>
 #include <QFontDatabase>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "drawing_rules.h"
+#include "widgets/drawing_rules.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,7 +1,7 @@
-#include "link_label.h"
+#include "widgets/link_label.h"
 
-#include "kit_accessible.h"
-#include "kit_paint.h"
+#include "widgets/kit_accessible.h"
+#include "widgets/kit_paint.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

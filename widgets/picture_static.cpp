@@ -1,6 +1,6 @@
-#include "picture_static.h"
+#include "widgets/picture_static.h"
 
-#include "kit_paint.h"
+#include "widgets/kit_paint.h"
 
 #include <QEvent>
 

@@ -1,4 +1,4 @@
-#include "system_colours.h"
+#include "widgets/system_colours.h"
 
 QColor GetSysColour(const QPalette& palette, SysColour which)
 {

@@ -1,8 +1,8 @@
-#include "title_banner.h"
+#include "widgets/title_banner.h"
 
-#include "drawing_rules.h"
-#include "kit_accessible.h"
-#include "kit_paint.h"
+#include "widgets/drawing_rules.h"
+#include "widgets/kit_accessible.h"
+#include "widgets/kit_paint.h"
 
 #include <QPainter>
 

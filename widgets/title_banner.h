@@ -1,6 +1,6 @@
 #pragma once
 
-#include "colour_ref.h"
+#include "widgets/colour_ref.h"
 
 #include <QFont>
 #include <QLabel>

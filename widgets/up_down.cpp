@@ -1,6 +1,6 @@
-#include "up_down.h"
+#include "widgets/up_down.h"
 
-#include "kit_accessible.h"
+#include "widgets/kit_accessible.h"
 
 #include <QKeyEvent>
 #include <QToolButton>

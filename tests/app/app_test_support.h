@@ -1,11 +1,11 @@
 #pragma once
 
-#include "dialog_builder.h"
-#include "fonts.h"
-#include "main_dialog.h"
-#include "message_boxes.h"
-#include "simulator.h"
-#include "tab_sheet.h"
+#include "app/main_dialog.h"
+#include "app/tab_sheet.h"
+#include "pages/message_boxes.h"
+#include "res/dialog_builder.h"
+#include "res/fonts.h"
+#include "sim/simulator.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -2,9 +2,9 @@
 // failed search can be told apart from it alone.
 #include "app_test_support.h"
 
-#include "dialog_builder.h"
-#include "file_dialogs.h"
-#include "line_monitor_window.h"
+#include "app/file_dialogs.h"
+#include "app/line_monitor_window.h"
+#include "res/dialog_builder.h"
 
 #include <QAbstractButton>
 #include <QAction>

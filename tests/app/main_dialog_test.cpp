@@ -1,11 +1,11 @@
 #include "app_test_support.h"
 
-#include "about_dialog.h"
-#include "assign_port_dialog.h"
-#include "image_button.h"
-#include "info_page.h"
-#include "link_label.h"
-#include "title_banner.h"
+#include "app/about_dialog.h"
+#include "app/assign_port_dialog.h"
+#include "pages/info_page.h"
+#include "widgets/image_button.h"
+#include "widgets/link_label.h"
+#include "widgets/title_banner.h"
 
 #include <QComboBox>
 #include <QLabel>

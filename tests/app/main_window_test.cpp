@@ -1,8 +1,8 @@
 #include "app_test_support.h"
 
-#include "ip_address_edit.h"
-#include "registers.h"
-#include "up_down.h"
+#include "cards/registers.h"
+#include "widgets/ip_address_edit.h"
+#include "widgets/up_down.h"
 
 #include <QComboBox>
 #include <QLabel>

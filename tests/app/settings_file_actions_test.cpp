@@ -2,9 +2,9 @@
 // front ends use, onto the same card; refused files leave the page as it was and write nothing.
 #include "app_test_support.h"
 
-#include "backup_io.h"
-#include "dialog_builder.h"
-#include "file_dialogs.h"
+#include "app/file_dialogs.h"
+#include "host/backup_io.h"
+#include "res/dialog_builder.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,9 +1,9 @@
 #include "app_test_support.h"
 
-#include "configurator_app.h"
-#include "image_button.h"
-#include "link_label.h"
-#include "version_dialog.h"
+#include "app/configurator_app.h"
+#include "app/version_dialog.h"
+#include "widgets/image_button.h"
+#include "widgets/link_label.h"
 
 #include <QPushButton>
 #include <QRadioButton>

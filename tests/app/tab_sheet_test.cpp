@@ -1,7 +1,7 @@
-#include "info_page.h"
-#include "message_boxes.h"
-#include "tab_sheet.h"
-#include "title_banner.h"
+#include "app/tab_sheet.h"
+#include "pages/info_page.h"
+#include "pages/message_boxes.h"
+#include "widgets/title_banner.h"
 
 #include <QDialog>
 #include <QLabel>

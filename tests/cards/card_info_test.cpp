@@ -1,5 +1,5 @@
-#include "card_info.h"
-#include "parameter_order.h"
+#include "cards/card_info.h"
+#include "cards/parameter_order.h"
 
 #include <gtest/gtest.h>
 

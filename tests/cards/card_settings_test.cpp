@@ -1,5 +1,5 @@
-#include "card_info.h"
-#include "card_settings.h"
+#include "cards/card_info.h"
+#include "cards/card_settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
+#include "cards/registers.h"
+#include "cli/exit_code.h"
+#include "cli/instrument_session.h"
 #include "cli_fixture.h"
-#include "exit_code.h"
-#include "instrument_session.h"
-#include "registers.h"
 
 #include <chrono>
 #include <csignal>

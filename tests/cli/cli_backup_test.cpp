@@ -1,5 +1,5 @@
+#include "cli/exit_code.h"
 #include "cli_fixture.h"
-#include "exit_code.h"
 
 #include <filesystem>
 #include <fstream>

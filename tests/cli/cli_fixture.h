@@ -1,7 +1,7 @@
 #pragma once
 
-#include "command_line.h"
-#include "simulator.h"
+#include "cli/command_line.h"
+#include "sim/simulator.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

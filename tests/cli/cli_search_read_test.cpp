@@ -1,6 +1,6 @@
+#include "cli/exit_code.h"
+#include "cli/instrument_session.h"
 #include "cli_fixture.h"
-#include "exit_code.h"
-#include "instrument_session.h"
 
 #include <cstdio>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 // Counts heap allocations made by this thread, to prove that a transaction makes none.
-#include "instrument_link.h"
-#include "simulator.h"
+#include "comm/instrument_link.h"
+#include "sim/simulator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "instrument_link.h"
-#include "pty_peer.h"
-#include "simulator.h"
+#include "comm/instrument_link.h"
+#include "sim/simulator.h"
+#include "tests/support/pty_peer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "modbus_master.h"
-#include "pty_peer.h"
-#include "simulator.h"
+#include "comm/modbus_master.h"
+#include "sim/simulator.h"
+#include "tests/support/pty_peer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "line_settings.h"
-#include "pty_peer.h"
-#include "serial_port.h"
+#include "comm/line_settings.h"
+#include "comm/serial_port.h"
+#include "tests/support/pty_peer.h"
 
 #include <gtest/gtest.h>
 

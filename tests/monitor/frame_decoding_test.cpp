@@ -1,8 +1,8 @@
 // Frames as they go over the line, decoded in the instrument's terms. The rows run through one log in
 // order, as on a line: a reply is decoded against the request before it, and list entries are named for
 // the card the last identification record named.
-#include "frame_decoding.h"
-#include "frame_log.h"
+#include "monitor/frame_decoding.h"
+#include "monitor/frame_log.h"
 
 #include <gtest/gtest.h>
 

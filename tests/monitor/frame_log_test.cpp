@@ -1,10 +1,10 @@
 // The frame log on a real line to the simulated instrument: attempts grouped under their transaction,
 // counters after faults, and the exports' bytes.
-#include "frame_decoding.h"
-#include "frame_export.h"
-#include "frame_log.h"
-#include "instrument_link.h"
-#include "simulator.h"
+#include "comm/instrument_link.h"
+#include "monitor/frame_decoding.h"
+#include "monitor/frame_export.h"
+#include "monitor/frame_log.h"
+#include "sim/simulator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "ethernet_ip_page.h"
-#include "modbus_tcp_page.h"
 #include "page_test_support.h"
+#include "pages/ethernet_ip_page.h"
+#include "pages/modbus_tcp_page.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "devicenet_page.h"
 #include "page_test_support.h"
+#include "pages/devicenet_page.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "bus_page.h"
-#include "colour_static.h"
-#include "encoding.h"
-#include "instrument_link.h"
-#include "ip_address_edit.h"
-#include "message_boxes.h"
-#include "registers.h"
-#include "simulator.h"
-#include "title_banner.h"
+#include "cards/encoding.h"
+#include "cards/registers.h"
+#include "comm/instrument_link.h"
+#include "pages/bus_page.h"
+#include "pages/message_boxes.h"
+#include "sim/simulator.h"
+#include "widgets/colour_static.h"
+#include "widgets/ip_address_edit.h"
+#include "widgets/title_banner.h"
 
 #include <QComboBox>
 #include <QLineEdit>

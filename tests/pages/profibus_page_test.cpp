@@ -1,6 +1,6 @@
 #include "page_test_support.h"
-#include "profibus_page.h"
-#include "up_down.h"
+#include "pages/profibus_page.h"
+#include "widgets/up_down.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

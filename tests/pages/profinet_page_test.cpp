@@ -1,6 +1,6 @@
 #include "page_test_support.h"
-#include "profinet_page.h"
-#include "up_down.h"
+#include "pages/profinet_page.h"
+#include "widgets/up_down.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
-#include "dialog_builder.h"
-#include "fonts.h"
-#include "ip_address_edit.h"
-#include "up_down.h"
+#include "res/dialog_builder.h"
+#include "res/fonts.h"
+#include "widgets/ip_address_edit.h"
+#include "widgets/up_down.h"
 
 #include <QApplication>
 #include <QComboBox>

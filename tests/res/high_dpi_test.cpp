@@ -1,5 +1,5 @@
-#include "dialog_builder.h"
-#include "fonts.h"
+#include "res/dialog_builder.h"
+#include "res/fonts.h"
 
 #include <QDialog>
 #include <QFile>

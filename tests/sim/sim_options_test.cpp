@@ -1,6 +1,6 @@
-#include "pty_peer.h"
-#include "serial_port.h"
-#include "sim_options.h"
+#include "comm/serial_port.h"
+#include "sim/sim_options.h"
+#include "tests/support/pty_peer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "modbus_master.h"
-#include "pty_peer.h"
-#include "serial_port.h"
-#include "simulator.h"
+#include "comm/modbus_master.h"
+#include "comm/serial_port.h"
+#include "sim/simulator.h"
+#include "tests/support/pty_peer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "pty_peer.h"
+#include "tests/support/pty_peer.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "qt_printers.h"
+#include "tests/support/qt_printers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "colour_static.h"
-#include "image_button.h"
-#include "ip_address_edit.h"
-#include "link_label.h"
-#include "title_banner.h"
-#include "up_down.h"
 #include "widget_test_support.h"
+#include "widgets/colour_static.h"
+#include "widgets/image_button.h"
+#include "widgets/ip_address_edit.h"
+#include "widgets/link_label.h"
+#include "widgets/title_banner.h"
+#include "widgets/up_down.h"
 
 #include <QAccessible>
 #include <QLineEdit>

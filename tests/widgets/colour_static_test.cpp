@@ -1,5 +1,5 @@
-#include "colour_static.h"
 #include "widget_test_support.h"
+#include "widgets/colour_static.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "colour_static.h"
-#include "image_button.h"
-#include "link_label.h"
-#include "picture_static.h"
-#include "title_banner.h"
 #include "widget_test_support.h"
+#include "widgets/colour_static.h"
+#include "widgets/image_button.h"
+#include "widgets/link_label.h"
+#include "widgets/picture_static.h"
+#include "widgets/title_banner.h"
 
 #include <functional>
 #include <gtest/gtest.h>

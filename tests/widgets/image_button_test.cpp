@@ -1,6 +1,6 @@
-#include "image_button.h"
-#include "kit_paint.h"
 #include "widget_test_support.h"
+#include "widgets/image_button.h"
+#include "widgets/kit_paint.h"
 
 #include <QDialog>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
-#include "ip_address_edit.h"
 #include "widget_test_support.h"
+#include "widgets/ip_address_edit.h"
 
 #include <QClipboard>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
-#include "link_label.h"
 #include "widget_test_support.h"
+#include "widgets/link_label.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
-#include "drawing_rules.h"
-#include "title_banner.h"
 #include "widget_test_support.h"
+#include "widgets/drawing_rules.h"
+#include "widgets/title_banner.h"
 
 #include <QFontDatabase>
 #include <gtest/gtest.h>

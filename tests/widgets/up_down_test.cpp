@@ -1,5 +1,5 @@
-#include "up_down.h"
 #include "widget_test_support.h"
+#include "widgets/up_down.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>

@@ -1,4 +1,4 @@
-#include "icon_art.h"
+#include "widgets/gallery/icon_art.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 // Writes the program's artwork as <id>.png and <id>@2x.png into the folder given (res/icons in the source tree),
 // and the application icon in the sizes desktops use as hicolor/<n>x<n>/apps/meshgate2.png beside them.
-#include "icon_art.h"
+#include "widgets/gallery/icon_art.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,12 +1,12 @@
 // Renders every widget of the kit in each of its states into PNG files, so the kit can be looked at
 // without writing code:  QT_QPA_PLATFORM=offscreen widget-gallery <output folder>
-#include "colour_static.h"
-#include "icon_art.h"
-#include "image_button.h"
-#include "ip_address_edit.h"
-#include "link_label.h"
-#include "title_banner.h"
-#include "up_down.h"
+#include "widgets/colour_static.h"
+#include "widgets/gallery/icon_art.h"
+#include "widgets/image_button.h"
+#include "widgets/ip_address_edit.h"
+#include "widgets/link_label.h"
+#include "widgets/title_banner.h"
+#include "widgets/up_down.h"
 
 #include <QApplication>
 #include <QDialog>

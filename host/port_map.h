@@ -1,6 +1,6 @@
 #pragma once
 
-#include "file_io.h"
+#include "host/file_io.h"
 
 #include <map>
 #include <string>

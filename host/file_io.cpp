@@ -1,4 +1,4 @@
-#include "file_io.h"
+#include "host/file_io.h"
 
 #include <algorithm>
 #include <cerrno>

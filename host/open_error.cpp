@@ -1,4 +1,4 @@
-#include "open_error.h"
+#include "host/open_error.h"
 
 #include <cctype>
 #include <cerrno>

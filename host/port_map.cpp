@@ -1,4 +1,4 @@
-#include "port_map.h"
+#include "host/port_map.h"
 
 #include <algorithm>
 #include <cctype>

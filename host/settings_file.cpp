@@ -1,6 +1,6 @@
-#include "settings_file.h"
+#include "host/settings_file.h"
 
-#include "file_io.h"
+#include "host/file_io.h"
 
 #include <cerrno>
 

@@ -1,6 +1,6 @@
-#include "backup_io.h"
+#include "host/backup_io.h"
 
-#include "file_io.h"
+#include "host/file_io.h"
 
 #include <cerrno>
 

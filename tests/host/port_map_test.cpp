@@ -1,6 +1,6 @@
-#include "open_error.h"
-#include "port_map.h"
-#include "pty_peer.h"
+#include "host/open_error.h"
+#include "host/port_map.h"
+#include "tests/support/pty_peer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "backup_file.h"
+#include "cards/backup_file.h"
 
 #include <string>
 

@@ -1,12 +1,11 @@
-#include "full_disk.h"
-#include "settings_file.h"
+#include "host/settings_file.h"
+#include "tests/support/full_disk.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,22 +34,31 @@ private:
     bool wasRoot;
 };
 
+namespace fs = std::filesystem;
+using Bytes = std::string;
+
 class SettingsFileTest : public ::testing::Test
 {
 protected:
-    std::string Path() const { return folder.filePath("Meshgate2.dat").toStdString(); }
-    void Write(const QByteArray& bytes)
+    void SetUp() override
     {
-        QFile file(QString::fromStdString(Path()));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        folder = fs::temp_directory_path() / ("meshgate2-settings-" + std::to_string(::getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
     }
-    QByteArray Read() const
+    void TearDown() override
     {
-        QFile file(QString::fromStdString(Path()));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        fs::permissions(folder, fs::perms::owner_all);
+        fs::remove_all(folder);
     }
-    QTemporaryDir folder;
+    std::string Path() const { return (folder / "Meshgate2.dat").string(); }
+    void Write(const Bytes& bytes) { std::ofstream(Path(), std::ios::binary | std::ios::trunc) << bytes; }
+    Bytes Read() const
+    {
+        std::ifstream file(Path(), std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(file), {});
+    }
+    fs::path folder;
 };
 
 } // namespace
@@ -58,42 +66,42 @@ protected:
 TEST_F(SettingsFileTest, ReadsLittleEndianAndIgnoresTrailingBytes)
 {
     EXPECT_FALSE(settings_file::Load(Path()).has_value());
-    Write(QByteArray("\x04\x00\x00\x00\x07\x00\x00\x00", 8));
+    Write(Bytes("\x04\x00\x00\x00\x07\x00\x00\x00", 8));
     EXPECT_EQ(settings_file::Load(Path()), 4);
-    Write(QByteArray("\x02\x01\x00\x00", 4));
+    Write(Bytes("\x02\x01\x00\x00", 4));
     EXPECT_EQ(settings_file::Load(Path()), 0x0102);
-    Write(QByteArray("\xFE\xFF\xFF\xFF", 4));
+    Write(Bytes("\xFE\xFF\xFF\xFF", 4));
     EXPECT_EQ(settings_file::Load(Path()), -2);
     for (int size : {0, 1, 2, 3}) {
-        Write(QByteArray("\x05\x00\x00\x00", size));
+        Write(Bytes("\x05\x00\x00\x00", size));
         EXPECT_FALSE(settings_file::Load(Path()).has_value()) << size << " bytes";
     }
 }
 
 TEST_F(SettingsFileTest, WritesExactlyFourBytesWithoutLeavingTemporaries)
 {
-    Write(QByteArray("\x04\x00\x00\x00\x07\x00\x00\x00", 8));
+    Write(Bytes("\x04\x00\x00\x00\x07\x00\x00\x00", 8));
     ASSERT_TRUE(settings_file::Save(-1, Path()));
-    EXPECT_EQ(Read(), QByteArray("\xFF\xFF\xFF\xFF", 4));
+    EXPECT_EQ(Read(), Bytes("\xFF\xFF\xFF\xFF", 4));
     ASSERT_TRUE(settings_file::Save(0x01020309, Path()));
-    EXPECT_EQ(Read(), QByteArray("\x09\x03\x02\x01", 4));
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Meshgate2.dat"});
+    EXPECT_EQ(Read(), Bytes("\x09\x03\x02\x01", 4));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
 TEST_F(SettingsFileTest, UnwritablePlaceFailsAndLeavesWhatIsThere)
 {
-    EXPECT_FALSE(settings_file::Save(7, folder.filePath("missing/Meshgate2.dat").toStdString()));
+    EXPECT_FALSE(settings_file::Save(7, (folder / "missing" / "Meshgate2.dat").string()));
     // A folder where the file should be cannot be replaced by a file.
-    ASSERT_TRUE(QDir(folder.path()).mkdir("Meshgate2.dat"));
+    ASSERT_TRUE(fs::create_directory(Path()));
     EXPECT_FALSE(settings_file::Save(7, Path()));
-    EXPECT_TRUE(QFileInfo(QString::fromStdString(Path())).isDir());
+    EXPECT_TRUE(fs::is_directory(Path()));
     EXPECT_FALSE(settings_file::Load(Path()).has_value());
 }
 
 TEST_F(SettingsFileTest, UnwritableFolderFailsAndKeepsTheOldFile)
 {
-    Write(QByteArray("\x03\x00\x00\x00", 4));
-    ASSERT_EQ(chmod(folder.path().toLocal8Bit().constData(), 0555), 0);
+    Write(Bytes("\x03\x00\x00\x00", 4));
+    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
     {
         // Root writes anywhere: save as an unprivileged file-system user (this thread only), as an
         // operator without rights to the working folder would.
@@ -108,14 +116,14 @@ TEST_F(SettingsFileTest, UnwritableFolderFailsAndKeepsTheOldFile)
         const UnprivilegedFiles asNobody;
         EXPECT_TRUE(settings_file::Save(8, Path()));
     }
-    chmod(folder.path().toLocal8Bit().constData(), 0700);
-    EXPECT_EQ(Read(), QByteArray("\x08\x00\x00\x00", 4));
+    chmod(folder.c_str(), 0700);
+    EXPECT_EQ(Read(), Bytes("\x08\x00\x00\x00", 4));
 }
 
 TEST_F(SettingsFileTest, FullDiskKeepsTheOldFileAndSaysSo)
 {
     const int status = RunOnFullDisk(
-        folder.path().toStdString(), [this] { Write(QByteArray("\x03\x00\x00\x00", 4)); },
+        folder.string(), [this] { Write(Bytes("\x03\x00\x00\x00", 4)); },
         [this] {
             if (settings_file::Save(7, Path()))
                 return 1; // a save that did not happen reported as done
@@ -135,9 +143,9 @@ TEST_F(SettingsFileTest, NeverWaitsOnAFifoAndFollowsALink)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     ASSERT_EQ(unlink(Path().c_str()), 0);
 
-    const std::string real = folder.filePath("real.dat").toStdString();
+    const std::string real = (folder / "real.dat").string();
     ASSERT_EQ(symlink(real.c_str(), Path().c_str()), 0);
     EXPECT_TRUE(settings_file::Save(6, Path()));
     EXPECT_EQ(settings_file::Load(real), 6);
-    EXPECT_TRUE(QFileInfo(QString::fromStdString(Path())).isSymLink());
+    EXPECT_TRUE(fs::is_symlink(Path()));
 }
