@@ -8,6 +8,13 @@ target_compile_definitions(meshgate2_version INTERFACE MESHGATE2_VERSION="${PROJ
 # QT: the folder has QObject classes, so moc runs over it.
 function(meshgate2_library name)
     cmake_parse_arguments(A "QT" "" "SOURCES;LIBS" ${ARGN})
+    # Code that differs by platform sits in foo_posix.cpp and foo_win32.cpp beside one header: keep this
+    # platform's file.
+    if(WIN32)
+        list(FILTER A_SOURCES EXCLUDE REGEX "_posix\\.cpp$")
+    else()
+        list(FILTER A_SOURCES EXCLUDE REGEX "_win32\\.cpp$")
+    endif()
     add_library(${name} STATIC ${A_SOURCES})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${A_LIBS})

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "comm/line_device.h"
+
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // Outcome of a serial or Modbus transfer. Above the Modbus master every operation answers 1/0 instead.
@@ -20,6 +23,7 @@ enum : int
 
 // One RS-232 port, opened exclusively at 57600 8E1 raw, RTS raised only while sending.
 // Reads end on a total time-out (constant + 1 ms per byte) or on a 50 ms gap after the first byte.
+// What moves the bytes is a LineDevice (line_device.h), chosen at Open from the device's name.
 class SerialPort
 {
 public:
@@ -43,9 +47,11 @@ public:
     // Discards what arrives until the line has been silent for `quiet`, or `limit` has passed.
     void DrainUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit);
 
-    bool IsOpen() const { return handle >= 0; }
-    // errno of the last failed Open (0 after a successful one), so callers can say why.
+    bool IsOpen() const { return handle != nullptr; }
+    // Why the last Open failed (0 after a successful one): an errno value or a code of host/open_error.h.
     int LastOpenError() const { return lastOpenError; }
+    // What the device said beyond the code, when it said anything (a device server's answer).
+    const std::string& LastOpenDetail() const { return lastOpenDetail; }
     // The device the last Open used: what "COMn" resolved to (port_map.h), or the path given.
     const std::string& DeviceName() const { return deviceName; }
     // How many bytes the last Read received, complete or not.
@@ -59,7 +65,8 @@ public:
     void SetIdleHook(IdleHook hook, void* context);
 
 protected:
-    int handle = -1; // file descriptor; -1 while closed
+    std::unique_ptr<LineDevice> handle; // the open device; null while closed
+    LineDevice::Timeouts timeouts;      // as applied at the last Open
     std::uint16_t portNumber = 1;
     std::uint32_t baudRate = 57600;
     std::uint8_t parity = 2;   // even
@@ -70,22 +77,12 @@ protected:
 
 private:
     void Close();
-    void Configure();
-    // Waits for input until `deadline` (one idle slice at most while an idle hook is set, which it then
-    // calls). False when the device is gone or waiting failed.
-    bool AwaitInput(std::chrono::steady_clock::time_point deadline);
 
     std::string devicePath;
     std::string deviceName;
     int lastOpenError = 0;
+    std::string lastOpenDetail;
     int lastReadCount = 0;
     int lastWriteCount = 0;
-    std::uint32_t appliedReadTotalTimeout = 100; // readTotalTimeoutConstant as of the last Open
-    bool rtsByHand = false;                      // no driver toggling: raise and lower RTS around each write
-    bool exclusiveSet = false;                   // we set TIOCEXCL: clear it at close, and nothing else
-    bool rs485Changed = false;                   // we switched the driver to RTS-on-send: restore it at close
-    std::uint32_t savedRs485Flags = 0;           // the driver's RS-485 flags before that
-    bool purgeAfterWriteIsTimed = true;          // false on a pseudo-terminal, where no purge after writing is safe
-    IdleHook idleHook = nullptr;
-    void* idleContext = nullptr;
+    LineDevice::Idle idle;
 };

@@ -18,7 +18,10 @@ OpenError DescribeOpenError(int error, const std::string& device);
 // belongs to the group 'dialout': join it with ...". `port` may be empty when a device path was given.
 std::string ExplainOpenFailure(const std::string& port, const std::string& device, int error);
 
-// Whether any descriptor other than `fd` (ours) has the same device open, in any process.
+// This platform's words for an error of its own (errno on Linux) on a device that exists by name.
+OpenError DescribePlatformError(int error, const std::string& device);
+
+// POSIX: whether any descriptor other than `fd` (ours) has the same device open, in any process.
 bool OpenElsewhere(int fd);
 
 // Whether the device may be opened read-write by this user: nothing when it may, else why not.

@@ -66,6 +66,8 @@ constexpr int kMaxAssignedPort = 255;
 std::map<int, std::string> ParseAssignments(std::string_view text);
 std::string FormatAssignments(const std::map<int, std::string>& assignments);
 
+// The per-user folder: roots.config when set, else this platform's place for settings.
+std::string ConfigFolder(const Roots& roots = {});
 std::string AssignmentFile(const Roots& roots = {});
 std::map<int, std::string> LoadAssignments(const Roots& roots = {});
 // Assigns a device to COMn (an empty device removes the assignment), written whole or not at all.

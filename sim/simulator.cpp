@@ -2,6 +2,7 @@
 
 #include "cards/registers.h"
 #include "comm/modbus_master.h"
+#include "comm/termios_line_posix.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,5 +1,6 @@
 #include "comm/line_settings.h"
 #include "comm/serial_port.h"
+#include "comm/termios_line_posix.h"
 #include "tests/support/pty_peer.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// The device behind a SerialPort, one back end per kind of line: a local serial port (POSIX termios or the
+// Win32 serial API) and, beside it, a serial device server on the network. SerialPort keeps the interface
+// the Modbus master knows; a back end moves the bytes under the same time-outs and never says which it is.
+class LineDevice
+{
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // Called every few tens of milliseconds while a read waits, so a single-threaded window can repaint.
+    struct Idle
+    {
+        void (*hook)(void* context) = nullptr;
+        void* context = nullptr;
+        void operator()() const
+        {
+            if (hook != nullptr)
+                hook(context);
+        }
+    };
+
+    // The time-outs of one open line, in milliseconds: a read of N bytes ends at the latest after
+    // readTotalConstant + N x readTotalMultiplier, and earlier when more than readInterval passes after a
+    // byte without another; a write of N bytes may take writeTotalConstant + N x writeTotalMultiplier.
+    struct Timeouts
+    {
+        std::uint32_t readInterval = 50;
+        std::uint32_t readTotalMultiplier = 1;
+        std::uint32_t readTotalConstant = 100;
+        std::uint32_t writeTotalMultiplier = 100;
+        std::uint32_t writeTotalConstant = 100;
+    };
+
+    // Why an open failed: an errno value, or one of the codes of host/open_error.h that errno has no word
+    // for; `detail` may say more (what a device server answered).
+    struct OpenResult
+    {
+        int error = 0;
+        std::string detail;
+        bool Ok() const { return error == 0; }
+    };
+
+    virtual ~LineDevice() = default;
+
+    // Opens the device exclusively and sets 57600 baud, 8 data bits, even parity, one stop bit on it.
+    virtual OpenResult Open(const std::string& name, const Timeouts& timeouts) = 0;
+    // Gives the device back as it was found; a closed device may be opened again.
+    virtual void Close() = 0;
+    // One request: drops what waits in both directions, sends `count` bytes within the write time-out, waits
+    // until they have left, then drops what arrived meanwhile, but only while no reply can have begun.
+    // Answers how many bytes went out; `failed` when the device refused or is gone.
+    virtual int Write(const std::uint8_t* bytes, int count, bool& failed) = 0;
+    // Reads until `count` bytes have arrived or a read time-out ends it; answers how many arrived. Returns the
+    // moment the last byte arrives, never later. A device that is gone ends the read at once.
+    virtual int Read(std::uint8_t* buffer, int count, const Idle& idle) = 0;
+    // Discards what arrives until the line has been silent for `quiet`, or `limit` has passed.
+    virtual void DrainUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit,
+                                 const Idle& idle) = 0;
+};
+
+// This platform's local serial port (line_device_posix.cpp, line_device_win32.cpp).
+std::unique_ptr<LineDevice> MakeLocalDevice();
+
+// The back end a device name calls for.
+std::unique_ptr<LineDevice> MakeLineDevice(const std::string& name);
