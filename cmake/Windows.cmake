@@ -23,3 +23,24 @@ endif()
 
 # Unicode Win32 API by default; nothing of the old <windows.h> macros min and max.
 add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0A00)
+
+# Tests (and ctest's listing of them) run under Wine, finding Qt's and the MinGW runtime's DLLs where they
+# are; a packaged program carries them beside itself instead (dist/windows).
+set(MESHGATE2_MINGW_RUNTIME /usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-mingw32/lib)
+set(MESHGATE2_WINEPATH)
+foreach(folder ${MESHGATE2_QT_WINDOWS}/bin ${MESHGATE2_MINGW_RUNTIME})
+    string(REPLACE "/" "\\" folder "Z:${folder}")
+    list(APPEND MESHGATE2_WINEPATH "${folder}")
+endforeach()
+configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/wine-run.sh.in ${PROJECT_BINARY_DIR}/wine-run.sh @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_BINARY_DIR}/wine-run.sh)
+
+# meshgate2_windows_resources(TARGET DESCRIPTION): the icon and version information of a program.
+enable_language(RC)
+function(meshgate2_windows_resources target description)
+    set(MESHGATE2_RC_NAME ${target})
+    set(MESHGATE2_RC_DESCRIPTION "${description}")
+    configure_file(${PROJECT_SOURCE_DIR}/dist/windows/version.rc.in ${PROJECT_BINARY_DIR}/${target}.rc @ONLY)
+    target_sources(${target} PRIVATE ${PROJECT_BINARY_DIR}/${target}.rc)
+endfunction()
