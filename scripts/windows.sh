@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows programs (meshgate2.exe, meshgate2-cli.exe) and their tests into build-win/ with Debian's
-# MinGW-w64, and packs both programs as a portable zip. With --test: then runs the Windows tests under Wine
-# against simulated instruments started here (build/sim/meshgate2-sim), and the command line's results
-# against the Linux build's.
+# MinGW-w64, and packs both programs as a portable zip and an NSIS installer. With --test: then runs the
+# Windows tests under Wine against simulated instruments started here (build/sim/meshgate2-sim), the command
+# line's results against the Linux build's, and installs, uses and uninstalls the installer.
 # Qt for Windows: $MESHGATE2_QT_WINDOWS, else ../shared/qt6-mingw beside the repository, else built once
 # from Debian's source package into ~/.cache/meshgate2/ (about an hour on two cores; scripts/qt6-mingw.sh).
 set -euo pipefail
@@ -19,7 +19,7 @@ case "${1:-}" in
 esac
 
 "$root/scripts/deps.sh" g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools \
-    binutils-mingw-w64-x86-64 zip wine wine64
+    binutils-mingw-w64-x86-64 nsis wine wine64
 
 qt=${MESHGATE2_QT_WINDOWS:-}
 if [ -z "$qt" ] && [ -f "$root/../shared/qt6-mingw/lib/cmake/Qt6/Qt6Config.cmake" ]; then
@@ -34,7 +34,7 @@ cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w6
     -DMESHGATE2_QT_WINDOWS="$qt" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
     -DMESHGATE2_WERROR=ON >&2
 cmake --build "$dir" -j "$(nproc)" >&2
-cmake --build "$dir" --target meshgate2-zip >&2
+cmake --build "$dir" --target meshgate2-zip meshgate2-installer >&2
 
 $run_tests || exit 0
 
@@ -89,3 +89,6 @@ wineserver -p </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
 bash "$root/tests/windows/cli_same_as_linux.sh" "$root/build/cli/meshgate2-cli" "$linux_sim" \
     "$dir/wine-run.sh $dir/cli/meshgate2-cli.exe" COM1 "$work/cli"
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dir/CMakeCache.txt")
+bash "$root/tests/windows/install_smoke.sh" "$dir/dist/windows/meshgate2-$version-setup.exe" "$version"
