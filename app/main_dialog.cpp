@@ -1,4 +1,5 @@
 #include "app/main_dialog.h"
+#include "app/system_menu.h"
 
 #include "app/about_dialog.h"
 #include "app/app_texts.h"
@@ -145,6 +146,7 @@ MainDialog::MainDialog(QWidget* parent)
             return page == &infoPage ? nullptr : page;
         },
         [this] { return firmwareRange; });
+    system_menu::AddItem(*this, app_texts::kAboutCommand, app_texts::kAboutItem);
 }
 
 MainDialog::~MainDialog()
@@ -402,7 +404,19 @@ void MainDialog::OnSysCommand(unsigned command)
     }
 }
 
-// The window menu belongs to the window manager here, so the about item lives in the context menu and on F1.
+// On Windows the window menu is the program's: the about item is there (added at construction).
+bool MainDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    if (const unsigned command = system_menu::Command(eventType, message, app_texts::kAboutCommand); command != 0) {
+        OnSysCommand(command);
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+
+// On Linux the window menu belongs to the window manager, so the about item lives in the context menu and on
+// F1 (on Windows as well).
 void MainDialog::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {

@@ -21,7 +21,7 @@ const SerialDevice* FindDevice(const std::vector<SerialDevice>& devices, const s
     const fs::path wanted = fs::weakly_canonical(path, error);
     for (const SerialDevice& device : devices) {
         std::error_code again;
-        if (device.path == path || fs::weakly_canonical(device.path, again) == wanted)
+        if (device.path == path || (!error && fs::weakly_canonical(device.path, again) == wanted && !again))
             return &device;
     }
     return nullptr;
@@ -40,8 +40,8 @@ ComPort Resolve(int number, const std::vector<SerialDevice>& devices, const std:
     } else if (const auto it = assigned.find(number); it != assigned.end()) {
         port.path = it->second;
         port.source = Source::Assignment;
-    } else if (static_cast<std::size_t>(number) <= devices.size()) {
-        port.path = devices[static_cast<std::size_t>(number) - 1].path;
+    } else if (std::string device = AutomaticDevice(number, devices); !device.empty()) {
+        port.path = std::move(device);
         port.source = Source::Automatic;
     }
     if (const SerialDevice* device = port.path.empty() ? nullptr : FindDevice(devices, port.path))
@@ -161,10 +161,8 @@ file_io::Result Assign(int number, const std::string& device, const Roots& roots
         assignments.erase(number);
     else
         assignments[number] = device;
-    std::error_code error;
-    fs::create_directories(ConfigFolder(roots), error);
-    if (error)
-        return {error.value(), "cannot make " + ConfigFolder(roots) + ": " + error.message()};
+    if (const file_io::Result made = file_io::CreateFolders(ConfigFolder(roots)); !made.Ok())
+        return {made.error, "cannot make " + ConfigFolder(roots) + ": " + made.what};
     return file_io::WriteFileAtomically(AssignmentFile(roots), FormatAssignments(assignments));
 }
 
