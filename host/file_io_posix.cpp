@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +56,21 @@ std::string Target(const std::string& path)
         return target;
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
+}
+
+// A new file of our own beside `target`, named in `temporary`; a plain create, so a new file gets the usual
+// permissions. -1 with errno when the folder takes none.
+int CreateBeside(const std::string& target, std::string& temporary)
+{
+    static unsigned counter = 0;
+    int fd = -1;
+    for (int tries = 0; fd < 0 && tries < 100; ++tries) {
+        temporary = target + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(++counter);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    return fd;
 }
 
 std::string Folder(const std::string& path)
@@ -131,16 +147,8 @@ Result WriteFileAtomically(const std::string& path, std::string_view content, bo
     if (exists && !S_ISREG(info.st_mode))
         return NotRegular(info.st_mode);
 
-    // A name of our own beside the target; a plain create, so a new file gets the usual permissions.
-    static unsigned counter = 0;
     std::string temporary;
-    int fd = -1;
-    for (int tries = 0; fd < 0 && tries < 100; ++tries) {
-        temporary = target + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(++counter);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
+    int fd = CreateBeside(target, temporary);
     if (fd < 0) {
         const int error = errno;
         const bool folderRefuses = error == EACCES || error == EPERM || error == EROFS;
@@ -169,6 +177,65 @@ Result WriteFileAtomically(const std::string& path, std::string_view content, bo
         ::fsync(folder);
         ::close(folder);
     }
+    return {};
+}
+
+Result CheckWritable(const std::string& path)
+{
+    const std::string target = Target(path);
+    struct stat info = {};
+    if (::stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        return NotRegular(info.st_mode);
+    std::string temporary;
+    const int fd = CreateBeside(target, temporary);
+    if (fd < 0)
+        return Fail(errno);
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    return {};
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat first = {};
+    struct stat second = {};
+    const bool firstExists = ::stat(a.c_str(), &first) == 0;
+    const bool secondExists = ::stat(b.c_str(), &second) == 0;
+    if (firstExists || secondExists)
+        return firstExists && secondExists && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    // Neither is there yet: the same place once each folder is resolved.
+    const auto place = [](const std::string& path) {
+        const std::string target = Target(path);
+        const std::size_t slash = target.rfind('/');
+        const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+        char folder[PATH_MAX];
+        return ::realpath(Folder(target).c_str(), folder) != nullptr ? std::string(folder) + "/" + name : target;
+    };
+    return place(a) == place(b);
+}
+
+Lock::~Lock()
+{
+    if (handle >= 0)
+        ::close(handle); // the lock goes with the descriptor
+}
+
+Result Lock::Acquire(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return Fail(errno);
+    int locked = -1;
+    while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) {
+        const int error = errno;
+        ::close(fd);
+        return Fail(error);
+    }
+    if (handle >= 0)
+        ::close(handle);
+    handle = fd;
     return {};
 }
 
