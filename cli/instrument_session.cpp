@@ -26,7 +26,7 @@ std::string TextAt(const std::uint8_t* bytes, std::size_t size)
 
 std::string InstrumentSession::SearchDiagnosis() const
 {
-    return DiagnoseSearch(link.LastSearch(), link.Master().IsOpen());
+    return DiagnoseSearch(slave != 0 ? firstContact : link.LastSearch(), link.Master().IsOpen());
 }
 
 void InstrumentSession::OnProbe(void* context, std::uint8_t address)
@@ -88,8 +88,17 @@ Outcome InstrumentSession::Identify(Identification& out)
 
     std::uint8_t record[cards::kIdentification.Bytes()] = {};
     if (link.ReadBlock(cards::kIdentification.start, cards::kIdentification.Bytes(), record) != 1) {
-        return Stopped() ? Outcome::Fail(kExitInterrupted, "stopped before the card was identified")
-                         : Outcome::Fail(kExitCommunication, "the instrument did not send its card identification");
+        if (Stopped()) {
+            return Outcome::Fail(kExitInterrupted, "stopped before the card was identified");
+        }
+        // Without a search this read is the first word with the instrument: no answer to it is no device,
+        // as a search that nothing answers is.
+        if (slave != 0) {
+            firstContact = link.Master().LastAttempts();
+            return Outcome::Fail(kExitNoDevice, "No device found on " + out.device + " at slave address " +
+                                                    std::to_string(slave) + ". " + SearchDiagnosis());
+        }
+        return Outcome::Fail(kExitCommunication, "the instrument did not send its card identification");
     }
     if (cards::DecodeU16(std::span<const std::uint8_t, 2>(record, 2)) != cards::kIdentificationEcho) {
         return Outcome::Fail(kExitCommunication, "the instrument sent an invalid card identification record");
