@@ -82,8 +82,8 @@ std::optional<std::pair<int, std::string>> ParseAssignment(std::string_view line
     return std::pair{number, std::string(line.substr(at))};
 }
 
-// The file's text with COMn's assignment changed: every other line stays as it was, whatever it holds;
-// the new assignment takes the place of the first old one, or comes last.
+} // namespace
+
 std::string EditAssignments(std::string_view text, int number, const std::string& device)
 {
     std::string edited = text.empty() ? FormatAssignments({}) : std::string();
@@ -102,8 +102,6 @@ std::string EditAssignments(std::string_view text, int number, const std::string
         edited += line;
     return edited;
 }
-
-} // namespace
 
 std::string StoredDevicePath(const std::string& device)
 {

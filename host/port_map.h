@@ -65,6 +65,9 @@ std::vector<ComPort> ResolveComPorts(int count, const Roots& roots = {});
 constexpr int kMaxAssignedPort = 255;
 std::map<int, std::string> ParseAssignments(std::string_view text);
 std::string FormatAssignments(const std::map<int, std::string>& assignments);
+// The file's text with COMn's assignment changed (an empty device removes it): every other line stays as
+// it was, whatever it holds; the new assignment takes the place of the first old one, or comes last.
+std::string EditAssignments(std::string_view text, int number, const std::string& device);
 
 // The per-user folder: roots.config when set, else this platform's place for settings.
 std::string ConfigFolder(const Roots& roots = {});
