@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -260,8 +261,9 @@ void MainDialog::OnSearchDevice()
     if (link.Discover() == 1) {
         applyButton->setEnabled(true);
         readButton->setEnabled(true);
-        cardCode = link.ReadCardCode();
-        modelIndex = link.IdentifyModel();
+        const CardIdentity identity = link.Identify();
+        cardCode = identity.cardCode;
+        modelIndex = identity.modelIndex;
         SetStatus(QStringLiteral("Instrument found on %1 at slave address %2, card code %3.")
                       .arg(PortName(comPortNumber))
                       .arg(link.SlaveAddress())
@@ -282,17 +284,12 @@ BusPage* MainDialog::PageForCard(std::uint16_t code)
     const cards::CardInfo* card = cards::FindCard(code);
     if (!card)
         return nullptr;
-    switch (card->bus) {
-    case cards::Bus::Profibus:
-        return &profibusPage;
-    case cards::Bus::DeviceNet:
-        return &deviceNetPage;
-    case cards::Bus::Profinet:
-        return &profinetPage;
-    case cards::Bus::EtherNetIp:
-        return &etherNetIpPage;
-    case cards::Bus::ModbusTcp:
-        return &modbusTcpPage;
+    // Each page is its card's dialog template: the card table names the template, so a new card needs no
+    // code here beyond its page in the list.
+    for (BusPage* page : std::initializer_list<BusPage*>{&profibusPage, &deviceNetPage, &profinetPage, &etherNetIpPage,
+                                                         &modbusTcpPage}) {
+        if (page->TemplateId() == card->templateId)
+            return page;
     }
     return nullptr;
 }
@@ -433,12 +430,7 @@ void MainDialog::KeepPainted(void*)
 void MainDialog::OnProbe(void* context, std::uint8_t address)
 {
     auto* self = static_cast<MainDialog*>(context);
-    const auto& candidates = InstrumentLink::kCandidateAddresses;
-    const auto position = std::find(candidates.begin(), candidates.end(), address) - candidates.begin();
-    self->SetStatus(QStringLiteral("Searching %1: asking slave address %2 (%3 of %4)...")
-                        .arg(PortName(self->comPortNumber))
-                        .arg(address)
-                        .arg(position + 1)
-                        .arg(candidates.size()));
+    self->SetStatus(QStringLiteral("Searching %1: asking %2...")
+                        .arg(PortName(self->comPortNumber), QString::fromStdString(SearchStep(address))));
     KeepPainted(self);
 }

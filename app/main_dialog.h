@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cards/card_lists.h"
 #include "comm/instrument_link.h"
 #include "pages/devicenet_page.h"
 #include "pages/ethernet_ip_page.h"
@@ -104,7 +105,7 @@ private:
     std::int32_t comPortNumber = 1;
     std::uint16_t cardCode = 0;
     int firmwareRange = 0;
-    int modelIndex = InstrumentLink::kModelNone;
+    int modelIndex = cards::kModelNone;
     WindowTools* tools = nullptr; // the line monitor and the settings files, in the context menu
     bool initialised = false;
     bool busy = false; // a transaction is running: the window must not close under it

@@ -2,7 +2,6 @@
 
 #include <QAbstractItemView>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <filesystem>
 
 PortList::PortList(QWidget* parent) : QComboBox(parent)
@@ -27,10 +26,11 @@ QString PortList::EntryText(const ports::ComPort& port)
 
 int PortList::PortNamed(const QString& text)
 {
-    static const QRegularExpression pattern(QStringLiteral("^\\s*COM(\\d{1,5})(\\s.*)?$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = pattern.match(text);
-    return match.hasMatch() ? match.captured(1).toInt() : 0;
+    // An entry's text, or what was typed: the COM name, then nothing or a space and anything.
+    const std::string name = text.trimmed().toStdString();
+    std::size_t length = 0;
+    const auto number = ports::ParseComName(name, &length);
+    return number && (length == name.size() || name[length] == ' ' || name[length] == '\t') ? *number : 0;
 }
 
 void PortList::ShowStart()

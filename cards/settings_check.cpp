@@ -3,6 +3,9 @@
 #include "cards/card_info.h"
 #include "cards/card_lists.h"
 #include "cards/parameter_order.h"
+#include "cards/parameters.h"
+
+#include <algorithm>
 
 namespace cards {
 
@@ -18,19 +21,17 @@ std::string CardText(std::uint16_t cardCode)
 std::span<const char* const> ParameterList(std::uint16_t cardCode, int firmwareRange, const Parameter& parameter)
 {
     const CardInfo* card = FindCard(cardCode);
-    if (card == nullptr) {
+    const ParameterInfo* row = FindParameter(parameter);
+    if (card == nullptr || row == nullptr) {
         return {};
     }
-    if (parameter == kBaudCode) {
-        return BaudList(cardCode);
-    }
     if (parameter == kExchangeChoice) {
-        return ExchangeTable(card->bus, firmwareRange);
+        return card->ExchangeTable(firmwareRange);
     }
-    if (parameter == kAddressMode) {
-        return ModeList();
+    if (parameter == kBaudCode) {
+        return BaudList(*card);
     }
-    return {};
+    return row->choices;
 }
 
 std::string AllowedText(std::uint16_t cardCode, int firmwareRange, const Parameter& parameter)
@@ -67,6 +68,23 @@ std::optional<std::string> CheckWritable(std::uint16_t cardCode, int firmwareRan
         }
     }
     return std::nullopt;
+}
+
+FileFit CheckFileFits(const Backup& file, std::optional<std::uint16_t> cardCode, std::optional<int> range,
+                      const ValueLabel& label)
+{
+    if (cardCode && *cardCode != file.cardCode) {
+        return {FileFit::Fault::OtherCard, {}};
+    }
+    if (range && IsCurrent(*range) != IsCurrent(file.firmwareRange)) {
+        return {FileFit::Fault::OtherRange, {}};
+    }
+    if (cardCode) {
+        if (auto fault = CheckWritable(file.cardCode, file.firmwareRange, file.settings, label)) {
+            return {FileFit::Fault::ValueDoesNotFit, std::move(*fault)};
+        }
+    }
+    return {};
 }
 
 } // namespace cards

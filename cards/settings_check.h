@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cards/backup_file.h"
 #include "cards/card_settings.h"
 
 #include <cstdint>
@@ -30,5 +31,27 @@ using ValueLabel = std::function<std::string(const Parameter& parameter, int val
 // must name a card with settings.
 std::optional<std::string> CheckWritable(std::uint16_t cardCode, int firmwareRange, const CardSettings& settings,
                                          const ValueLabel& label);
+
+// Whether a card-settings file fits the instrument, before anything of it is written: its card, its firmware
+// range (the same code names other list entries in the other range) and every value its card writes. Each
+// front end words a card or range mismatch its own way; a value that does not fit comes in words.
+struct FileFit
+{
+    enum class Fault
+    {
+        None,
+        OtherCard,       // the file is of another card than the instrument's
+        OtherRange,      // the file was saved for the other firmware range
+        ValueDoesNotFit, // `message` names the value and what the card allows
+    };
+    Fault fault = Fault::None;
+    std::string message;
+    bool Ok() const { return fault == Fault::None; }
+};
+// `cardCode`: the instrument's card; nullopt while it is not known yet, when only the range is checked.
+// `range`: the range the file must have been saved for; nullopt takes the file's own. Values are checked
+// against the file's range, which a write of them uses.
+FileFit CheckFileFits(const Backup& file, std::optional<std::uint16_t> cardCode, std::optional<int> range,
+                      const ValueLabel& label);
 
 } // namespace cards

@@ -209,10 +209,10 @@ CommandResult RunApply(const Command& c)
     for (const auto& [option, text] : requested.given) {
         const cards::Parameter& p = ParameterOf(option);
         if (!Writes(card.bus, p)) {
+            const std::string name = cards::ParameterName(card.bus, p.start);
             const std::string what =
-                p == cards::kIpBlock && card.bus == cards::Bus::Profinet
-                    ? "the IP block of a Profinet card is shown only and set on its network"
-                    : std::string("this ") + card.title + " card has no " + cards::ParameterName(card.bus, p.start);
+                card.Reads(p) ? "the " + name + " of a " + card.title + " card is shown only and set on its network"
+                              : std::string("this ") + card.title + " card has no " + name;
             result.outcome =
                 Outcome::Fail(kExitInvalidInput, "--" + option + " does not apply: " + what + "; nothing written");
             return result;

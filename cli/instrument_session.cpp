@@ -10,20 +10,6 @@
 
 namespace cli {
 
-namespace {
-
-// Zero-terminated text of at most `size` bytes.
-std::string TextAt(const std::uint8_t* bytes, std::size_t size)
-{
-    std::size_t length = 0;
-    while (length < size && bytes[length] != 0) {
-        ++length;
-    }
-    return std::string(reinterpret_cast<const char*>(bytes), length);
-}
-
-} // namespace
-
 std::string InstrumentSession::SearchDiagnosis() const
 {
     return DiagnoseSearch(slave != 0 ? firstContact : link.LastSearch(), link.Master().IsOpen());
@@ -32,11 +18,8 @@ std::string InstrumentSession::SearchDiagnosis() const
 void InstrumentSession::OnProbe(void* context, std::uint8_t address)
 {
     auto* self = static_cast<InstrumentSession*>(context);
-    const auto& candidates = InstrumentLink::kCandidateAddresses;
-    const auto position = std::find(candidates.begin(), candidates.end(), address) - candidates.begin() + 1;
     *self->progress << (self->progressIsTerminal ? "\r\033[K" : "") << "Searching " << self->link.Master().DeviceName()
-                    << ": slave address " << static_cast<int>(address) << " (" << position << " of "
-                    << candidates.size() << ")..." << (self->progressIsTerminal ? "" : "\n") << std::flush;
+                    << ": " << SearchStep(address) << "..." << (self->progressIsTerminal ? "" : "\n") << std::flush;
     self->progressShown = true;
 }
 
@@ -86,8 +69,9 @@ Outcome InstrumentSession::Identify(Identification& out)
     }
     out.slaveAddress = link.SlaveAddress();
 
-    std::uint8_t record[cards::kIdentification.Bytes()] = {};
-    if (link.ReadBlock(cards::kIdentification.start, cards::kIdentification.Bytes(), record) != 1) {
+    const CardIdentity identity = link.Identify();
+    switch (identity.failure) {
+    case CardIdentity::Failure::RecordUnread:
         if (Stopped()) {
             return Outcome::Fail(kExitInterrupted, "stopped before the card was identified");
         }
@@ -99,22 +83,19 @@ Outcome InstrumentSession::Identify(Identification& out)
                                                     std::to_string(slave) + ". " + SearchDiagnosis());
         }
         return Outcome::Fail(kExitCommunication, "the instrument did not send its card identification");
-    }
-    if (cards::DecodeU16(std::span<const std::uint8_t, 2>(record, 2)) != cards::kIdentificationEcho) {
+    case CardIdentity::Failure::RecordInvalid:
         return Outcome::Fail(kExitCommunication, "the instrument sent an invalid card identification record");
-    }
-    out.cardCode = cards::DecodeU16(std::span<const std::uint8_t, 2>(record + 2, 2));
-    out.card = cards::FindCard(out.cardCode);
-    // The last byte always counts as the terminator: at most 19 characters.
-    out.firmwareText = TextAt(record + cards::kFirmwareTextOffset, sizeof record - cards::kFirmwareTextOffset - 1);
-
-    std::uint8_t model[cards::kModelBlock.Bytes()] = {};
-    if (link.ReadBlock(cards::kModelBlock.start, cards::kModelBlock.Bytes(), model) != 1) {
+    case CardIdentity::Failure::ModelUnread:
         return Stopped() ? Outcome::Fail(kExitInterrupted, "stopped before the model was identified")
                          : Outcome::Fail(kExitCommunication, "the instrument did not send its model block");
+    case CardIdentity::Failure::None:
+        break;
     }
-    out.modelText = TextAt(model + cards::kModelTextOffset, sizeof model - cards::kModelTextOffset);
-    out.modelIndex = cards::FindModelIndex(out.modelText);
+    out.cardCode = identity.cardCode;
+    out.card = cards::FindCard(out.cardCode);
+    out.firmwareText = identity.firmwareText;
+    out.modelText = identity.modelText;
+    out.modelIndex = identity.modelIndex;
     return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include "cards/card_lists.h"
 #include "cards/encoding.h"
+#include "host/port_map.h"
 
 #include <algorithm>
 #include <cctype>
@@ -33,12 +34,9 @@ std::optional<int> ParseCount(const std::string& text)
 
 std::optional<int> ParsePortName(const std::string& text)
 {
-    const std::string lower = Lower(text);
-    const auto number = lower.rfind("com", 0) == 0 ? ParseCount(lower.substr(3)) : std::nullopt;
-    if (!number || *number < 1 || *number > 255) {
-        return std::nullopt;
-    }
-    return number;
+    std::size_t length = 0;
+    const auto number = ports::ParseComName(text, &length);
+    return number && length == text.size() ? number : std::nullopt;
 }
 
 Outcome ParseRequested(const Options& o, Requested& r)

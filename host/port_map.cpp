@@ -66,20 +66,16 @@ std::optional<std::pair<int, std::string>> ParseAssignment(std::string_view line
 {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
         line.remove_suffix(1);
-    if (line.size() < 5 || line.substr(0, 3) != "COM")
-        return std::nullopt;
-    std::size_t at = 3;
-    int number = 0;
-    while (at < line.size() && line[at] >= '0' && line[at] <= '9' && number <= kMaxAssignedPort)
-        number = number * 10 + (line[at++] - '0');
-    if (at == 3 || number < 1 || number > kMaxAssignedPort || at >= line.size() ||
-        (line[at] != ' ' && line[at] != '\t'))
+    std::size_t at = 0;
+    // The file is ours: it names ports as the program writes them, in capitals.
+    const auto number = line.substr(0, 3) == "COM" ? ParseComName(line, &at) : std::nullopt;
+    if (!number || at >= line.size() || (line[at] != ' ' && line[at] != '\t'))
         return std::nullopt;
     while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
         ++at;
     if (at == line.size() || line.find('\0', at) != std::string_view::npos)
         return std::nullopt;
-    return std::pair{number, std::string(line.substr(at))};
+    return std::pair{*number, std::string(line.substr(at))};
 }
 
 } // namespace
@@ -147,6 +143,22 @@ std::vector<ComPort> ResolveComPorts(int count, const Roots& roots)
     for (int n = 1; n <= count; ++n)
         ports.push_back(Resolve(n, devices, assigned));
     return ports;
+}
+
+std::optional<int> ParseComName(std::string_view text, std::size_t* length)
+{
+    const auto upper = [&](std::size_t i) { return static_cast<char>(text[i] & ~0x20); };
+    if (text.size() < 4 || upper(0) != 'C' || upper(1) != 'O' || upper(2) != 'M')
+        return std::nullopt;
+    std::size_t at = 3;
+    int number = 0;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && number <= kMaxAssignedPort)
+        number = number * 10 + (text[at++] - '0');
+    if (at == 3 || number < 1 || number > kMaxAssignedPort || (at < text.size() && text[at] >= '0' && text[at] <= '9'))
+        return std::nullopt;
+    if (length != nullptr)
+        *length = at;
+    return number;
 }
 
 std::map<int, std::string> ParseAssignments(std::string_view text)

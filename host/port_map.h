@@ -2,7 +2,9 @@
 
 #include "host/file_io.h"
 
+#include <cstddef>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +65,9 @@ std::vector<ComPort> ResolveComPorts(int count, const Roots& roots = {});
 // The assignment file: one "COMn DEVICE" a line; blank lines and lines starting with # are skipped, and
 // so is anything else that is not an assignment of COM1 to COM255.
 constexpr int kMaxAssignedPort = 255;
+// "COMn" at the start of `text` (COM in any case, n from 1 to 255, leading zeros allowed): n, and in
+// `length` how many characters it took; nothing for anything else. What may follow is the caller's rule.
+std::optional<int> ParseComName(std::string_view text, std::size_t* length = nullptr);
 std::map<int, std::string> ParseAssignments(std::string_view text);
 std::string FormatAssignments(const std::map<int, std::string>& assignments);
 // The file's text with COMn's assignment changed (an empty device removes it): every other line stays as

@@ -1,6 +1,7 @@
 #include "sim/simulator.h"
 
 #include "cards/registers.h"
+#include "comm/modbus_frame.h"
 #include "comm/modbus_master.h"
 #include "comm/termios_line_posix.h"
 
@@ -20,11 +21,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::uint8_t kReadHoldingRegisters = 0x03;
-constexpr std::uint8_t kWriteMultipleRegisters = 0x10;
-constexpr std::uint8_t kExceptionFlag = 0x80;
-constexpr int kReadRequestLength = 8;
-constexpr int kWriteHeaderLength = 7;
+using modbus::kExceptionFlag;
+using modbus::kReadHoldingRegisters;
+using modbus::kWriteMultipleRegisters;
+constexpr int kReadRequestLength = static_cast<int>(modbus::kReadRequestLength);
+constexpr int kWriteHeaderLength = static_cast<int>(modbus::kWriteHeaderLength);
 constexpr int kShortReplyDrop = 5; // a 25-byte reply arrives as 20
 // While no one holds the device open the master side reports a hang-up; look again this often.
 constexpr auto kHangupRetry = std::chrono::milliseconds(2);
