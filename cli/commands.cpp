@@ -56,20 +56,27 @@ Outcome Connect(const Command& c, InstrumentSession& session, Identification& id
 }
 
 // Finds the instrument, requires a card with known settings and reads them all. `consequence` ends the
-// message of a failed read ("nothing written", ...).
-bool ConnectAndRead(const Command& c, InstrumentSession& session, CommandResult& result, const char* consequence)
+// message of a failed read ("nothing written", ...). With `report` (read), what was found is kept even when
+// it is not enough: the identity of an unsupported card, the values of a read that failed in part.
+bool ConnectAndRead(const Command& c, InstrumentSession& session, CommandResult& result, const char* consequence,
+                    bool report = false)
 {
     Identification id;
     result.outcome = Connect(c, session, id, true, result);
+    if (result.outcome.Ok() || (report && result.outcome.exitCode == kExitUnsupportedCard)) {
+        result.identity = id;
+    }
     if (!result.outcome.Ok()) {
         return false;
     }
-    result.identity = id;
     SettingsRead read;
     read.range = c.firmwareRange;
     result.outcome = session.ReadSettings(*id.card, read.settings, read.failed);
     if (!result.outcome.Ok()) {
         result.outcome.message += consequence;
+        if (report) {
+            result.read = read;
+        }
         return false;
     }
     result.read = read;
@@ -82,17 +89,17 @@ bool Writes(const cards::Bus bus, const cards::Parameter& parameter)
     return std::find(order.begin(), order.end(), parameter) != order.end();
 }
 
-// Checks, writes in the card's order and verifies: the part apply and restore share. `label` names a
-// value that does not fit; nothing is written unless every value fits.
+// Writes in the card's order and verifies, unless `fault` says why a value does not fit: the part apply and
+// restore share, each with its own check.
 void CheckAndWrite(InstrumentSession& session, CommandResult& result, int range, const cards::CardSettings& after,
-                   const cards::ValueLabel& label)
+                   const std::optional<std::string>& fault)
 {
     const Identification& id = *result.identity;
     SettingsWrite& write = result.write.emplace();
     write.range = range;
     write.before = result.read->settings;
     write.after = after;
-    if (const auto fault = cards::CheckWritable(id.cardCode, range, after, label)) {
+    if (fault) {
         result.outcome = Outcome::Fail(kExitInvalidInput, *fault + "; nothing written");
         return;
     }
@@ -180,16 +187,7 @@ CommandResult RunRead(const Command& c)
 {
     CommandResult result("read");
     InstrumentSession session;
-    Identification id;
-    result.outcome = Connect(c, session, id, true, result);
-    if (result.outcome.Ok() || result.outcome.exitCode == kExitUnsupportedCard) {
-        result.identity = id;
-    }
-    if (result.outcome.Ok()) {
-        SettingsRead& read = result.read.emplace();
-        read.range = c.firmwareRange;
-        result.outcome = session.ReadSettings(*id.card, read.settings, read.failed);
-    }
+    ConnectAndRead(c, session, result, "", true);
     return result;
 }
 
@@ -237,7 +235,8 @@ CommandResult RunApply(const Command& c)
         return "the instrument holds " + std::string(cards::ParameterName(card.bus, p.start)) + " " +
                std::to_string(value) + " (give --" + OptionFor(p) + " to change it)";
     };
-    CheckAndWrite(session, result, c.firmwareRange, after, label);
+    CheckAndWrite(session, result, c.firmwareRange, after,
+                  cards::CheckWritable(result.identity->cardCode, c.firmwareRange, after, label));
     return result;
 }
 
@@ -260,7 +259,14 @@ CommandResult RunRestore(const Command& c)
     CommandResult result("restore", c.options.file);
     cards::Backup backup;
     result.outcome = BackupOutcome(backup_io::LoadBackup(c.options.file, backup), "; nothing written");
-    if (result.outcome.Ok() && c.rangeGiven && backup.firmwareRange != c.firmwareRange) {
+    const auto label = [&](const cards::Parameter& p, int value) {
+        return "the backup's " + std::string(cards::BackupKey(p)) + " " + std::to_string(value);
+    };
+    // Without --range the file's own range is taken; with it, a file of the other range is refused before
+    // anything is sent.
+    const auto range = c.rangeGiven ? std::optional<int>(c.firmwareRange) : std::nullopt;
+    if (result.outcome.Ok() &&
+        cards::CheckFileFits(backup, std::nullopt, range, label).fault == cards::FileFit::Fault::OtherRange) {
         result.outcome = Outcome::Fail(
             kExitInvalidInput, "the backup was made for range " + std::string(cards::RangeName(backup.firmwareRange)) +
                                    ", not " + cards::RangeName(c.firmwareRange) + "; nothing written");
@@ -273,7 +279,8 @@ CommandResult RunRestore(const Command& c)
         return result;
     }
     const Identification& id = *result.identity;
-    if (backup.cardCode != id.cardCode) {
+    const cards::FileFit fit = cards::CheckFileFits(backup, id.cardCode, range, label);
+    if (fit.fault == cards::FileFit::Fault::OtherCard) {
         const cards::CardInfo* saved = cards::FindCard(backup.cardCode);
         result.outcome =
             Outcome::Fail(kExitInvalidInput, "the backup is of the " + std::string(saved->title) + " card (code " +
@@ -288,10 +295,9 @@ CommandResult RunRestore(const Command& c)
         const int count = cards::EncodeParameter(backup.settings, p, bytes);
         cards::DecodeParameter(after, p, std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(count)));
     }
-    const auto label = [&](const cards::Parameter& p, int value) {
-        return "the backup's " + std::string(cards::BackupKey(p)) + " " + std::to_string(value);
-    };
-    CheckAndWrite(session, result, backup.firmwareRange, after, label);
+    CheckAndWrite(session, result, backup.firmwareRange, after,
+                  fit.fault == cards::FileFit::Fault::ValueDoesNotFit ? std::optional<std::string>(fit.message)
+                                                                      : std::nullopt);
     return result;
 }
 

@@ -60,7 +60,7 @@ public:
 
     int firmwareRange = 0; // legacy until told otherwise
     std::uint16_t cardCode = 0;
-    int modelIndex = 5;
+    int modelIndex = cards::kModelNone;
 
 protected:
     // The widget classes this page binds to template controls (title banner, firmware field, ...).

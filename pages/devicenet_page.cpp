@@ -35,7 +35,7 @@ int DeviceNetPage::ReadSettings(InstrumentLink* link)
         look::FillList(baudList, cards::BaudList(card));
     }
 
-    const bool address = io::ReadNodeAddress(*link, addressSpin, *card.nodeAddress, Window());
+    const bool address = ReadNodeAddress(*link, *card.nodeAddress);
     SetKnown(addressSpin, address);
     bool baudRate = false;
     if (const auto baud = io::ReadValue(*link, cards::kBaudCode)) {

@@ -47,6 +47,15 @@ const cards::CardInfo& NodeAddressPage::Card() const
     return cards::CardOfBus(layout.bus, cardCode);
 }
 
+bool NodeAddressPage::ReadNodeAddress(InstrumentLink& link, const cards::NodeAddressRule& rule)
+{
+    const io::AddressRead read = io::ReadNodeAddress(link, addressSpin, rule);
+    if (read == io::AddressRead::OutOfRange) {
+        look::ShowError(Window(), look::kInvalidAddress);
+    }
+    return read == io::AddressRead::Shown;
+}
+
 bool NodeAddressPage::CollectNodeSettings(io::Outgoing& values, std::vector<HeldValue> held)
 {
     held.insert(held.begin(), {cards::kNodeAddress, addressSpin});
@@ -54,8 +63,9 @@ bool NodeAddressPage::CollectNodeSettings(io::Outgoing& values, std::vector<Held
     if (!AllKnown(layout.bus, held)) {
         return false;
     }
-    const auto address = io::NodeAddressToWrite(addressSpin, Window());
+    const auto address = io::NodeAddressToWrite(addressSpin);
     if (!address) {
+        look::ShowError(Window(), look::kInvalidAddress);
         return false;
     }
     values.Put(cards::kNodeAddress, address);

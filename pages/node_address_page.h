@@ -42,6 +42,9 @@ protected:
     // position shows "Invalid Address" and passes nothing; so does a placeholder in any control of `held`
     // (besides the address and the exchange table).
     bool CollectNodeSettings(io::Outgoing& values, std::vector<HeldValue> held = {});
+    // Reads the node address into the up-down under `rule`; a value outside it shows "Invalid Address".
+    // True when a valid address was read.
+    bool ReadNodeAddress(InstrumentLink& link, const cards::NodeAddressRule& rule);
 
     QPointer<QComboBox> exchangeList;
     QPointer<ColourStatic> firmwareField;

@@ -57,7 +57,7 @@ int ProfibusPage::ReadSettings(InstrumentLink* link)
 
     // Only what the variant's control can hold counts as read: a COMX card holding 126 to 128 would
     // otherwise show 125, and the next download would write that back.
-    const bool addressValid = io::ReadNodeAddress(*link, addressSpin, *rule, Window());
+    const bool addressValid = ReadNodeAddress(*link, *rule);
     SetKnown(addressSpin, addressValid);
 
     SetKnown(exchangeList, io::ReadListChoice(*link, exchangeList, cards::kExchangeChoice));

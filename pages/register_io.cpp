@@ -86,18 +86,17 @@ bool ReadAddressSettings(InstrumentLink& link, ColourStatic* firmwareField, QCom
     return ReadIpBlock(link, controls);
 }
 
-bool ReadNodeAddress(InstrumentLink& link, UpDown* spin, const cards::NodeAddressRule& rule, QWidget* parent)
+AddressRead ReadNodeAddress(InstrumentLink& link, UpDown* spin, const cards::NodeAddressRule& rule)
 {
     const auto address = ReadValue(link, cards::kNodeAddress);
     if (!address) {
-        return false;
+        return AddressRead::Failed;
     }
     if (!rule.Accepts(*address)) {
-        look::ShowError(parent, look::kInvalidAddress);
-        return false;
+        return AddressRead::OutOfRange;
     }
     spin->SetPos(*address);
-    return true;
+    return AddressRead::Shown;
 }
 
 std::optional<std::uint16_t> SelectedCode(const QComboBox* list)
@@ -109,12 +108,11 @@ std::optional<std::uint16_t> SelectedCode(const QComboBox* list)
     return static_cast<std::uint16_t>(index);
 }
 
-std::optional<std::uint16_t> NodeAddressToWrite(const UpDown* spin, QWidget* parent)
+std::optional<std::uint16_t> NodeAddressToWrite(const UpDown* spin)
 {
     bool error = false;
     const int position = spin->GetPos(&error);
     if (error) {
-        look::ShowError(parent, look::kInvalidAddress);
         return std::nullopt;
     }
     return static_cast<std::uint16_t>(position);
