@@ -7,6 +7,7 @@
 #include "app/tab_sheet.h"
 #include "app/window_tools.h"
 #include "cards/card_info.h"
+#include "cards/settings_check.h"
 #include "host/open_error.h"
 #include "host/port_map.h"
 #include "host/settings_file.h"
@@ -25,7 +26,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <initializer_list>
 
 namespace {
 
@@ -109,7 +109,7 @@ MainDialog::MainDialog(QWidget* parent)
     setFixedSize(width(), height() + statusHeight + kStatusPadding);
 
     connect(searchButton, &QPushButton::clicked, this, &MainDialog::OnSearchDevice);
-    connect(readButton, &QPushButton::clicked, this, &MainDialog::UploadSettings);
+    connect(readButton, &QPushButton::clicked, this, &MainDialog::OnRead);
     connect(applyButton, &QPushButton::clicked, this, &MainDialog::OnOK);
     connect(exitButton, &QPushButton::clicked, this, &MainDialog::OnCancel);
     connect(portList, &QComboBox::currentIndexChanged, this, &MainDialog::OnPortChanged);
@@ -132,6 +132,16 @@ MainDialog::MainDialog(QWidget* parent)
 
     link.Master().SetIdleHook(&MainDialog::KeepPainted, this);
     link.SetProbeObserver(&MainDialog::OnProbe, this);
+    // Apply checks the card with one identification read before its first write and reads back what it wrote.
+    for (BusPage* page : CardPages()) {
+        page->verifyWrites = true;
+        page->beforeFirstWrite = [this]() -> std::optional<QString> {
+            auto refused = CardChanged(QStringLiteral("The card could not be identified before writing."));
+            if (refused)
+                *refused += QStringLiteral(" Nothing was written.");
+            return refused;
+        };
+    }
     tools = new WindowTools(
         this, link.Master(),
         [this]() -> BusPage* {
@@ -279,6 +289,11 @@ void MainDialog::OnSearchDevice()
     }
 }
 
+std::array<BusPage*, 5> MainDialog::CardPages()
+{
+    return {&profibusPage, &deviceNetPage, &profinetPage, &etherNetIpPage, &modbusTcpPage};
+}
+
 BusPage* MainDialog::PageForCard(std::uint16_t code)
 {
     const cards::CardInfo* card = cards::FindCard(code);
@@ -286,8 +301,7 @@ BusPage* MainDialog::PageForCard(std::uint16_t code)
         return nullptr;
     // Each page is its card's dialog template: the card table names the template, so a new card needs no
     // code here beyond its page in the list.
-    for (BusPage* page : std::initializer_list<BusPage*>{&profibusPage, &deviceNetPage, &profinetPage, &etherNetIpPage,
-                                                         &modbusTcpPage}) {
+    for (BusPage* page : CardPages()) {
         if (page->TemplateId() == card->templateId)
             return page;
     }
@@ -323,6 +337,33 @@ void MainDialog::UploadSettings()
         MessageBoxes::Show(this, QStringLiteral("Upload Complete"), MessageBoxes::Icon::None);
     else
         MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop);
+}
+
+std::optional<QString> MainDialog::CardChanged(const std::optional<QString>& unread)
+{
+    const std::uint16_t now = link.ReadCardCode();
+    if (now == cardCode)
+        return std::nullopt;
+    if (now == 0)
+        return unread;
+    return QStringLiteral("The instrument now has the %1, not the %2 the search found: search again.")
+        .arg(QString::fromStdString(cards::CardText(now)), QString::fromStdString(cards::CardText(cardCode)));
+}
+
+// Read, as the button asks for it: the card is checked first, so another instrument's values never land on
+// this card's page. The upload after a search needs no check: the search has just identified the card.
+void MainDialog::OnRead()
+{
+    BusPage* page = tabSheet->GetPage(0);
+    if (page && page != &infoPage) {
+        const FlagGuard guard(busy);
+        // A record that cannot be read leaves the upload to fail on its own, as it always has.
+        if (const auto changed = CardChanged(std::nullopt)) {
+            MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop, *changed);
+            return;
+        }
+    }
+    UploadSettings();
 }
 
 void MainDialog::DownloadSettings()

@@ -11,7 +11,9 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class ImageButton;
@@ -73,7 +75,11 @@ private:
     void OnSearchDevice();
     void ShowCardPage();
     void UploadSettings();
+    void OnRead();
     void DownloadSettings();
+    // One read of the identification record: why the card shown is no longer the instrument's, or nothing
+    // when it still is. `unread` is what a failed read says; nothing lets the caller go on.
+    std::optional<QString> CardChanged(const std::optional<QString>& unread);
     void OnOK();
     void OnCancel();
     void OpenSelectedPort();
@@ -81,6 +87,7 @@ private:
     void LoadSettings();
     void SaveSettings();
 
+    std::array<BusPage*, 5> CardPages();
     BusPage* PageForCard(std::uint16_t code);
     void SetStatus(const QString& text);
     static void KeepPainted(void* context);

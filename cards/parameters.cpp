@@ -89,9 +89,9 @@ constexpr std::array<ParameterInfo, 8> kParameters{{
 } // namespace
 
 const std::array<IpPart, 3> kIpParts{
-    {{"ip", &IpSettings::ip, "IP address, like 192.168.1.10 (EtherNet/IP, Modbus-TCP)"},
-     {"mask", &IpSettings::mask, "subnet mask"},
-     {"gateway", &IpSettings::gateway, "default gateway"}}};
+    {{"ip", "IP address", &IpSettings::ip, "IP address, like 192.168.1.10 (EtherNet/IP, Modbus-TCP)"},
+     {"mask", "subnet mask", &IpSettings::mask, "subnet mask"},
+     {"gateway", "gateway", &IpSettings::gateway, "default gateway"}}};
 
 const char* ParameterInfo::NameOn(Bus bus) const
 {

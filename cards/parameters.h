@@ -27,7 +27,8 @@ enum class ValueSyntax
 // One address of the IP block: its key in a settings file, which is also its option.
 struct IpPart
 {
-    const char* key; // "ip", "mask", "gateway"
+    const char* key;  // "ip", "mask", "gateway"
+    const char* name; // in messages: "IP address", "subnet mask", "gateway"
     std::uint32_t IpSettings::*field;
     const char* help; // the option's help
 };

@@ -83,12 +83,6 @@ bool ConnectAndRead(const Command& c, InstrumentSession& session, CommandResult&
     return true;
 }
 
-bool Writes(const cards::Bus bus, const cards::Parameter& parameter)
-{
-    const auto order = cards::WriteOrder(bus);
-    return std::find(order.begin(), order.end(), parameter) != order.end();
-}
-
 // Writes in the card's order and verifies, unless `fault` says why a value does not fit: the part apply and
 // restore share, each with its own check.
 void CheckAndWrite(InstrumentSession& session, CommandResult& result, int range, const cards::CardSettings& after,
@@ -206,7 +200,7 @@ CommandResult RunApply(const Command& c)
     const cards::CardInfo& card = *result.identity->card;
     for (const auto& [option, text] : requested.given) {
         const cards::Parameter& p = ParameterOf(option);
-        if (!Writes(card.bus, p)) {
+        if (!card.Writes(p)) {
             const std::string name = cards::ParameterName(card.bus, p.start);
             const std::string what =
                 card.Reads(p) ? "the " + name + " of a " + card.title + " card is shown only and set on its network"
@@ -251,6 +245,14 @@ CommandResult RunBackup(const Command& c)
     result.backup =
         cards::BackupToJson(id.cardCode, c.firmwareRange, result.read->settings, id.firmwareText, id.modelText);
     result.outcome = BackupOutcome(backup_io::SaveBackup(c.options.file, *result.backup));
+    // Worth keeping as a record, but neither restore nor the window takes it back as it is.
+    const auto label = [&](const cards::Parameter& p, int value) {
+        return "the instrument's " + std::string(cards::BackupKey(p)) + " " + std::to_string(value);
+    };
+    if (const auto fault = cards::CheckWritable(id.cardCode, c.firmwareRange, result.read->settings, label);
+        fault && result.outcome.Ok()) {
+        result.notes.push_back(*fault + "; restore and the window refuse this file until that value is changed");
+    }
     return result;
 }
 
@@ -288,12 +290,27 @@ CommandResult RunRestore(const Command& c)
                                                  CardText(id) + "; nothing written");
         return result;
     }
-    // What the card never writes (a Profinet IP block) stays as the instrument has it.
+    // What the card never writes (a Profinet IP block) stays as the instrument has it, and the operator
+    // hears of it when the file holds something else.
     cards::CardSettings after = result.read->settings;
     for (const cards::Parameter& p : cards::WriteOrder(id.card->bus)) {
         cards::IpBlock bytes{};
         const int count = cards::EncodeParameter(backup.settings, p, bytes);
         cards::DecodeParameter(after, p, std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(count)));
+    }
+    for (const cards::Parameter& p : id.card->readOrder) {
+        if (id.card->Writes(p)) {
+            continue;
+        }
+        cards::IpBlock inFile{};
+        cards::IpBlock onInstrument{};
+        cards::EncodeParameter(backup.settings, p, inFile);
+        cards::EncodeParameter(result.read->settings, p, onInstrument);
+        if (inFile != onInstrument) {
+            const std::string name = cards::ParameterName(id.card->bus, p.start);
+            result.notes.push_back("the file's " + name + " differs from the instrument's and was not written: a " +
+                                   id.card->title + " card's " + name + " is set on its network");
+        }
     }
     CheckAndWrite(session, result, backup.firmwareRange, after,
                   fit.fault == cards::FileFit::Fault::ValueDoesNotFit ? std::optional<std::string>(fit.message)

@@ -128,25 +128,18 @@ Outcome InstrumentSession::WriteSettings(const cards::CardInfo& card, const card
                              DescribeWriteFailure(card.bus, write));
     }
 
-    for (const cards::Parameter& p : write.written) {
-        cards::CardSettings actual = settings;
-        if (ReadParameter(link, p, actual) != 1) {
-            report.unverified.push_back(p);
-        } else if (actual != settings) {
-            report.mismatched.push_back(p);
-        }
-    }
+    const Verification check = VerifyWritten(link, write.written, settings);
+    report.mismatched = check.mismatched;
+    report.unverified = check.unverified;
     if (!report.mismatched.empty()) {
-        return Outcome::Fail(kExitCommunication, "written, but reads back different: " +
-                                                     cards::ListParameters(card.bus, report.mismatched));
+        return Outcome::Fail(kExitCommunication, DescribeVerification(card.bus, check));
     }
     if (Stopped()) {
         return Outcome::Fail(kExitInterrupted, "stopped after writing every value; not read back to verify: " +
                                                    cards::ListParameters(card.bus, report.unverified));
     }
     if (!report.unverified.empty()) {
-        return Outcome::Fail(kExitCommunication, "written, but could not be read back to verify: " +
-                                                     cards::ListParameters(card.bus, report.unverified));
+        return Outcome::Fail(kExitCommunication, DescribeVerification(card.bus, check));
     }
     return {};
 }

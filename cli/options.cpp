@@ -2,6 +2,7 @@
 
 #include "cards/card_lists.h"
 #include "cards/encoding.h"
+#include "cards/parameters.h"
 #include "host/port_map.h"
 
 #include <algorithm>
@@ -111,33 +112,21 @@ Outcome ParseRequested(const Options& o, Requested& r)
 
 const char* OptionFor(const cards::Parameter& p)
 {
-    if (p == cards::kNodeAddress) {
-        return "address";
+    const cards::ParameterInfo* row = cards::FindParameter(p);
+    if (row != nullptr && row->option != nullptr) {
+        return row->option;
     }
-    if (p == cards::kBaudCode) {
-        return "baud";
-    }
-    if (p == cards::kExchangeChoice) {
-        return "exchange";
-    }
-    if (p == cards::kAddressMode) {
-        return "mode";
-    }
-    return "ip";
+    return cards::kIpParts[0].key; // the IP block is given by its parts, the IP address first
 }
 
 const cards::Parameter& ParameterOf(const std::string& option)
 {
-    static const std::pair<const char*, const cards::Parameter*> table[] = {
-        {"address", &cards::kNodeAddress}, {"baud", &cards::kBaudCode}, {"exchange", &cards::kExchangeChoice},
-        {"mode", &cards::kAddressMode},    {"ip", &cards::kIpBlock},    {"mask", &cards::kIpBlock},
-        {"gateway", &cards::kIpBlock}};
-    for (const auto& [name, parameter] : table) {
-        if (option == name) {
-            return *parameter;
+    for (const cards::ParameterInfo& row : cards::ParameterTable()) {
+        if (row.option != nullptr && option == row.option) {
+            return row.parameter;
         }
     }
-    return cards::kIpBlock;
+    return cards::kIpBlock; // "ip", "mask", "gateway"
 }
 
 } // namespace cli

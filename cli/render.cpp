@@ -297,6 +297,9 @@ json ResultJson(const CommandResult& r)
     if (!r.diagnosis.empty()) {
         result["diagnosis"] = r.diagnosis;
     }
+    if (!r.notes.empty()) {
+        result["notes"] = r.notes;
+    }
     if (!r.outputErrors.empty()) {
         result["outputErrors"] = r.outputErrors;
     }
@@ -362,6 +365,11 @@ int Render(const CommandResult& result, bool json, std::ostream& out, std::ostre
         out << ResultJson(result).dump(2, ' ', true) << '\n';
     } else {
         PrintResult(out, result);
+    }
+    if (!json) {
+        for (const std::string& note : result.notes) {
+            err << "meshgate2-cli: note: " << note << '\n';
+        }
     }
     if (!result.outcome.Ok()) {
         err << "meshgate2-cli: " << result.outcome.message << '\n';

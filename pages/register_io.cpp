@@ -172,7 +172,7 @@ void PutAddressValues(Outgoing& values, const QComboBox* modeList, const look::I
     values.PutIp({controls.ip->GetAddress(), controls.mask->GetAddress(), controls.gateway->GetAddress()});
 }
 
-int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString& detail)
+int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString& detail, bool verify)
 {
     const auto order = cards::WriteOrder(bus);
     const bool complete =
@@ -182,7 +182,15 @@ int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString&
     }
     const WriteReport report = WriteParameters(link, order, values.Settings());
     detail = QString::fromStdString(DescribeWriteFailure(bus, report));
-    return report.Ok() ? 1 : 0;
+    if (!report.Ok()) {
+        return 0;
+    }
+    if (verify) {
+        const Verification check = VerifyWritten(link, report.written, values.Settings());
+        detail = QString::fromStdString(DescribeVerification(bus, check));
+        return check.Ok() ? 1 : 0;
+    }
+    return 1;
 }
 
 } // namespace io

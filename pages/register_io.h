@@ -90,7 +90,8 @@ void PutAddressValues(Outgoing& values, const QComboBox* modeList, const look::I
 
 // Sends the parameters of the bus's write order one after another, stopping at the first failed write
 // (later parameters stay untouched). When one of them has no value, nothing at all is written. When a
-// write fails, `detail` says which and what was and was not written.
-int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString& detail);
+// write fails, `detail` says which and what was and was not written. With `verify`, every written
+// parameter is read back; one that reads back different, or cannot be read, fails the write and is named.
+int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString& detail, bool verify = false);
 
 } // namespace io

@@ -44,6 +44,9 @@ Faults:
   --fail-write-to REG  refuse writes to register REG (e.g. 0x3011) with an exception
   --fail-read-of REG   refuse reads of register REG with an exception
   --lose-write-replies writes land, but their reply is lost on the line
+  --ignore-writes      acknowledge writes but keep the old values
+  --card-changes-after N:CODE
+                       after N reads of the card identification, report card CODE
   -h, --help           show this help
   --version            show the version
 
@@ -209,7 +212,22 @@ Options ParseOptions(const std::vector<std::string>& args)
             number(kMax16, &c.faults.failReadOf);
         else if (name == "--lose-write-replies")
             flag(&c.faults.loseWriteReplies);
-        else
+        else if (name == "--ignore-writes")
+            flag(&c.faults.ignoreWrites);
+        else if (name == "--card-changes-after") {
+            if (!takeValue())
+                continue;
+            const std::size_t colon = value.find(':');
+            unsigned long long reads = 0;
+            unsigned long long code = 0;
+            if (colon == std::string::npos || !ParseUnsigned(value.substr(0, colon), kMaxInt, &reads) || reads == 0 ||
+                !ParseUnsigned(value.substr(colon + 1), kMax16, &code))
+                options.error = "bad value '" + value + "' for " + name + " (N:CODE, like 2:2)";
+            else {
+                c.faults.cardChangesAfter = static_cast<int>(reads);
+                c.faults.laterCardCode = static_cast<std::uint16_t>(code);
+            }
+        } else
             options.error = "unknown option '" + args[i] + "'";
     }
     return options;

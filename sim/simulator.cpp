@@ -253,6 +253,7 @@ void Simulator::SetFaults(const Faults& faults)
     std::lock_guard lock(mutex);
     config.faults = faults;
     failedSoFar = 0;
+    identificationReads = 0;
 }
 
 void Simulator::SetFrameLogger(FrameLogger logger, void* context)
@@ -358,6 +359,9 @@ std::vector<std::uint8_t> Simulator::Answer(const std::uint8_t* request, int len
         else {
             reply.push_back(static_cast<std::uint8_t>(2 * count));
             reply.insert(reply.end(), s->bytes.begin(), s->bytes.begin() + 2 * count);
+            if (start == cards::kIdentification.start && faults.cardChangesAfter > 0 &&
+                ++identificationReads > faults.cardChangesAfter)
+                PutLittle16(reply.data() + 3 + 2, faults.laterCardCode); // after the echo of 0x3010
         }
     } else if (function == kWriteMultipleRegisters) {
         if (length < kWriteHeaderLength + 2) {
@@ -374,7 +378,8 @@ std::vector<std::uint8_t> Simulator::Answer(const std::uint8_t* request, int len
         else if (faults.failWriteTo == start)
             exception(kSlaveDeviceFailure);
         else {
-            std::copy_n(request + kWriteHeaderLength, 2 * count, s->bytes.begin());
+            if (!faults.ignoreWrites)
+                std::copy_n(request + kWriteHeaderLength, 2 * count, s->bytes.begin());
             if (faults.loseWriteReplies)
                 return {};
             reply.insert(reply.end(), request + 2, request + 6);
