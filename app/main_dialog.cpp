@@ -114,16 +114,20 @@ MainDialog::MainDialog(QWidget* parent)
     connect(applyButton, &QPushButton::clicked, this, &MainDialog::OnOK);
     connect(exitButton, &QPushButton::clicked, this, &MainDialog::OnCancel);
     connect(portList, &QComboBox::currentIndexChanged, this, &MainDialog::OnPortChanged);
+    // Choosing the entry shown is no change of selection, yet it names a port that may not be the one in
+    // use (none, after a stored 0): open it then.
+    connect(portList, &QComboBox::activated, this, [this](int index) {
+        if (index + 1 != comPortNumber)
+            OnPortChanged();
+    });
     // Typed text that names no entry would show a port that is not the one open: put the entry back.
     if (QLineEdit* edit = portList->lineEdit()) {
         connect(edit, &QLineEdit::editingFinished, this, [this] {
             const int named = PortList::PortNamed(portList->currentText());
-            if (named < 1 || named > portList->count())
-                portList->setEditText(portList->itemText(portList->currentIndex()));
-            else if (named - 1 != portList->currentIndex())
-                portList->setCurrentIndex(named - 1);
+            if (named < 1 || named > portList->count() || named - 1 == portList->currentIndex())
+                portList->ShowEntry();
             else
-                portList->setEditText(portList->itemText(named - 1));
+                portList->setCurrentIndex(named - 1);
         });
     }
 
@@ -216,6 +220,9 @@ void MainDialog::LoadSettings()
     if (comPortNumber > 0 && comPortNumber <= portList->count()) {
         const QSignalBlocker quiet(portList);
         portList->setCurrentIndex(comPortNumber - 1);
+    } else if (comPortNumber > portList->count()) {
+        // The port opened is this one: the list shows it rather than an entry that is not open.
+        portList->ShowPortOutside(comPortNumber);
     }
 }
 

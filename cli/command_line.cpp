@@ -4,10 +4,13 @@
 #include "cli/commands.h"
 #include "cli/exit_code.h"
 #include "cli/render.h"
+#include "host/file_io.h"
+#include "host/port_map.h"
 #include "monitor/frame_export.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <iostream>
 #include <memory>
@@ -32,25 +35,59 @@ constexpr const char* kExitCodeHelp = "Exit codes:\n"
                                       "  6  port unavailable: missing, no permission, or in use by another program\n"
                                       "  7  file error: the backup, capture or log file cannot be read or written";
 
-// Writes the frames a command saw to the files --capture and --log name, whatever became of the command.
-// A file that cannot be written fails a command that succeeded; after a failure it is only reported.
-void SaveFrames(const Options& o, const monitor::FrameLog& frames, CommandResult& result, std::ostream& err)
+// The files --capture and --log name (empty when not asked for), with the format of each.
+struct OutputFile
 {
-    const std::pair<const std::string*, monitor::ExportFormat> files[] = {{&o.capture, monitor::ExportFormat::Pcap},
-                                                                          {&o.log, monitor::ExportFormat::Csv}};
-    for (const auto& [path, format] : files) {
-        if (path->empty()) {
+    const char* option;
+    const std::string& path;
+    monitor::ExportFormat format;
+};
+std::array<OutputFile, 2> Outputs(const Options& o)
+{
+    return {OutputFile{"--capture", o.capture, monitor::ExportFormat::Pcap},
+            OutputFile{"--log", o.log, monitor::ExportFormat::Csv}};
+}
+
+// Before the instrument is touched: --capture and --log must name two files, neither of them one the
+// command reads or keeps (the backup, the port assignments), and each must be one that can be written.
+Outcome CheckOutputs(const Options& o, const std::string& commandFile)
+{
+    if (!o.capture.empty() && !o.log.empty() && file_io::SameFile(o.capture, o.log)) {
+        return Outcome::Fail(kExitInvalidInput, "--capture and --log name the same file (" + o.log +
+                                                    "): one would replace the other; nothing sent");
+    }
+    const std::pair<const char*, std::string> kept[] = {{"the command's file", commandFile},
+                                                        {"the port assignments", ports::AssignmentFile()}};
+    for (const OutputFile& output : Outputs(o)) {
+        if (output.path.empty()) {
             continue;
         }
-        const file_io::Result saved = monitor::SaveExport(frames, format, *path);
-        if (saved.Ok()) {
+        const std::string named = std::string(output.option) + " " + output.path;
+        for (const auto& [what, file] : kept) {
+            if (!file.empty() && file_io::SameFile(output.path, file)) {
+                return Outcome::Fail(kExitInvalidInput,
+                                     named + " is " + what + " (" + file + "): it would be replaced; nothing sent");
+            }
+        }
+        if (const file_io::Result writable = file_io::CheckWritable(output.path); !writable.Ok()) {
+            return Outcome::Fail(kExitFileError, "cannot write " + named + ": " + writable.what + "; nothing sent");
+        }
+    }
+    return {};
+}
+
+// Writes the frames a command saw to the files --capture and --log name, whatever became of the command.
+// A file that cannot be written now (a disk that filled meanwhile) is told beside what the command did.
+void SaveFrames(const Options& o, const monitor::FrameLog& frames, CommandResult& result)
+{
+    for (const OutputFile& output : Outputs(o)) {
+        if (output.path.empty()) {
             continue;
         }
-        const std::string message = "cannot write " + *path + ": " + saved.what;
-        if (result.outcome.Ok()) {
-            result.outcome = Outcome::Fail(kExitFileError, message);
-        } else {
-            err << "meshgate2-cli: " << message << '\n';
+        const file_io::Result saved = monitor::SaveExport(frames, output.format, output.path);
+        if (!saved.Ok()) {
+            result.outputErrors.push_back("cannot write " + std::string(output.option) + " " + output.path + ": " +
+                                          saved.what);
         }
     }
 }
@@ -122,6 +159,18 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     for (CLI::App* command : {ports, assign, search, read, apply, backup, restore}) {
         command->footer(kExitCodeHelp);
     }
+    // An empty value (--address "") is a value given, and never a valid one: refused like any other bad
+    // value, not taken for an option left out.
+    const CLI::Validator nonEmpty(
+        [](std::string& value) { return value.empty() ? std::string("an empty value is not valid") : std::string(); },
+        "", "NONEMPTY");
+    for (CLI::App* scope : {&app, ports, assign, search, read, apply, backup, restore}) {
+        for (CLI::Option* option : scope->get_options()) {
+            if (option->get_type_size() > 0) {
+                option->check(nonEmpty);
+            }
+        }
+    }
 
     std::vector<const char*> argv{"meshgate2-cli"};
     for (const std::string& argument : arguments) {
@@ -164,14 +213,18 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         {apply, RunApply}, {backup, RunBackup}, {restore, RunRestore}};
     for (const auto& [command, run] : commands) {
         if (command->parsed()) {
-            CommandResult result(command->get_name());
+            CommandResult result(command->get_name(), o.file);
+            result.outcome = CheckOutputs(o, o.file);
+            if (!result.outcome.Ok()) {
+                return Render(result, o.json, out, err);
+            }
             try {
                 result = run(c);
             } catch (const std::exception& e) {
                 result.outcome = Outcome::Fail(kExitInternal, std::string("internal error: ") + e.what());
             }
             if (frames) {
-                SaveFrames(o, *frames, result, err);
+                SaveFrames(o, *frames, result);
             }
             return Render(result, o.json, out, err);
         }

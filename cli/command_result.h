@@ -50,14 +50,17 @@ struct PortList
     std::vector<Device> devices;
     std::vector<Port> comPorts;
     std::string assignmentFile;
+    std::string assignmentProblem; // why that file is not used; empty when it is
 };
 
 // What the assign command changed.
 struct Assignment
 {
     int port = 0;
-    std::string device; // empty: back to automatic
+    std::string device; // as stored; empty: back to automatic
     std::string file;
+    std::string overriddenBy; // the variable that still decides what the port opens, when one is set
+    std::string opens;        // what it opens, then
 };
 
 struct CommandResult
@@ -75,6 +78,9 @@ struct CommandResult
     std::optional<Assignment> assignment;
     std::string diagnosis;          // why a search found nothing
     std::vector<std::string> notes; // what the operator should know though the command did its work
+    // --capture or --log files that could not be written after the command ran; what the command did
+    // stands as it is.
+    std::vector<std::string> outputErrors;
 };
 
 } // namespace cli

@@ -125,6 +125,7 @@ CommandResult RunPorts(const Command&)
         list.comPorts.push_back({port, exists, exists ? AccessProblem(port.path) : std::string()});
     }
     list.assignmentFile = ports::AssignmentFile();
+    list.assignmentProblem = ports::AssignmentProblem();
     return result;
 }
 
@@ -148,7 +149,14 @@ CommandResult RunAssign(const Command& c)
                                        "cannot assign COM" + std::to_string(*number) + ": " + written.what);
         return result;
     }
-    result.assignment = Assignment{*number, c.options.assignDevice, ports::AssignmentFile()};
+    Assignment& done = result.assignment.emplace();
+    done.port = *number;
+    done.device = ports::StoredDevicePath(c.options.assignDevice);
+    done.file = ports::AssignmentFile();
+    if (const ports::ComPort now = ports::ResolveComPort(*number); now.source == ports::Source::Environment) {
+        done.overriddenBy = "MESHGATE2_COM" + std::to_string(*number);
+        done.opens = now.path;
+    }
     return result;
 }
 

@@ -12,7 +12,7 @@ namespace cli {
 
 std::string InstrumentSession::SearchDiagnosis() const
 {
-    return DiagnoseSearch(link.LastSearch(), link.Master().IsOpen());
+    return DiagnoseSearch(slave != 0 ? firstContact : link.LastSearch(), link.Master().IsOpen());
 }
 
 void InstrumentSession::OnProbe(void* context, std::uint8_t address)
@@ -72,8 +72,17 @@ Outcome InstrumentSession::Identify(Identification& out)
     const CardIdentity identity = link.Identify();
     switch (identity.failure) {
     case CardIdentity::Failure::RecordUnread:
-        return Stopped() ? Outcome::Fail(kExitInterrupted, "stopped before the card was identified")
-                         : Outcome::Fail(kExitCommunication, "the instrument did not send its card identification");
+        if (Stopped()) {
+            return Outcome::Fail(kExitInterrupted, "stopped before the card was identified");
+        }
+        // Without a search this read is the first word with the instrument: no answer to it is no device,
+        // as a search that nothing answers is.
+        if (slave != 0) {
+            firstContact = link.Master().LastAttempts();
+            return Outcome::Fail(kExitNoDevice, "No device found on " + out.device + " at slave address " +
+                                                    std::to_string(slave) + ". " + SearchDiagnosis());
+        }
+        return Outcome::Fail(kExitCommunication, "the instrument did not send its card identification");
     case CardIdentity::Failure::RecordInvalid:
         return Outcome::Fail(kExitCommunication, "the instrument sent an invalid card identification record");
     case CardIdentity::Failure::ModelUnread:

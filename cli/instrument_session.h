@@ -78,6 +78,7 @@ private:
 
     InstrumentLink link;
     int slave = 0;
+    AttemptSummary firstContact; // with a slave address given: what the identification read got
     std::ostream* progress = nullptr;
     bool progressIsTerminal = false;
     bool progressShown = false;

@@ -185,6 +185,9 @@ void PrintWrite(std::ostream& out, const Identification& id, const SettingsWrite
 json PortsJson(const PortList& ports)
 {
     json result{{"devices", json::array()}, {"comPorts", json::array()}, {"assignmentFile", ports.assignmentFile}};
+    if (!ports.assignmentProblem.empty()) {
+        result["assignmentProblem"] = ports.assignmentProblem;
+    }
     for (const PortList::Device& d : ports.devices) {
         result["devices"].push_back(json{{"path", d.device.path},
                                          {"kernelName", d.device.kernelName},
@@ -248,6 +251,16 @@ void PrintPorts(std::ostream& out, const PortList& ports)
         Field(out, "  " + name, line);
     }
     out << "Assignments are kept in " << ports.assignmentFile << ".\n";
+    if (!ports.assignmentProblem.empty()) {
+        out << "But " << ports.assignmentProblem << ".\n";
+    }
+}
+
+// A command that did its work but could not leave the capture or log asked for is a file error; a
+// command that failed keeps its own code.
+int ExitCodeOf(const CommandResult& r)
+{
+    return r.outcome.Ok() && !r.outputErrors.empty() ? kExitFileError : r.outcome.exitCode;
 }
 
 json ResultJson(const CommandResult& r)
@@ -276,6 +289,10 @@ json ResultJson(const CommandResult& r)
         result["port"] = "COM" + std::to_string(r.assignment->port);
         result["device"] = r.assignment->device.empty() ? json(nullptr) : json(r.assignment->device);
         result["assignmentFile"] = r.assignment->file;
+        if (!r.assignment->overriddenBy.empty()) {
+            result["overriddenBy"] = r.assignment->overriddenBy;
+            result["opens"] = r.assignment->opens;
+        }
     }
     if (!r.diagnosis.empty()) {
         result["diagnosis"] = r.diagnosis;
@@ -283,10 +300,14 @@ json ResultJson(const CommandResult& r)
     if (!r.notes.empty()) {
         result["notes"] = r.notes;
     }
-    result["ok"] = r.outcome.Ok();
-    result["exitCode"] = r.outcome.exitCode;
-    if (!r.outcome.Ok()) {
-        result["error"] = r.outcome.message;
+    if (!r.outputErrors.empty()) {
+        result["outputErrors"] = r.outputErrors;
+    }
+    const int code = ExitCodeOf(r);
+    result["ok"] = code == kExitSuccess;
+    result["exitCode"] = code;
+    if (code != kExitSuccess) {
+        result["error"] = r.outcome.Ok() ? r.outputErrors.front() : r.outcome.message;
     }
     return result;
 }
@@ -298,9 +319,15 @@ void PrintResult(std::ostream& out, const CommandResult& r)
     }
     if (r.assignment) {
         const std::string name = "COM" + std::to_string(r.assignment->port);
-        out << (r.assignment->device.empty() ? name + " is back to the automatic choice"
-                                             : name + " now opens " + r.assignment->device)
-            << " (kept in " << r.assignment->file << ").\n";
+        const Assignment& a = *r.assignment;
+        if (a.overriddenBy.empty()) {
+            out << (a.device.empty() ? name + " is back to the automatic choice" : name + " now opens " + a.device)
+                << " (kept in " << a.file << ").\n";
+        } else {
+            out << (a.device.empty() ? name + "'s assignment is cleared" : name + " is assigned " + a.device)
+                << " (kept in " << a.file << "), but " << a.overriddenBy << " is set, so " << name << " opens "
+                << a.opens << " until it is unset.\n";
+        }
     }
     if (r.write) {
         PrintWrite(out, *r.identity, *r.write, r.outcome.Ok());
@@ -347,7 +374,11 @@ int Render(const CommandResult& result, bool json, std::ostream& out, std::ostre
     if (!result.outcome.Ok()) {
         err << "meshgate2-cli: " << result.outcome.message << '\n';
     }
-    return result.outcome.exitCode;
+    for (const std::string& error : result.outputErrors) {
+        err << "meshgate2-cli: " << error
+            << (result.outcome.Ok() ? " (the " + result.command + " itself succeeded)" : "") << '\n';
+    }
+    return ExitCodeOf(result);
 }
 
 } // namespace cli

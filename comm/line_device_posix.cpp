@@ -40,11 +40,19 @@ bool IsPseudoTerminal(int fd)
     return deviceMajor >= kPtySlaveMajorFirst && deviceMajor <= kPtySlaveMajorLast;
 }
 
-bool ConfigureLine(int fd, bool pseudoTerminal)
+// Whether the device is the controlling terminal of this process's session.
+bool IsOwnTerminal(int fd)
 {
-    termios tio{};
-    if (tcgetattr(fd, &tio) != 0)
+    pid_t session = 0;
+    return ioctl(fd, TIOCGSID, &session) == 0 && session == getsid(0);
+}
+
+// Sets the line up; `found` gets the settings it had, for Close to put back.
+bool ConfigureLine(int fd, bool pseudoTerminal, termios& found)
+{
+    if (tcgetattr(fd, &found) != 0)
         return false;
+    termios tio = found;
     if (!MakeLineSettings(tio))
         return false;
     // A pseudo-terminal has no line and hence no parity: the kernel drops PARENB, and the C library
@@ -85,6 +93,7 @@ private:
     bool rs485Changed = false;          // we switched the driver to RTS-on-send: restore it at close
     std::uint32_t savedRs485Flags = 0;  // the driver's RS-485 flags before that
     bool purgeAfterWriteIsTimed = true; // false on a pseudo-terminal, where no purge after writing is safe
+    termios found{};                    // the line's settings before ours: put back at close
 };
 
 LineDevice::OpenResult TtyDevice::Open(const std::string& name, const Timeouts& given)
@@ -96,6 +105,10 @@ LineDevice::OpenResult TtyDevice::Open(const std::string& name, const Timeouts& 
     while (opened < 0 && errno == EINTR);
     if (opened < 0)
         return {errno, {}};
+    if (IsOwnTerminal(opened)) {
+        ::close(opened);
+        return {kOpenErrorOwnTerminal, {}};
+    }
 
     // Exclusive: flock keeps out every cooperating program, even one running as root; TIOCEXCL then
     // refuses further open() calls of the tty itself.
@@ -122,7 +135,7 @@ LineDevice::OpenResult TtyDevice::Open(const std::string& name, const Timeouts& 
     // A device that is no terminal (a plain file, /dev/null) would take the frames and never answer;
     // saying so at open is kinder than nine seconds of failed searching.
     const bool pseudoTerminal = IsPseudoTerminal(opened);
-    if (!ConfigureLine(opened, pseudoTerminal)) {
+    if (!ConfigureLine(opened, pseudoTerminal, found)) {
         const int error = errno;
         exclusiveSet = false;
         ::close(opened);
@@ -182,6 +195,9 @@ void TtyDevice::Close()
         // Leave RTS low for whatever opens the port next; the lock goes with the descriptor.
         int rts = TIOCM_RTS;
         ioctl(fd, TIOCMBIC, &rts);
+        // The line's own settings outlive the descriptor too: put back what was there, as terminal
+        // programs do, or a terminal is left raw at 57600 baud.
+        tcsetattr(fd, TCSANOW, &found);
         // Give up exclusivity explicitly (a pseudo-terminal keeps the flag while its other side lives),
         // but only ours.
         if (exclusiveSet)

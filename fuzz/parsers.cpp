@@ -1,6 +1,7 @@
 // The texts people type: apply's option values, port names, IP addresses and station numbers, the
-// simulator's command line, the port assignment file; and the instrument texts as they are shown. Lines of the input
-// are the fields; what parses must format back to the same value, and shown texts must be valid UTF-8.
+// simulator's command line, the port assignment file and its editing; and the instrument texts as they are
+// shown. Lines of the input are the fields; what parses must format back to the same value, and shown texts
+// must be valid UTF-8.
 #include "cards/card_info.h"
 #include "cards/card_lists.h"
 #include "cards/encoding.h"
@@ -69,5 +70,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto assignments = ports::ParseAssignments(std::string_view(reinterpret_cast<const char*>(data), size));
     if (ports::ParseAssignments(ports::FormatAssignments(assignments)) != assignments)
         std::abort();
+    // An assign changes its own port's line and nothing else the file says.
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const int number = size > 0 ? 1 + data[0] % ports::kMaxAssignedPort : 1;
+    for (const std::string device : {"", "/dev/ttyUSB0"}) {
+        auto expected = assignments;
+        if (device.empty())
+            expected.erase(number);
+        else
+            expected[number] = device;
+        const std::string edited = ports::EditAssignments(text, number, device);
+        if (ports::ParseAssignments(edited) != expected)
+            std::abort();
+        if (ports::EditAssignments(edited, number, device) != edited)
+            std::abort(); // the same change twice is one change
+    }
     return 0;
 }

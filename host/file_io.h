@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,7 +28,33 @@ Result ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string&
 // is overwritten in place, as opening it for writing would.
 Result WriteFileAtomically(const std::string& path, std::string_view content, bool inPlaceFallback = false);
 
+<<<<<<< HEAD
 // Makes the folder and any folder above it that is missing; a folder that exists is no error.
 Result CreateFolders(const std::string& path);
+=======
+// Whether WriteFileAtomically(path, ...) could write the file now: a file beside it is made and removed
+// again, so a missing folder, a read-only one or a path that is no regular file shows before the work
+// whose result the file is meant to keep.
+Result CheckWritable(const std::string& path);
+
+// Whether two paths name one file once links are followed (hard links too); for files yet to be made,
+// whether they would be made at one place.
+bool SameFile(const std::string& a, const std::string& b);
+
+// Held while it lives: an exclusive lock on `path` (made when missing), so that programs which take it
+// around a read-change-write of a file never interleave. Blocks until the lock is free.
+class Lock
+{
+public:
+    Lock() = default;
+    ~Lock();
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+    Result Acquire(const std::string& path);
+
+private:
+    std::intptr_t handle = -1; // the platform's handle of the lock file: a descriptor, a HANDLE
+};
+>>>>>>> users
 
 } // namespace file_io

@@ -152,4 +152,68 @@ Result CreateFolders(const std::string& path)
     return error ? Result{error.value(), error.message()} : Result{};
 }
 
+Result CheckWritable(const std::string& path)
+{
+    const std::wstring target = utf16::Widen(path);
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
+        return NotRegular(attributes);
+    // The same kind of new file beside it as WriteFileAtomically makes, made and removed again.
+    const std::wstring temporary = target + L".tmp." + std::to_wstring(::GetCurrentProcessId()) + L".check";
+    Handle file;
+    file.h = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file.h == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
+        return Fail(::GetLastError());
+    return {};
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    const auto identity = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+        Handle file;
+        file.h = ::CreateFileW(utf16::Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        return file.h != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(file.h, &info);
+    };
+    BY_HANDLE_FILE_INFORMATION first{};
+    BY_HANDLE_FILE_INFORMATION second{};
+    const bool firstExists = identity(a, first);
+    const bool secondExists = identity(b, second);
+    if (firstExists || secondExists)
+        return firstExists && secondExists && first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+               first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+    // Neither is there yet: the same place once each is made absolute; Windows names ignore case.
+    std::error_code error;
+    const std::wstring x = std::filesystem::weakly_canonical(std::filesystem::path(utf16::Widen(a)), error).wstring();
+    const std::wstring y = std::filesystem::weakly_canonical(std::filesystem::path(utf16::Widen(b)), error).wstring();
+    return ::CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+Lock::~Lock()
+{
+    if (handle != -1)
+        ::CloseHandle(reinterpret_cast<HANDLE>(handle)); // the lock goes with the handle
+}
+
+Result Lock::Acquire(const std::string& path)
+{
+    HANDLE file = ::CreateFileW(utf16::Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return Fail(::GetLastError());
+    OVERLAPPED whole{};
+    if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(file);
+        return Fail(error);
+    }
+    if (handle != -1)
+        ::CloseHandle(reinterpret_cast<HANDLE>(handle));
+    handle = reinterpret_cast<std::intptr_t>(file);
+    return {};
+}
+
 } // namespace file_io

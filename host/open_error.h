@@ -21,6 +21,10 @@ std::string ExplainOpenFailure(const std::string& port, const std::string& devic
 // This platform's words for an error of its own (errno on Linux) on a device that exists by name.
 OpenError DescribePlatformError(int error, const std::string& device);
 
+// The device is the terminal this program runs in (/dev/tty, or the /dev/pts/N of its own window): the
+// frames would land on the screen. Never an errno value.
+constexpr int kOpenErrorOwnTerminal = 0x20000;
+
 // POSIX: whether any descriptor other than `fd` (ours) has the same device open, in any process.
 bool OpenElsewhere(int fd);
 

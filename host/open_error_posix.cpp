@@ -164,6 +164,9 @@ OpenError DescribePlatformError(int error, const std::string& device)
     case EIO:
         return {"no hardware answers behind this device (an unplugged adapter, or a port number without a UART)",
                 "check that the adapter is plugged in, or choose another port"};
+    case kOpenErrorOwnTerminal:
+        return {"this is the terminal the program runs in, not a serial port",
+                "choose the serial port the instrument is wired to"};
     default:
         return {error != 0 ? std::strerror(error) : "unknown reason", {}};
     }

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <utility>
 
 namespace ports {
 
@@ -49,7 +51,62 @@ ComPort Resolve(int number, const std::vector<SerialDevice>& devices, const std:
     return port;
 }
 
+// Calls `visit` with each line of `text`, without its line break.
+template <class Visit> void ForEachLine(std::string_view text, Visit visit)
+{
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        visit(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+}
+
+// "COMn DEVICE": the port and its device; nothing for a line that is no assignment of COM1 to COM255.
+std::optional<std::pair<int, std::string>> ParseAssignment(std::string_view line)
+{
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+        line.remove_suffix(1);
+    std::size_t at = 0;
+    // The file is ours: it names ports as the program writes them, in capitals.
+    const auto number = line.substr(0, 3) == "COM" ? ParseComName(line, &at) : std::nullopt;
+    if (!number || at >= line.size() || (line[at] != ' ' && line[at] != '\t'))
+        return std::nullopt;
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
+        ++at;
+    if (at == line.size() || line.find('\0', at) != std::string_view::npos)
+        return std::nullopt;
+    return std::pair{*number, std::string(line.substr(at))};
+}
+
 } // namespace
+
+std::string EditAssignments(std::string_view text, int number, const std::string& device)
+{
+    std::string edited = text.empty() ? FormatAssignments({}) : std::string();
+    bool placed = false;
+    const std::string line = device.empty() ? std::string() : "COM" + std::to_string(number) + " " + device + "\n";
+    ForEachLine(text, [&](std::string_view old) {
+        const auto assignment = ParseAssignment(old);
+        if (!assignment || assignment->first != number) {
+            edited.append(old).push_back('\n');
+        } else if (!placed) {
+            edited += line;
+            placed = true;
+        }
+    });
+    if (!placed)
+        edited += line;
+    return edited;
+}
+
+std::string StoredDevicePath(const std::string& device)
+{
+    if (device.empty() || device.find("://") != std::string::npos)
+        return device; // a device server's address, or no device
+    std::error_code error;
+    const fs::path absolute = fs::absolute(device, error);
+    return error ? device : absolute.lexically_normal().string();
+}
 
 std::string SerialDevice::Description() const
 {
@@ -107,22 +164,10 @@ std::optional<int> ParseComName(std::string_view text, std::size_t* length)
 std::map<int, std::string> ParseAssignments(std::string_view text)
 {
     std::map<int, std::string> assignments;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
-            line.remove_suffix(1);
-        std::size_t at = 0;
-        // The file is ours: it names ports as the program writes them, in capitals.
-        const auto number = line.substr(0, 3) == "COM" ? ParseComName(line, &at) : std::nullopt;
-        if (!number || at >= line.size() || (line[at] != ' ' && line[at] != '\t'))
-            continue;
-        while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
-            ++at;
-        if (at < line.size() && line.find('\0', at) == std::string_view::npos)
-            assignments[*number] = std::string(line.substr(at));
-    }
+    ForEachLine(text, [&](std::string_view line) {
+        if (auto assignment = ParseAssignment(line))
+            assignments[assignment->first] = std::move(assignment->second);
+    });
     return assignments;
 }
 
@@ -147,6 +192,18 @@ std::map<int, std::string> LoadAssignments(const Roots& roots)
     return ParseAssignments(text);
 }
 
+std::string AssignmentProblem(const Roots& roots)
+{
+    std::string text;
+    const file_io::Result read = file_io::ReadSmallFile(AssignmentFile(roots), kMaxAssignmentFile, text);
+    if (read.Ok() || read.error == ENOENT)
+        return {};
+    if (read.error == EFBIG)
+        return AssignmentFile(roots) + " is larger than " + std::to_string(kMaxAssignmentFile / 1024) +
+               " KiB, far more than port assignments take: it is not read, and not changed";
+    return AssignmentFile(roots) + " cannot be read (" + read.what + "): it is not used, and not changed";
+}
+
 file_io::Result Assign(int number, const std::string& device, const Roots& roots)
 {
     if (number < 1 || number > kMaxAssignedPort)
@@ -156,14 +213,19 @@ file_io::Result Assign(int number, const std::string& device, const Roots& roots
         (!device.empty() && (std::isspace(static_cast<unsigned char>(device.front())) ||
                              std::isspace(static_cast<unsigned char>(device.back())))))
         return {EINVAL, "a device path cannot hold a line break, nor start or end with a blank"};
-    std::map<int, std::string> assignments = LoadAssignments(roots);
-    if (device.empty())
-        assignments.erase(number);
-    else
-        assignments[number] = device;
     if (const file_io::Result made = file_io::CreateFolders(ConfigFolder(roots)); !made.Ok())
         return {made.error, "cannot make " + ConfigFolder(roots) + ": " + made.what};
-    return file_io::WriteFileAtomically(AssignmentFile(roots), FormatAssignments(assignments));
+
+    // Read, change and write under one lock, so two programs assigning at once both keep their change.
+    const std::string file = AssignmentFile(roots);
+    file_io::Lock lock;
+    if (const file_io::Result locked = lock.Acquire(file + ".lock"); !locked.Ok())
+        return {locked.error, "cannot lock " + file + ".lock: " + locked.what};
+    std::string text;
+    const file_io::Result read = file_io::ReadSmallFile(file, kMaxAssignmentFile, text);
+    if (!read.Ok() && read.error != ENOENT)
+        return {read.error, AssignmentProblem(roots)};
+    return file_io::WriteFileAtomically(file, EditAssignments(text, number, StoredDevicePath(device)));
 }
 
 } // namespace ports

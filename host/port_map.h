@@ -78,12 +78,22 @@ constexpr int kMaxAssignedPort = 255;
 std::optional<int> ParseComName(std::string_view text, std::size_t* length = nullptr);
 std::map<int, std::string> ParseAssignments(std::string_view text);
 std::string FormatAssignments(const std::map<int, std::string>& assignments);
+// The file's text with COMn's assignment changed (an empty device removes it): every other line stays as
+// it was, whatever it holds; the new assignment takes the place of the first old one, or comes last.
+std::string EditAssignments(std::string_view text, int number, const std::string& device);
 
 // The per-user folder: roots.config when set, else this platform's place for settings.
 std::string ConfigFolder(const Roots& roots = {});
 std::string AssignmentFile(const Roots& roots = {});
 std::map<int, std::string> LoadAssignments(const Roots& roots = {});
-// Assigns a device to COMn (an empty device removes the assignment), written whole or not at all.
+// Why the assignment file is not used (far too large, unreadable); empty when it is, or when there is none.
+std::string AssignmentProblem(const Roots& roots = {});
+// A device as an assignment keeps it: a path made absolute (a relative one would depend on the folder a
+// program runs in), a device server's address as it is.
+std::string StoredDevicePath(const std::string& device);
+// Assigns a device to COMn (an empty device removes the assignment), stored as StoredDevicePath, written
+// whole or not at all under a lock, so programs assigning at once lose nothing; every line of the file
+// that is not COMn's stays as it was. A file that cannot be read (far too large, say) is refused and left.
 file_io::Result Assign(int number, const std::string& device, const Roots& roots = {});
 
 } // namespace ports

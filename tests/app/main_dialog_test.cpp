@@ -7,6 +7,7 @@
 #include "widgets/link_label.h"
 #include "widgets/title_banner.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,18 @@
 #include <cerrno>
 
 using Icon = MessageBoxes::Icon;
+
+namespace {
+
+// An entry chosen as the operator does: dropped down, moved to, Return.
+void ChooseEntry(QComboBox* ports, int index)
+{
+    ports->showPopup();
+    ports->view()->setCurrentIndex(ports->model()->index(index, 0));
+    QTest::keyClick(ports->view(), Qt::Key_Return);
+}
+
+} // namespace
 
 // ---- start-up and the settings file ----
 
@@ -90,10 +103,57 @@ TEST_F(AppTest, StoredPortBeyondTheListIsTriedAndReportedWithTheReason)
     EXPECT_EQ(shown[0].icon, Icon::Stop);
     EXPECT_TRUE(shown[0].detail.contains("COM12")) << shown[0].detail.toStdString();
     EXPECT_TRUE(shown[0].detail.contains("there is no such device")) << shown[0].detail.toStdString();
-    EXPECT_EQ(PortShown(d), "COM1");
+    EXPECT_EQ(PortShown(d), "COM12") << "the port tried is the port shown";
     EXPECT_TRUE(Find<ImageButton>(d, MainDialog::IDC_SEARCH)->isEnabled());
     d.reject();
     EXPECT_EQ(SettingsBytes(), Le32(12)) << "the stored port is kept, not the list's first entry";
+}
+
+// The list and the port in use agree whatever was stored, and choosing the entry shown opens it.
+TEST_F(AppTest, ChoosingTheEntryShownOpensItWhateverWasStored)
+{
+    StartInstrument();
+    for (const std::int32_t stored : {0, 12}) {
+        WriteSettingsBytes(Le32(stored));
+        MainDialog& d = OpenMainWindow();
+        MessageBoxes::Take();
+        EXPECT_EQ(PortShown(d), stored == 0 ? "COM1" : "COM12");
+        ChooseEntry(Find<QComboBox>(d, MainDialog::IDC_PORTS), 0);
+        EXPECT_TRUE(d.Link().Master().IsOpen()) << stored;
+        EXPECT_EQ(d.Link().Master().DeviceName(), simulator->DevicePath());
+        EXPECT_EQ(PortShown(d), "COM1");
+        d.reject();
+        EXPECT_EQ(SettingsBytes(), Le32(1));
+        dialog.reset();
+    }
+}
+
+// However long an entry, the field shows its start, the COM name, whole; the tooltip has all of it.
+TEST_F(AppTest, ThePortFieldShowsTheComNameHoweverLongTheEntry)
+{
+    StartInstrument();
+    const QString link = folder.filePath("a-serial-device-server-with-a-rather-long-name-for-its-link");
+    ASSERT_TRUE(QFile::link(QString::fromStdString(simulator->DevicePath()), link));
+    setenv("MESHGATE2_COM1", link.toLocal8Bit().constData(), 1);
+    MainDialog& d = OpenMainWindow();
+    auto* ports = Find<QComboBox>(d, MainDialog::IDC_PORTS);
+    QLineEdit* edit = ports->lineEdit();
+    ASSERT_GT(edit->fontMetrics().horizontalAdvance(edit->text()), edit->width()) << "an entry longer than the field";
+    EXPECT_EQ(edit->cursorPosition(), 0);
+    EXPECT_EQ(ports->toolTip(), "COM1   " + link);
+
+    // The field taking the focus from the keyboard selects the whole text, and still shows its start.
+    QApplication::setActiveWindow(&d);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    Find<QAbstractButton>(d, MainDialog::IDC_SEARCH)->setFocus(Qt::TabFocusReason);
+    ports->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(edit->selectedText(), edit->text());
+    EXPECT_EQ(edit->cursorPosition(), 0);
+    ChooseEntry(ports, 0); // the entry already selected
+    EXPECT_EQ(edit->cursorPosition(), 0);
+    ChooseEntry(ports, 1);
+    ChooseEntry(ports, 0);
+    EXPECT_EQ(edit->cursorPosition(), 0);
 }
 
 TEST_F(AppTest, PortHeldByAnotherProgramIsReportedAsBusy)

@@ -2,6 +2,7 @@
 #include "cli/exit_code.h"
 #include "cli/instrument_session.h"
 #include "cli_fixture.h"
+#include "tests/support/full_disk.h"
 
 #include <chrono>
 #include <csignal>
@@ -110,6 +111,8 @@ TEST_F(CliTest, MalformedValuesAreRefusedWithoutTouchingTheLine)
                                                     {"apply", "--exchange", "two"},
                                                     {"apply", "--address", "-1"},
                                                     {"apply", "--address", "70000"},
+                                                    {"apply", "--mode", "dhcp", "--ip", ""},
+                                                    {"--log", "", "apply", "--mode", "dhcp"},
                                                     {"apply"}}) {
         const Run run = Cli(args);
         EXPECT_EQ(run.code, kExitInvalidInput) << run.err;
@@ -232,11 +235,37 @@ TEST_F(CliTest, TraceNamesFailedReplies)
         ++rows;
     }
     EXPECT_EQ(rows, 1 + 42);
-    // A capture that cannot be written fails a command that went well.
+    // A capture that cannot be written is found before the instrument is touched.
     StartSimulator(Card(5));
-    run = Cli({"--capture", (folder / "missing" / "x.pcap").string(), "search"});
+    run = Cli({"--json", "--capture", (folder / "missing" / "x.pcap").string(), "apply", "--address", "9"});
     EXPECT_EQ(run.code, kExitFileError);
+    EXPECT_NE(run.Json()["error"].get<std::string>().find("nothing sent"), std::string::npos) << run.out;
+    EXPECT_TRUE(simulator->Requests().empty());
     std::filesystem::remove_all(folder);
+}
+
+// A capture that can be made at the start but not written at the end (the disk filled meanwhile) is
+// told beside the apply, which went well and says so.
+TEST_F(CliTest, ACaptureLostAtTheEndLeavesTheApplysOwnOutcome)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("meshgate2-full-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const int status = RunOnFullDisk(
+        folder.string(), [] {},
+        [&] {
+            StartSimulator(Card(5));
+            const Run run = Cli({"--json", "--capture", (folder / "x.pcap").string(), "apply", "--address", "9"});
+            const auto result = run.Json();
+            return (run.code == kExitFileError ? 0 : 1) | (result["verified"] == true ? 0 : 2) |
+                   (simulator->Parameter(0x3011) == 9 ? 0 : 4) | (result.contains("outputErrors") ? 0 : 8) |
+                   (run.err.find("(the apply itself succeeded)") != std::string::npos ? 0 : 16);
+        });
+    std::filesystem::remove_all(folder);
+    if (status == kNoFullDisk) {
+        GTEST_SKIP() << "no small file system can be made here";
+    }
+    EXPECT_EQ(status, 0) << "1 exit code, 2 verified, 4 written, 8 outputErrors, 16 message";
 }
 
 // An instrument that answers around the read time-out (400 ms + 1 ms a byte): a late reply must never be

@@ -211,3 +211,33 @@ TEST_F(CliBackupTest, FileErrorsLoseNothing)
     std::ifstream in(file);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "earlier");
 }
+
+// A capture or log that names the backup, or the other output, would replace it: refused before the
+// instrument is touched, with every file as it was. Links and hard links count as the file they lead to.
+TEST_F(CliBackupTest, OutputsThatWouldReplaceAFileAreRefusedBeforeAnythingIsSent)
+{
+    StartSimulator(Card(5));
+    WriteFile("the only backup");
+    const std::string link = (directory / "link.json").string();
+    const std::string hard = (directory / "hard.json").string();
+    const std::string frames = (directory / "frames").string();
+    fs::create_symlink("card.json", link);
+    fs::create_hard_link(file, hard);
+    const std::vector<std::vector<std::string>> refused = {
+        {"--log", file, "backup", file},
+        {"--capture", file, "restore", file},
+        {"--capture", link, "backup", file},
+        {"--log", hard, "restore", file},
+        {"--capture", frames, "--log", frames, "search"},
+        {"--capture", (directory / "." / "frames").string(), "--log", frames, "read"},
+    };
+    for (const auto& arguments : refused) {
+        const Run run = Cli(arguments);
+        EXPECT_EQ(run.code, kExitInvalidInput) << arguments[0] << " " << arguments[1] << " " << arguments[2];
+        EXPECT_NE(run.err.find("nothing sent"), std::string::npos) << run.err;
+    }
+    EXPECT_TRUE(simulator->Requests().empty());
+    std::ifstream in(file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the only backup");
+    EXPECT_FALSE(fs::exists(frames));
+}

@@ -41,11 +41,15 @@ protected:
     // configurator's own unless a test waits for silence: replies that arrive are never cut short.
     Run Cli(std::initializer_list<std::string> arguments, bool withDevice = true, const char* timeoutMs = "400")
     {
+        return Cli(std::vector<std::string>(arguments), withDevice, timeoutMs);
+    }
+    Run Cli(const std::vector<std::string>& arguments, bool withDevice = true, const char* timeoutMs = "400")
+    {
         std::vector<std::string> all;
         if (withDevice) {
             all = {"--device", simulator->DevicePath(), "--timeout", timeoutMs};
         }
-        all.insert(all.end(), arguments);
+        all.insert(all.end(), arguments.begin(), arguments.end());
         std::ostringstream out;
         std::ostringstream err;
         const int code = cli::RunCommandLine(all, out, err);

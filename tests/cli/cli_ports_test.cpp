@@ -38,7 +38,13 @@ TEST_F(CliPortsTest, AnAssignedPortIsFoundWithoutAnyVariableAndPortsSaysWhy)
 
     ::setenv("MESHGATE2_COM2", simulator->DevicePath().c_str(), 1);
     const Run run = Cli({"--json", "ports"}, false);
+    // An assignment the variable overrules is kept, and said to be overruled.
+    const Run overruled = Cli({"assign", "COM2", "/dev/ttyUSB7"}, false);
     ::unsetenv("MESHGATE2_COM2");
+    EXPECT_EQ(overruled.code, kExitSuccess);
+    EXPECT_NE(overruled.out.find("but MESHGATE2_COM2 is set, so COM2 opens " + simulator->DevicePath()),
+              std::string::npos)
+        << overruled.out;
     ASSERT_EQ(run.code, kExitSuccess);
     const auto comPorts = run.Json()["comPorts"];
     ASSERT_EQ(comPorts.size(), 9u);
@@ -55,7 +61,8 @@ TEST_F(CliPortsTest, AnAssignedPortIsFoundWithoutAnyVariableAndPortsSaysWhy)
     EXPECT_NE(Cli({"ports"}, false).out.find("COM ports:"), std::string::npos);
 }
 
-// Each way a search can fail gets a diagnosis of its own, in text and JSON.
+// Each way a search can fail gets a diagnosis of its own, in text and JSON; the same when the slave address
+// is given and no search is made.
 struct SearchFault
 {
     const char* fault;
@@ -77,10 +84,14 @@ TEST_P(FailedSearch, SaysWhatTheLineDid)
     config.faults.exceptionReply = fault == "exception";
     StartSimulator(config);
     // Replies that come are awaited in full; only the silent line gets a short wait.
-    const Run run = Cli({"--json", "search"}, true, fault == "silent" ? "10" : "400");
-    EXPECT_EQ(run.code, kExitNoDevice);
-    EXPECT_NE(run.Json()["diagnosis"].get<std::string>().find(GetParam().words), std::string::npos) << run.out;
-    EXPECT_NE(run.err.find(GetParam().words), std::string::npos) << run.err;
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--json", "search"}, {"--json", "--slave", "255", "search"}}) {
+        const Run run = Cli(arguments, true, fault == "silent" ? "10" : "400");
+        EXPECT_EQ(run.code, kExitNoDevice) << arguments[1];
+        ASSERT_TRUE(run.Json().contains("diagnosis")) << run.out;
+        EXPECT_NE(run.Json()["diagnosis"].get<std::string>().find(GetParam().words), std::string::npos) << run.out;
+        EXPECT_NE(run.err.find(GetParam().words), std::string::npos) << run.err;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFault, FailedSearch,

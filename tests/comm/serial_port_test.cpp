@@ -1,6 +1,7 @@
 #include "comm/line_settings.h"
 #include "comm/serial_port.h"
 #include "comm/termios_line_posix.h"
+#include "host/open_error.h"
 #include "tests/support/pty_peer.h"
 
 #include <gtest/gtest.h>
@@ -185,8 +186,11 @@ TEST(SerialPortLine, InputIsPurgedAfterWritingOnlyBeforeAReplyCanBegin)
     EXPECT_FALSE(InputPurgeIsSafe(51ms, 255));
 }
 
-TEST_F(SerialPortTest, OpenAppliesTheLineSettings)
+TEST_F(SerialPortTest, OpenAppliesTheLineSettingsAndCloseGivesTheOldOnesBack)
 {
+    termios before{};
+    ASSERT_EQ(tcgetattr(peer.MasterFd(), &before), 0);
+    ASSERT_TRUE(before.c_lflag & ICANON) << "a new pseudo-terminal is a cooked terminal";
     ASSERT_EQ(port.Open(), 1);
     // A pseudo-terminal's master side reports its slave's settings. It has no parity (the kernel
     // clears PARENB on a pty), so check what such a line keeps.
@@ -197,6 +201,44 @@ TEST_F(SerialPortTest, OpenAppliesTheLineSettings)
     EXPECT_FALSE(tio.c_lflag & (ICANON | ECHO));
     EXPECT_FALSE(tio.c_iflag & (IXON | ICRNL));
     EXPECT_EQ(tio.c_cc[VMIN], 0);
+
+    port.SetDevicePath("/dev/no-such-meshgate2-port");
+    port.Open(); // closes the port first
+    termios after{};
+    ASSERT_EQ(tcgetattr(peer.MasterFd(), &after), 0);
+    EXPECT_EQ(cfgetospeed(&after), cfgetospeed(&before));
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(after.c_iflag, before.c_iflag);
+    EXPECT_EQ(after.c_cc[VMIN], before.c_cc[VMIN]);
+}
+
+TEST(SerialPortOpen, RefusesTheTerminalTheProgramRunsIn)
+{
+    PtyPeer own;
+    PtyPeer other;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // A session of its own whose controlling terminal is `own`, as a shell's would be.
+        const int tty = setsid() < 0 ? -1 : ::open(own.DevicePath().c_str(), O_RDWR | O_CLOEXEC);
+        if (tty < 0 || ioctl(tty, TIOCSCTTY, 0) != 0)
+            _exit(2);
+        int refused = 0;
+        for (const std::string& path : {own.DevicePath(), std::string("/dev/tty")}) {
+            SerialPort port;
+            port.SetDevicePath(path);
+            refused += port.Open() == 0 && port.LastOpenError() == kOpenErrorOwnTerminal;
+        }
+        SerialPort port;
+        port.SetDevicePath(other.DevicePath());
+        _exit(refused == 2 && port.Open() == 1 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: no session of its own with a controlling terminal";
+    EXPECT_NE(ExplainOpenFailure("", "/dev/tty", kOpenErrorOwnTerminal).find("the terminal the program runs in"),
+              std::string::npos);
 }
 
 TEST_F(SerialPortTest, WriteRejectsNullAndSendsExactlyTheBytes)

@@ -126,6 +126,57 @@ TEST(PortAssignments, FileLinesThatAreNoAssignmentAreSkipped)
     EXPECT_EQ(ports::ParseAssignments(ports::FormatAssignments(expected)), expected);
 }
 
+// The user's file is edited, never rebuilt: lines this version does not understand stay, a relative path
+// is kept as the absolute one it meant, and a file far too large to be the user's assignments is left.
+TEST_F(PortMapTest, AssignChangesOnlyItsOwnLineAndKeepsPathsAbsolute)
+{
+    const fs::path file = ports::AssignmentFile(roots);
+    fs::create_directories(file.parent_path());
+    const std::string kept = "# mine\nCOM4 /dev/ttyUSB0\nBAUD 57600\nCOM300 /dev/later\n";
+    std::ofstream(file) << kept << "COM2 /dev/old";
+    ASSERT_TRUE(ports::Assign(2, "relative/adapter", roots).Ok());
+    const auto text = [&] {
+        std::ifstream in(file);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string absolute = (fs::current_path() / "relative/adapter").string();
+    EXPECT_EQ(text(), kept + "COM2 " + absolute + "\n");
+    ASSERT_TRUE(ports::Assign(4, "", roots).Ok());
+    EXPECT_EQ(text(), "# mine\nBAUD 57600\nCOM300 /dev/later\nCOM2 " + absolute + "\n");
+
+    std::ofstream(file, std::ios::app) << std::string(70 * 1024, '#');
+    const std::string large = text();
+    const file_io::Result refused = ports::Assign(5, "/dev/ttyS0", roots);
+    EXPECT_FALSE(refused.Ok());
+    EXPECT_NE(refused.what.find("larger than 64 KiB"), std::string::npos) << refused.what;
+    EXPECT_EQ(text(), large);
+    EXPECT_EQ(ports::AssignmentProblem(roots), refused.what);
+}
+
+// Two programs assigning at once, each a port of its own: every assignment survives.
+TEST_F(PortMapTest, AssignmentsMadeAtOnceAreAllKept)
+{
+    constexpr int kEach = 30;
+    std::vector<pid_t> children;
+    for (int first : {1, 1 + kEach}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            bool ok = true;
+            for (int n = first; n < first + kEach; ++n)
+                ok = ports::Assign(n, "/dev/ttyUSB" + std::to_string(n), roots).Ok() && ok;
+            ::_exit(ok ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(ports::LoadAssignments(roots).size(), 2u * kEach);
+}
+
 // The advice a denied open gets: the group to join when that helps, never root's, and who holds a busy port.
 TEST(OpenErrors, EachFailureHasItsOwnReasonAndRemedy)
 {
