@@ -28,10 +28,9 @@ Result ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string&
 // is overwritten in place, as opening it for writing would.
 Result WriteFileAtomically(const std::string& path, std::string_view content, bool inPlaceFallback = false);
 
-<<<<<<< HEAD
 // Makes the folder and any folder above it that is missing; a folder that exists is no error.
 Result CreateFolders(const std::string& path);
-=======
+
 // Whether WriteFileAtomically(path, ...) could write the file now: a file beside it is made and removed
 // again, so a missing folder, a read-only one or a path that is no regular file shows before the work
 // whose result the file is meant to keep.
@@ -55,6 +54,5 @@ public:
 private:
     std::intptr_t handle = -1; // the platform's handle of the lock file: a descriptor, a HANDLE
 };
->>>>>>> users
 
 } // namespace file_io
