@@ -3,15 +3,13 @@
 #include <QAbstractItemView>
 #include <QLineEdit>
 #include <QRegularExpression>
-#include <filesystem>
 
 PortList::PortList(QWidget* parent) : QComboBox(parent) {}
 
 QString PortList::EntryText(const ports::ComPort& port)
 {
     const QString name = QStringLiteral("COM%1").arg(port.number);
-    std::error_code error;
-    if (port.path.empty() || !std::filesystem::exists(port.path, error))
+    if (!ports::DevicePresent(port.path))
         return name;
     return name + QStringLiteral("   ") +
            QString::fromStdString(port.description.empty() ? port.path : port.description);

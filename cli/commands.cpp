@@ -121,8 +121,7 @@ CommandResult RunPorts(const Command&)
     }
     constexpr int kListedPorts = 9; // the configurator's list
     for (const ports::ComPort& port : ports::ResolveComPorts(kListedPorts)) {
-        std::error_code error;
-        const bool exists = !port.path.empty() && std::filesystem::exists(port.path, error);
+        const bool exists = ports::DevicePresent(port.path);
         list.comPorts.push_back({port, exists, exists ? AccessProblem(port.path) : std::string()});
     }
     list.assignmentFile = ports::AssignmentFile();

@@ -196,6 +196,7 @@ AttemptSummary& AttemptSummary::operator+=(const AttemptSummary& more)
     garbled += more.garbled;
     otherSlave += more.otherSlave;
     exceptions += more.exceptions;
+    lineErrors |= more.lineErrors;
     if (more.otherSlave > 0)
         otherAddress = more.otherAddress;
     if (more.exceptions > 0)
@@ -220,7 +221,9 @@ void ModbusMaster::Note(int result)
         lastAttempts.exceptionCode = replyBuffer[2];
         break;
     default:
-        if (LastReadCount() == 0)
+        // A reply the device server saw damaged on its line is a garbled one, even if none of it came on.
+        lastAttempts.lineErrors |= LastLineErrors();
+        if (LastReadCount() == 0 && LastLineErrors() == 0)
             ++lastAttempts.silent;
         else
             ++lastAttempts.garbled;

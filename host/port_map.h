@@ -2,7 +2,9 @@
 
 #include "host/file_io.h"
 
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +61,28 @@ struct ComPort
 ComPort ResolveComPort(int number, const Roots& roots = {});
 // COM1 to COM`count`, scanning the devices once.
 std::vector<ComPort> ResolveComPorts(int count, const Roots& roots = {});
+
+// A serial device server on the network instead of a local port: "tcp://HOST:PORT" carries the line's
+// bytes unchanged, "rfc2217://HOST:PORT" speaks Telnet with the COM port control option. HOST is a name,
+// an IPv4 address or an IPv6 address in brackets ("rfc2217://[fd00::7]:4001").
+struct NetworkLine
+{
+    enum class Protocol
+    {
+        Raw,
+        Rfc2217,
+    };
+    Protocol protocol = Protocol::Raw;
+    std::string host; // without the brackets
+    std::uint16_t port = 0;
+};
+// Whether the name asks for a network line (by its scheme), well formed or not.
+bool IsNetworkName(std::string_view name);
+// The parts of a network name; nothing when it is none or is malformed.
+std::optional<NetworkLine> ParseNetworkName(std::string_view name);
+// Whether there is a device to open behind the path: a network name always counts, as only connecting
+// could tell.
+bool DevicePresent(const std::string& path);
 
 // The assignment file: one "COMn DEVICE" a line; blank lines and lines starting with # are skipped, and
 // so is anything else that is not an assignment of COM1 to COM255.
