@@ -64,6 +64,9 @@ Outcome InstrumentSession::Open(const LinkOptions& options)
             "cannot open " + ExplainOpenFailure(options.port ? "COM" + std::to_string(*options.port) : std::string(),
                                                 device, link.Master().LastOpenError(), link.Master().LastOpenDetail()));
     }
+    if (options.trace != nullptr) {
+        options.trace->Opened(link.Master().DeviceName());
+    }
     return {};
 }
 

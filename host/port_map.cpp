@@ -141,6 +141,14 @@ std::optional<NetworkLine> ParseNetworkName(std::string_view name)
     return line;
 }
 
+std::string LineKind(std::string_view device)
+{
+    if (!IsNetworkName(device))
+        return "serial port";
+    return StartsWithNoCase(device, kRawScheme) ? "raw TCP to a serial device server"
+                                                : "RFC 2217 to a serial device server";
+}
+
 bool DevicePresent(const std::string& path)
 {
     std::error_code error;

@@ -80,6 +80,9 @@ struct NetworkLine
 bool IsNetworkName(std::string_view name);
 // The parts of a network name; nothing when it is none or is malformed.
 std::optional<NetworkLine> ParseNetworkName(std::string_view name);
+// What carries the line: "serial port", "raw TCP to a serial device server", "RFC 2217 to a serial device
+// server".
+std::string LineKind(std::string_view device);
 // Whether there is a device to open behind the path: a network name always counts, as only connecting
 // could tell.
 bool DevicePresent(const std::string& path);

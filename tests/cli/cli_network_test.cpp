@@ -43,8 +43,10 @@ TEST_F(CliNetworkTest, SearchReadApplyBackupAndRestoreThroughBothKindsOfLine)
     StartServer(config);
     for (const std::string& device : {server.RawName(), server.Rfc2217Name()}) {
         SCOPED_TRACE(device);
-        const Run search = On(device, {"--json", "search"});
+        const Run search = On(device, {"--json", "--trace", "search"});
         ASSERT_EQ(search.code, kExitSuccess) << search.err;
+        EXPECT_NE(search.err.find("line " + device + (device[0] == 't' ? " (raw TCP" : " (RFC 2217")),
+                  std::string::npos);
         EXPECT_EQ(search.Json()["slaveAddress"], 255);
 
         const Run read = On(device, {"--json", "read"});
