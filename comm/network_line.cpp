@@ -58,13 +58,13 @@ private:
     // Reads what the server sends until `done` holds, the connection closes or `until` passes.
     template <class Done> bool ReadUntil(Clock::time_point until, std::string& farewell, Done done);
     bool SendReplies();
-    void Lose(); // the connection broke: close it, connect again at the next request
 
     ports::NetworkLine address;
     Timeouts timeouts;
     TcpSocket socket;
     std::optional<ComPortControl> control; // RFC 2217 only
     bool opened = false;                   // Open succeeded, so a broken connection may be renewed
+    std::size_t received = 0;              // bytes from the server since the connection began
     Clock::time_point reconnectAfter{};
 };
 
@@ -84,31 +84,39 @@ LineDevice::OpenResult NetworkDevice::Open(const std::string& name, const Timeou
 LineDevice::OpenResult NetworkDevice::Connect()
 {
     control.reset();
+    if (address.protocol == ports::NetworkLine::Protocol::Rfc2217)
+        control.emplace();
     std::string detail;
     const auto start = Clock::now();
     if (const int error = socket.Connect(address.host, address.port, kConnectTimeout, detail); error != 0)
         return {error, detail};
-    OpenResult result =
-        address.protocol == ports::NetworkLine::Protocol::Raw ? AwaitFarewell(Clock::now() - start) : Negotiate();
+    OpenResult result = AwaitFarewell(Clock::now() - start);
+    if (result.Ok() && control)
+        result = Negotiate();
     if (!result.Ok())
         socket.Close();
     return result;
 }
 
 // A server that serves another client accepts, says so and closes (ser2net: "Port already in use"). A raw
-// line has no handshake to show it, so give the server a few round trips to do that before the first request.
+// line has no handshake to show it, and a request sent into the closing connection would make the refusal
+// be lost with it: give the server a few round trips to say so before we send anything. A Telnet server
+// speaks first (its options, then any refusal, in one go), so its line waits only until it has spoken.
 LineDevice::OpenResult NetworkDevice::AwaitFarewell(Clock::duration connectTime)
 {
-    const auto wait = std::min<Clock::duration>(50ms + 4 * connectTime, 500ms);
+    const auto wait = std::min<Clock::duration>(100ms + 4 * connectTime, control ? 1000ms : 500ms);
     std::string farewell;
-    if (ReadUntil(Clock::now() + wait, farewell, [] { return false; }))
+    received = 0;
+    bool open = ReadUntil(Clock::now() + wait, farewell, [this] { return received > 0; });
+    if (open && received > 0)
+        open = ReadUntil(Clock::now() + 20ms, farewell, [] { return false; });
+    if (open)
         return {};
     return {farewell.empty() ? kOpenErrorClosed : kOpenErrorPortHeld, Printable(farewell)};
 }
 
 LineDevice::OpenResult NetworkDevice::Negotiate()
 {
-    control.emplace();
     const auto send = [this](const std::vector<std::uint8_t>& bytes) {
         return socket.SendAll(bytes.data(), static_cast<int>(bytes.size()), Clock::now() + kNegotiationTimeout);
     };
@@ -171,16 +179,18 @@ int NetworkDevice::ReadSome(std::uint8_t* buffer, int room)
         return -1;
     if (!control) {
         const int n = socket.ReadSome(buffer, room);
+        received += static_cast<std::size_t>(std::max(n, 0));
         if (n < 0)
-            Lose();
+            socket.Close(); // broken: the next request connects again
         return n;
     }
     // Never more from the socket than the caller has room for: decoding only ever shrinks the bytes, and
     // what is left in the socket belongs to whatever comes next.
     std::uint8_t raw[kChunk];
     const int n = socket.ReadSome(raw, std::min(room, kChunk));
+    received += static_cast<std::size_t>(std::max(n, 0));
     if (n < 0) {
-        Lose();
+        socket.Close(); // broken: the next request connects again
         return -1;
     }
     const int data = control->Feed(raw, n, buffer);
@@ -198,13 +208,8 @@ bool NetworkDevice::SendReplies()
         socket.SendAll(replies.data(), static_cast<int>(replies.size()), Clock::now() + kNegotiationTimeout);
     replies.clear();
     if (!sent)
-        Lose();
+        socket.Close(); // broken: the next request connects again
     return sent;
-}
-
-void NetworkDevice::Lose()
-{
-    socket.Close();
 }
 
 int NetworkDevice::Write(const std::uint8_t* bytes, int count, bool& failed)
@@ -240,7 +245,7 @@ int NetworkDevice::Write(const std::uint8_t* bytes, int count, bool& failed)
         const int length = control ? telnet::Escape(bytes + written, piece, wire) : piece;
         const std::uint8_t* out = control ? wire : bytes + written;
         if (!socket.SendAll(out, length, deadline)) {
-            Lose();
+            socket.Close(); // broken: the next request connects again
             return written;
         }
         written += piece;

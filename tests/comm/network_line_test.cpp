@@ -13,6 +13,7 @@
 #include <atomic>
 #include <mutex>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
@@ -152,6 +153,9 @@ private:
                 continue;
             if (client < 0) {
                 client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+                // The gaps between bytes are the script's, not Nagle's waiting for our acknowledgement.
+                const int on = 1;
+                ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
                 ++connections;
                 parser.Reset();
                 pending.clear();
