@@ -194,6 +194,14 @@ private:
     std::thread thread;
 };
 
+// A script with some of its defaults changed.
+template <class Change> Script Scripted(Change change)
+{
+    Script s;
+    change(s);
+    return s;
+}
+
 constexpr std::uint16_t kIpBlock = 0x3014;
 const std::array<std::uint8_t, 12> kIp{10, 1, 168, 192, 0, 255, 255, 255, 1, 1, 168, 192};
 
@@ -210,9 +218,8 @@ TEST(NetworkLine, RepliesAreFramedExactlyAsOnASerialLine)
         Script script;
         int result;
     };
-    Script raw;
-    Script rfc;
-    rfc.telnet = true;
+    const Script raw;
+    const Script rfc = Scripted([](Script& s) { s.telnet = true; });
     const auto with = [](Script s, auto change) {
         change(s);
         return s;
@@ -254,26 +261,40 @@ TEST(NetworkLine, RepliesAreFramedExactlyAsOnASerialLine)
 
 TEST(NetworkLine, FaultsOfTheServerFailCleanly)
 {
-    // A server whose line reports parity errors: the search says so instead of guessing.
+    // What the attempts got, and what a failed search would say of it.
+    struct Attempts
     {
-        Script s;
-        s.telnet = true;
-        s.lineState = 0x04;
-        ScriptedServer server(s);
+        const char* what;
+        Script script;
+        int silent;
+        int garbled;
+        const char* diagnosis;
+    };
+    for (const Attempts& c : {
+             Attempts{"a raw server that never answers", Scripted([](Script& s) { s.silent = true; }), 3, 0,
+                      "Nothing answered"},
+             Attempts{"line errors reported", Scripted([](Script& s) {
+                          s.telnet = true;
+                          s.lineState = 0x04;
+                      }),
+                      0, 3, "The device server reports parity errors"},
+         }) {
+        SCOPED_TRACE(c.what);
+        ScriptedServer server(c.script);
         ModbusMaster master;
         master.SetDevicePath(server.Name());
         master.SetReadTimeout(100);
         ASSERT_EQ(master.Open(), 1);
         std::array<std::uint8_t, 12> ip{};
         EXPECT_EQ(ReadIpBlock(master, ip), ResultIncomplete);
-        EXPECT_EQ(master.LastAttempts().garbled, 3);
-        EXPECT_NE(DiagnoseSearch(master.LastAttempts(), true).find("reports parity errors"), std::string::npos);
+        EXPECT_EQ(master.LastAttempts().silent, c.silent);
+        EXPECT_EQ(master.LastAttempts().garbled, c.garbled);
+        EXPECT_EQ(DiagnoseSearch(master.LastAttempts(), true).find(c.diagnosis), 0u);
     }
+
     // A connection that breaks under a request fails that attempt; the next one connects again.
     {
-        Script s;
-        s.dropFirst = 1;
-        ScriptedServer server(s);
+        ScriptedServer server(Scripted([](Script& s) { s.dropFirst = 1; }));
         ModbusMaster master;
         master.SetDevicePath(server.Name());
         ASSERT_EQ(master.Open(), 1);
@@ -282,23 +303,28 @@ TEST(NetworkLine, FaultsOfTheServerFailCleanly)
         EXPECT_EQ(ip, kIp);
         EXPECT_EQ(server.Connections(), 2);
     }
+
     // What does not open says why.
-    struct Case
+    struct Refusal
     {
         const char* what;
         Script script;
         int error;
         const char* detail;
     };
-    Script mute;
-    mute.telnet = true;
-    mute.answerOption = false;
-    Script other;
-    other.telnet = true;
-    other.baud = 9600;
-    other.parity = 1;
-    for (const Case& c : {Case{"silent Telnet server", mute, kOpenErrorNoRfc2217, ""},
-                          Case{"other settings", other, kOpenErrorSettingsRefused, "it set 9600 baud, no parity"}}) {
+    for (const Refusal& c : {
+             Refusal{"a Telnet server that never answers", Scripted([](Script& s) {
+                         s.telnet = true;
+                         s.answerOption = false;
+                     }),
+                     kOpenErrorNoRfc2217, ""},
+             Refusal{"other line settings", Scripted([](Script& s) {
+                         s.telnet = true;
+                         s.baud = 9600;
+                         s.parity = 1;
+                     }),
+                     kOpenErrorSettingsRefused, "it set 9600 baud, no parity"},
+         }) {
         SCOPED_TRACE(c.what);
         ScriptedServer server(c.script);
         SerialPort port;
@@ -307,20 +333,6 @@ TEST(NetworkLine, FaultsOfTheServerFailCleanly)
         EXPECT_EQ(port.LastOpenError(), c.error);
         EXPECT_EQ(port.LastOpenDetail(), c.detail);
     }
-}
-
-TEST(NetworkLine, ARawServerThatNeverAnswersIsSilence)
-{
-    Script s;
-    s.silent = true;
-    ScriptedServer server(s);
-    ModbusMaster master;
-    master.SetDevicePath(server.Name());
-    master.SetReadTimeout(100);
-    ASSERT_EQ(master.Open(), 1);
-    std::array<std::uint8_t, 12> ip{};
-    EXPECT_EQ(ReadIpBlock(master, ip), ResultIncomplete);
-    EXPECT_EQ(master.LastAttempts().silent, 3);
 }
 
 } // namespace
