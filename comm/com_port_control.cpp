@@ -33,67 +33,23 @@ void AppendCommand(std::vector<std::uint8_t>& out, std::uint8_t code, std::uint3
     out.insert(out.end(), {kIac, kSe});
 }
 
-const char* ParityName(std::uint32_t value)
-{
-    switch (value) {
-    case 1:
-        return "no parity";
-    case 2:
-        return "odd parity";
-    case 3:
-        return "even parity";
-    case 4:
-        return "mark parity";
-    case 5:
-        return "space parity";
-    default:
-        return "unknown parity";
-    }
-}
-
-const char* StopName(std::uint32_t value)
-{
-    switch (value) {
-    case 1:
-        return "1 stop bit";
-    case 2:
-        return "2 stop bits";
-    case 3:
-        return "1.5 stop bits";
-    default:
-        return "unknown stop bits";
-    }
-}
-
+// What the server set, in words: "9600 baud", "no parity".
 std::string Describe(std::uint8_t code, std::uint32_t value)
 {
+    static constexpr const char* kParities[] = {"no parity", "odd parity", "even parity", "mark parity",
+                                                "space parity"};
+    static constexpr const char* kStops[] = {"1 stop bit", "2 stop bits", "1.5 stop bits"};
     switch (code) {
     case kSetBaudRate:
         return std::to_string(value) + " baud";
     case kSetDataSize:
         return std::to_string(value) + " data bits";
     case kSetParity:
-        return ParityName(value);
+        return value >= 1 && value <= 5 ? kParities[value - 1] : "parity " + std::to_string(value);
     case kSetStopSize:
-        return StopName(value);
+        return value >= 1 && value <= 3 ? kStops[value - 1] : "stop size " + std::to_string(value);
     default:
         return value == kNoFlowControl ? "no flow control" : "flow control " + std::to_string(value);
-    }
-}
-
-const char* SettingName(std::uint8_t code)
-{
-    switch (code) {
-    case kSetBaudRate:
-        return "baud rate";
-    case kSetDataSize:
-        return "data size";
-    case kSetParity:
-        return "parity";
-    case kSetStopSize:
-        return "stop bits";
-    default:
-        return "flow control";
     }
 }
 
@@ -105,11 +61,11 @@ void Join(std::string& text, const std::string& more)
 } // namespace
 
 ComPortControl::ComPortControl()
-    : settings{{{kSetBaudRate, kBaudRate, 4},
-                {kSetDataSize, 8, 1},
-                {kSetParity, kEvenParity, 1},
-                {kSetStopSize, kOneStopBit, 1},
-                {kSetControl, kNoFlowControl, 1}}}
+    : settings{{{kSetBaudRate, "baud rate", kBaudRate, 4},
+                {kSetDataSize, "data size", 8, 1},
+                {kSetParity, "parity", kEvenParity, 1},
+                {kSetStopSize, "stop bits", kOneStopBit, 1},
+                {kSetControl, "flow control", kNoFlowControl, 1}}}
 {
     // What the greeting offers counts as asked: the server's agreement needs no answer.
     weDo[kComPort] = weDo[kBinary] = weDo[kSuppressGoAhead] = true;
@@ -221,7 +177,7 @@ std::string ComPortControl::Unanswered() const
     std::string text;
     for (std::size_t i = 0; i < kFlowControl; ++i)
         if (!settings[i].answered)
-            Join(text, SettingName(settings[i].code));
+            Join(text, settings[i].name);
     return text;
 }
 

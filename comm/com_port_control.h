@@ -55,6 +55,7 @@ private:
     struct Setting
     {
         std::uint8_t code;
+        const char* name;
         std::uint32_t wanted;
         int valueBytes;
         bool answered = false;
