@@ -221,8 +221,11 @@ int NetworkDevice::Write(const std::uint8_t* bytes, int count, bool& failed)
     // is dropped after sending, as the reply may already be on its way. A connection found closed here
     // (the server restarted, or dropped us while idle) is renewed before the request goes.
     std::uint8_t scratch[kChunk];
-    while (ReadSome(scratch, kChunk) > 0) {
-    }
+    std::size_t before = 0;
+    do { // until nothing more waits: a read of Telnet commands alone gives no data but is no silence
+        before = received;
+        ReadSome(scratch, kChunk);
+    } while (received != before && socket.IsOpen());
     if (!socket.IsOpen()) {
         if (Clock::now() < reconnectAfter)
             return 0;
