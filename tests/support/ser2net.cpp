@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -80,7 +81,10 @@ bool Ser2net::Start(const std::string& device, const Options& options)
         const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(out, STDOUT_FILENO);
         ::dup2(out, STDERR_FILENO);
+        // Debian puts it in /usr/sbin, which a plain user's PATH lacks.
+        ::execl("/usr/sbin/ser2net", "ser2net", "-n", "-d", "-c", config.c_str(), static_cast<char*>(nullptr));
         ::execlp("ser2net", "ser2net", "-n", "-d", "-c", config.c_str(), static_cast<char*>(nullptr));
+        std::fputs("ser2net is not installed (scripts/deps.sh installs it)\n", stderr);
         ::_exit(127);
     }
     // Generous: a busy machine may take a while to start it; a probe connection is harmless to ser2net.
