@@ -31,20 +31,12 @@ std::string Printable(const std::string& text)
     return out;
 }
 
-class NetworkDevice final : public LineDevice
+class NetworkDevice final : public timed_read::PolledDevice<NetworkDevice>
 {
 public:
     OpenResult Open(const std::string& name, const Timeouts& given) override;
     void Close() override;
     int Write(const std::uint8_t* bytes, int count, bool& failed) override;
-    int Read(std::uint8_t* buffer, int count, const Idle& idle) override
-    {
-        return timed_read::Read(*this, buffer, count, timeouts, idle);
-    }
-    void DrainUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit, const Idle& idle) override
-    {
-        timed_read::DrainUntilQuiet(*this, quiet, limit, idle);
-    }
     std::uint8_t TakeLineErrors() override { return control ? control->TakeLineErrors() : 0; }
 
     // For timed_read: data bytes only; what the server says besides them is handled on the way.
@@ -60,7 +52,6 @@ private:
     bool SendReplies();
 
     ports::NetworkLine address;
-    Timeouts timeouts;
     TcpSocket socket;
     std::optional<ComPortControl> control; // RFC 2217 only
     bool opened = false;                   // Open succeeded, so a broken connection may be renewed
