@@ -193,6 +193,7 @@ void ModbusMaster::BuildRequest(const Shape& shape, const std::uint8_t* data)
 AttemptSummary& AttemptSummary::operator+=(const AttemptSummary& more)
 {
     silent += more.silent;
+    unsent += more.unsent;
     garbled += more.garbled;
     otherSlave += more.otherSlave;
     exceptions += more.exceptions;
@@ -239,7 +240,8 @@ int ModbusMaster::Attempts(const Shape& shape, int requestLength, int replyLengt
     int result = ResultNotOpen;
     for (attempt = 1; result != ResultOk && attempt <= tryCount; ++attempt) {
         result = SendRequest(requestLength);
-        if (result == ResultOk)
+        const bool sent = result == ResultOk;
+        if (sent)
             result = ReceiveReply(replyLength);
         if (result == ResultOk) {
             if (destination != nullptr)
@@ -247,8 +249,11 @@ int ModbusMaster::Attempts(const Shape& shape, int requestLength, int replyLengt
             break;
         }
         unansweredAttempt = unansweredAttempt || Unanswered(result);
-        Note(result);
-        if (LastReadCount() > 0 && quietAfterNoise.count() > 0)
+        if (sent)
+            Note(result);
+        else if (result == ResultIncomplete)
+            ++lastAttempts.unsent;
+        if (sent && LastReadCount() > 0 && quietAfterNoise.count() > 0)
             DrainUntilQuiet(quietAfterNoise, kNoiseLimit);
     }
     attempt = 0;

@@ -28,6 +28,7 @@ struct FrameEvent
 struct AttemptSummary
 {
     int silent = 0;                // nothing at all came
+    int unsent = 0;                // the request could not be sent: the line is gone
     int garbled = 0;               // bytes came, but no intact reply (bad CRC, too short, not an answer to the request)
     int otherSlave = 0;            // an intact reply from another slave address
     int exceptions = 0;            // the slave refused with a Modbus exception

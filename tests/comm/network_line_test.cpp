@@ -292,6 +292,20 @@ TEST(NetworkLine, FaultsOfTheServerFailCleanly)
         EXPECT_EQ(DiagnoseSearch(master.LastAttempts(), true).find(c.diagnosis), 0u);
     }
 
+    // A server gone after the line opened: the requests cannot be sent, and the search says so.
+    {
+        ModbusMaster master;
+        {
+            ScriptedServer server({});
+            master.SetDevicePath(server.Name());
+            ASSERT_EQ(master.Open(), 1);
+        }
+        std::array<std::uint8_t, 12> ip{};
+        EXPECT_EQ(ReadIpBlock(master, ip), ResultIncomplete);
+        EXPECT_EQ(master.LastAttempts().unsent, 3);
+        EXPECT_EQ(DiagnoseSearch(master.LastAttempts(), true).find("The requests could not be sent"), 0u);
+    }
+
     // A connection that breaks under a request fails that attempt; the next one connects again.
     {
         ScriptedServer server(Scripted([](Script& s) { s.dropFirst = 1; }));
