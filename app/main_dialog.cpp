@@ -1,4 +1,5 @@
 #include "app/main_dialog.h"
+#include "app/system_menu.h"
 
 #include "app/about_dialog.h"
 #include "app/app_texts.h"
@@ -7,6 +8,7 @@
 #include "app/tab_sheet.h"
 #include "app/window_tools.h"
 #include "cards/card_info.h"
+#include "cards/settings_check.h"
 #include "host/open_error.h"
 #include "host/port_map.h"
 #include "host/settings_file.h"
@@ -108,7 +110,7 @@ MainDialog::MainDialog(QWidget* parent)
     setFixedSize(width(), height() + statusHeight + kStatusPadding);
 
     connect(searchButton, &QPushButton::clicked, this, &MainDialog::OnSearchDevice);
-    connect(readButton, &QPushButton::clicked, this, &MainDialog::UploadSettings);
+    connect(readButton, &QPushButton::clicked, this, &MainDialog::OnRead);
     connect(applyButton, &QPushButton::clicked, this, &MainDialog::OnOK);
     connect(exitButton, &QPushButton::clicked, this, &MainDialog::OnCancel);
     connect(portList, &QComboBox::currentIndexChanged, this, &MainDialog::OnPortChanged);
@@ -127,6 +129,16 @@ MainDialog::MainDialog(QWidget* parent)
 
     link.Master().SetIdleHook(&MainDialog::KeepPainted, this);
     link.SetProbeObserver(&MainDialog::OnProbe, this);
+    // Apply checks the card with one identification read before its first write and reads back what it wrote.
+    for (BusPage* page : CardPages()) {
+        page->verifyWrites = true;
+        page->beforeFirstWrite = [this]() -> std::optional<QString> {
+            auto refused = CardChanged(QStringLiteral("The card could not be identified before writing."));
+            if (refused)
+                *refused += QStringLiteral(" Nothing was written.");
+            return refused;
+        };
+    }
     tools = new WindowTools(
         this, link.Master(),
         [this]() -> BusPage* {
@@ -134,6 +146,7 @@ MainDialog::MainDialog(QWidget* parent)
             return page == &infoPage ? nullptr : page;
         },
         [this] { return firmwareRange; });
+    system_menu::AddItem(*this, app_texts::kAboutCommand, app_texts::kAboutItem);
 }
 
 MainDialog::~MainDialog()
@@ -254,8 +267,9 @@ void MainDialog::OnSearchDevice()
     if (link.Discover() == 1) {
         applyButton->setEnabled(true);
         readButton->setEnabled(true);
-        cardCode = link.ReadCardCode();
-        modelIndex = link.IdentifyModel();
+        const CardIdentity identity = link.Identify();
+        cardCode = identity.cardCode;
+        modelIndex = identity.modelIndex;
         SetStatus(QStringLiteral("Instrument found on %1 at slave address %2, card code %3.")
                       .arg(PortName(comPortNumber))
                       .arg(link.SlaveAddress())
@@ -271,22 +285,21 @@ void MainDialog::OnSearchDevice()
     }
 }
 
+std::array<BusPage*, 5> MainDialog::CardPages()
+{
+    return {&profibusPage, &deviceNetPage, &profinetPage, &etherNetIpPage, &modbusTcpPage};
+}
+
 BusPage* MainDialog::PageForCard(std::uint16_t code)
 {
     const cards::CardInfo* card = cards::FindCard(code);
     if (!card)
         return nullptr;
-    switch (card->bus) {
-    case cards::Bus::Profibus:
-        return &profibusPage;
-    case cards::Bus::DeviceNet:
-        return &deviceNetPage;
-    case cards::Bus::Profinet:
-        return &profinetPage;
-    case cards::Bus::EtherNetIp:
-        return &etherNetIpPage;
-    case cards::Bus::ModbusTcp:
-        return &modbusTcpPage;
+    // Each page is its card's dialog template: the card table names the template, so a new card needs no
+    // code here beyond its page in the list.
+    for (BusPage* page : CardPages()) {
+        if (page->TemplateId() == card->templateId)
+            return page;
     }
     return nullptr;
 }
@@ -320,6 +333,33 @@ void MainDialog::UploadSettings()
         MessageBoxes::Show(this, QStringLiteral("Upload Complete"), MessageBoxes::Icon::None);
     else
         MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop);
+}
+
+std::optional<QString> MainDialog::CardChanged(const std::optional<QString>& unread)
+{
+    const std::uint16_t now = link.ReadCardCode();
+    if (now == cardCode)
+        return std::nullopt;
+    if (now == 0)
+        return unread;
+    return QStringLiteral("The instrument now has the %1, not the %2 the search found: search again.")
+        .arg(QString::fromStdString(cards::CardText(now)), QString::fromStdString(cards::CardText(cardCode)));
+}
+
+// Read, as the button asks for it: the card is checked first, so another instrument's values never land on
+// this card's page. The upload after a search needs no check: the search has just identified the card.
+void MainDialog::OnRead()
+{
+    BusPage* page = tabSheet->GetPage(0);
+    if (page && page != &infoPage) {
+        const FlagGuard guard(busy);
+        // A record that cannot be read leaves the upload to fail on its own, as it always has.
+        if (const auto changed = CardChanged(std::nullopt)) {
+            MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop, *changed);
+            return;
+        }
+    }
+    UploadSettings();
 }
 
 void MainDialog::DownloadSettings()
@@ -365,7 +405,19 @@ void MainDialog::OnSysCommand(unsigned command)
     }
 }
 
-// The window menu belongs to the window manager here, so the about item lives in the context menu and on F1.
+// On Windows the window menu is the program's: the about item is there (added at construction).
+bool MainDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    if (const unsigned command = system_menu::Command(eventType, message, app_texts::kAboutCommand); command != 0) {
+        OnSysCommand(command);
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+
+// On Linux the window menu belongs to the window manager, so the about item lives in the context menu and on
+// F1 (on Windows as well).
 void MainDialog::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
@@ -427,12 +479,7 @@ void MainDialog::KeepPainted(void*)
 void MainDialog::OnProbe(void* context, std::uint8_t address)
 {
     auto* self = static_cast<MainDialog*>(context);
-    const auto& candidates = InstrumentLink::kCandidateAddresses;
-    const auto position = std::find(candidates.begin(), candidates.end(), address) - candidates.begin();
-    self->SetStatus(QStringLiteral("Searching %1: asking slave address %2 (%3 of %4)...")
-                        .arg(PortName(self->comPortNumber))
-                        .arg(address)
-                        .arg(position + 1)
-                        .arg(candidates.size()));
+    self->SetStatus(QStringLiteral("Searching %1: asking %2...")
+                        .arg(PortName(self->comPortNumber), QString::fromStdString(SearchStep(address))));
     KeepPainted(self);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cards/card_lists.h"
 #include "comm/instrument_link.h"
 #include "pages/devicenet_page.h"
 #include "pages/ethernet_ip_page.h"
@@ -10,7 +11,9 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class ImageButton;
@@ -66,13 +69,18 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
     void OnPortChanged();
     void OnSearchDevice();
     void ShowCardPage();
     void UploadSettings();
+    void OnRead();
     void DownloadSettings();
+    // One read of the identification record: why the card shown is no longer the instrument's, or nothing
+    // when it still is. `unread` is what a failed read says; nothing lets the caller go on.
+    std::optional<QString> CardChanged(const std::optional<QString>& unread);
     void OnOK();
     void OnCancel();
     void OpenSelectedPort();
@@ -80,6 +88,7 @@ private:
     void LoadSettings();
     void SaveSettings();
 
+    std::array<BusPage*, 5> CardPages();
     BusPage* PageForCard(std::uint16_t code);
     void SetStatus(const QString& text);
     static void KeepPainted(void* context);
@@ -104,7 +113,7 @@ private:
     std::int32_t comPortNumber = 1;
     std::uint16_t cardCode = 0;
     int firmwareRange = 0;
-    int modelIndex = InstrumentLink::kModelNone;
+    int modelIndex = cards::kModelNone;
     WindowTools* tools = nullptr; // the line monitor and the settings files, in the context menu
     bool initialised = false;
     bool busy = false; // a transaction is running: the window must not close under it

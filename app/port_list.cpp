@@ -2,14 +2,13 @@
 
 #include <QAbstractItemView>
 #include <QLineEdit>
-#include <QRegularExpression>
 
 PortList::PortList(QWidget* parent) : QComboBox(parent) {}
 
 QString PortList::EntryText(const ports::ComPort& port)
 {
     const QString name = QStringLiteral("COM%1").arg(port.number);
-    if (!ports::DevicePresent(port.path))
+    if (port.path.empty() || !ports::DevicePresent(port.path))
         return name;
     return name + QStringLiteral("   ") +
            QString::fromStdString(port.description.empty() ? port.path : port.description);
@@ -17,10 +16,11 @@ QString PortList::EntryText(const ports::ComPort& port)
 
 int PortList::PortNamed(const QString& text)
 {
-    static const QRegularExpression pattern(QStringLiteral("^\\s*COM(\\d{1,5})(\\s.*)?$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = pattern.match(text);
-    return match.hasMatch() ? match.captured(1).toInt() : 0;
+    // An entry's text, or what was typed: the COM name, then nothing or a space and anything.
+    const std::string name = text.trimmed().toStdString();
+    std::size_t length = 0;
+    const auto number = ports::ParseComName(name, &length);
+    return number && (length == name.size() || name[length] == ' ' || name[length] == '\t') ? *number : 0;
 }
 
 void PortList::Refresh(int count)

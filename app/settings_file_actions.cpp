@@ -63,26 +63,28 @@ void LoadFromFile(QWidget* parent, BusPage& page)
         Refuse(parent, QString::fromStdString(loaded.message) + QLatin1Char('.'));
         return;
     }
-    if (backup.cardCode != page.cardCode) {
+    const auto label = [](const cards::Parameter& p, int value) {
+        return "the file's " + std::string(cards::BackupKey(p)) + " " + std::to_string(value);
+    };
+    // The window always holds the range it works with: a file of the other range would name other list
+    // entries by the same codes.
+    const cards::FileFit fit = cards::CheckFileFits(backup, page.cardCode, page.firmwareRange, label);
+    switch (fit.fault) {
+    case cards::FileFit::Fault::None:
+        break;
+    case cards::FileFit::Fault::OtherCard:
         Refuse(parent, QStringLiteral("The file holds the settings of the %1; this instrument has the %2.")
                            .arg(QString::fromStdString(cards::CardText(backup.cardCode)),
                                 QString::fromStdString(cards::CardText(page.cardCode))));
         return;
-    }
-    // The same code names other list entries in the other range: taken as they are, they would mean
-    // something else.
-    if (cards::IsCurrent(backup.firmwareRange) != cards::IsCurrent(page.firmwareRange)) {
+    case cards::FileFit::Fault::OtherRange:
         Refuse(parent, QStringLiteral("The file was saved for the %1 firmware range; this window works with the %2 "
                                       "range, whose lists differ.")
                            .arg(QString::fromLatin1(cards::RangeName(backup.firmwareRange)),
                                 QString::fromLatin1(cards::RangeName(page.firmwareRange))));
         return;
-    }
-    const auto label = [](const cards::Parameter& p, int value) {
-        return "the file's " + std::string(cards::BackupKey(p)) + " " + std::to_string(value);
-    };
-    if (const auto fault = cards::CheckWritable(backup.cardCode, backup.firmwareRange, backup.settings, label)) {
-        Refuse(parent, QString::fromStdString(*fault) + QLatin1Char('.'));
+    case cards::FileFit::Fault::ValueDoesNotFit:
+        Refuse(parent, QString::fromStdString(fit.message) + QLatin1Char('.'));
         return;
     }
     if (!page.PutSettings(backup.settings)) {

@@ -4,6 +4,7 @@
 #include "cards/card_lists.h"
 #include "cards/encoding.h"
 #include "cards/parameter_order.h"
+#include "cards/parameters.h"
 
 #include <set>
 
@@ -13,7 +14,6 @@ namespace {
 
 constexpr const char* kFormat = "meshgate2-backup";
 constexpr int kVersion = 1;
-constexpr const char* kIpKeys[3] = {"ip", "mask", "gateway"};
 
 } // namespace
 
@@ -24,20 +24,8 @@ std::string BadBackupFile(const std::string& what)
 
 const char* BackupKey(const Parameter& parameter)
 {
-    switch (parameter.start) {
-    case kNodeAddress.start:
-        return "nodeAddress";
-    case kBaudCode.start:
-        return "baudCode";
-    case kExchangeChoice.start:
-        return "exchangeChoice";
-    case kAddressMode.start:
-        return "addressMode";
-    case kIpBlock.start:
-        return "ipBlock";
-    default:
-        return "";
-    }
+    const ParameterInfo* row = FindParameter(parameter);
+    return row != nullptr ? row->backupKey : "";
 }
 
 nlohmann::json BackupToJson(std::uint16_t cardCode, int firmwareRange, const CardSettings& settings,
@@ -47,9 +35,9 @@ nlohmann::json BackupToJson(std::uint16_t cardCode, int firmwareRange, const Car
     nlohmann::json parameters = nlohmann::json::object();
     for (const Parameter& p : ReadOrder(card->bus)) {
         if (p == kIpBlock) {
-            parameters["ip"] = FormatIp(settings.ip.ip);
-            parameters["mask"] = FormatIp(settings.ip.mask);
-            parameters["gateway"] = FormatIp(settings.ip.gateway);
+            for (const IpPart& part : kIpParts) {
+                parameters[part.key] = FormatIp(settings.ip.*part.field);
+            }
         } else {
             parameters[BackupKey(p)] = *ParameterValue(settings, p);
         }
@@ -104,17 +92,16 @@ std::optional<std::string> BackupFromJson(const nlohmann::json& document, Backup
     out.settings = {};
     for (const Parameter& p : ReadOrder(card->bus)) {
         if (p == kIpBlock) {
-            std::uint32_t* targets[3] = {&out.settings.ip.ip, &out.settings.ip.mask, &out.settings.ip.gateway};
-            for (int i = 0; i < 3; ++i) {
-                expected.insert(kIpKeys[i]);
-                const auto item = parameters->find(kIpKeys[i]);
+            for (const IpPart& part : kIpParts) {
+                expected.insert(part.key);
+                const auto item = parameters->find(part.key);
                 const auto address =
                     item != parameters->end() && item->is_string() ? ParseIp(item->get<std::string>()) : std::nullopt;
                 if (!address) {
-                    return BadBackupFile(std::string("\"") + kIpKeys[i] +
+                    return BadBackupFile(std::string("\"") + part.key +
                                          "\" is missing or not an address like 192.168.1.10");
                 }
-                *targets[i] = *address;
+                out.settings.ip.*part.field = *address;
             }
             continue;
         }

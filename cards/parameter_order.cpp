@@ -1,60 +1,25 @@
 #include "cards/parameter_order.h"
 
-#include <array>
+#include "cards/parameters.h"
+
 #include <cstdio>
 
 namespace cards {
 
-namespace {
-
-constexpr std::array<Parameter, 2> kProfibus{kNodeAddress, kExchangeChoice};
-constexpr std::array<Parameter, 3> kDeviceNet{kNodeAddress, kBaudCode, kExchangeChoice};
-constexpr std::array<Parameter, 3> kProfinetRead{kNodeAddress, kIpBlock, kExchangeChoice};
-constexpr std::array<Parameter, 2> kProfinetWrite{kNodeAddress, kExchangeChoice};
-constexpr std::array<Parameter, 3> kEtherNetIp{kAddressMode, kIpBlock, kExchangeChoice};
-constexpr std::array<Parameter, 2> kModbusTcp{kAddressMode, kIpBlock};
-
-} // namespace
-
 std::span<const Parameter> ReadOrder(Bus bus)
 {
-    switch (bus) {
-    case Bus::Profibus:
-        return kProfibus;
-    case Bus::DeviceNet:
-        return kDeviceNet;
-    case Bus::Profinet:
-        return kProfinetRead;
-    case Bus::EtherNetIp:
-        return kEtherNetIp;
-    case Bus::ModbusTcp:
-        return kModbusTcp;
-    }
-    return {};
+    return BaseCard(bus).readOrder;
 }
 
 std::span<const Parameter> WriteOrder(Bus bus)
 {
-    // Only Profinet reads more than it writes: its IP block is set on the network, not here.
-    return bus == Bus::Profinet ? std::span<const Parameter>(kProfinetWrite) : ReadOrder(bus);
+    return BaseCard(bus).writeOrder;
 }
 
 const char* ParameterName(Bus bus, std::uint16_t start)
 {
-    switch (start) {
-    case kNodeAddress.start:
-        return bus == Bus::Profibus ? "station address" : bus == Bus::Profinet ? "station number" : "node address";
-    case kBaudCode.start:
-        return "baud rate";
-    case kExchangeChoice.start:
-        return "exchange table";
-    case kIpBlock.start:
-        return "IP block";
-    case kAddressMode.start:
-        return "address mode";
-    default:
-        return "register";
-    }
+    const ParameterInfo* row = FindParameterAt(start);
+    return row != nullptr ? row->NameOn(bus) : "register";
 }
 
 std::string DescribeParameter(Bus bus, const Parameter& parameter)

@@ -6,17 +6,11 @@
 #include <span>
 #include <string>
 
-// Which parameters each card has, in the order its settings are read and written. A write of the
-// settings goes parameter by parameter in WriteOrder and stops at the first one that fails.
+// Which parameters a bus's cards have, in the order their settings are read and written (the card table's
+// orders, which both cards of a bus share), and what the parameters are called on that bus.
 namespace cards {
 
-// The parameters read after the firmware text: Profibus node address, exchange; DeviceNet node
-// address, baud, exchange; Profinet node address, IP block, exchange; EtherNet/IP mode, IP block,
-// exchange; Modbus-TCP mode, IP block.
 std::span<const Parameter> ReadOrder(Bus bus);
-
-// Profibus 0x3011, 0x3013; DeviceNet 0x3011, 0x3012, 0x3013; Profinet 0x3011, 0x3013 (its IP block
-// is shown only); EtherNet/IP 0x3015, 0x3014, 0x3013; Modbus-TCP 0x3015, 0x3014.
 std::span<const Parameter> WriteOrder(Bus bus);
 
 // A short name of the parameter at `start` as this bus calls it ("station address", "node address",

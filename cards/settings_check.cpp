@@ -2,7 +2,11 @@
 
 #include "cards/card_info.h"
 #include "cards/card_lists.h"
+#include "cards/encoding.h"
 #include "cards/parameter_order.h"
+#include "cards/parameters.h"
+
+#include <algorithm>
 
 namespace cards {
 
@@ -18,19 +22,17 @@ std::string CardText(std::uint16_t cardCode)
 std::span<const char* const> ParameterList(std::uint16_t cardCode, int firmwareRange, const Parameter& parameter)
 {
     const CardInfo* card = FindCard(cardCode);
-    if (card == nullptr) {
+    const ParameterInfo* row = FindParameter(parameter);
+    if (card == nullptr || row == nullptr) {
         return {};
     }
-    if (parameter == kBaudCode) {
-        return BaudList(cardCode);
-    }
     if (parameter == kExchangeChoice) {
-        return ExchangeTable(card->bus, firmwareRange);
+        return card->ExchangeTable(firmwareRange);
     }
-    if (parameter == kAddressMode) {
-        return ModeList();
+    if (parameter == kBaudCode) {
+        return BaudList(*card);
     }
-    return {};
+    return row->choices;
 }
 
 std::string AllowedText(std::uint16_t cardCode, int firmwareRange, const Parameter& parameter)
@@ -66,7 +68,75 @@ std::optional<std::string> CheckWritable(std::uint16_t cardCode, int firmwareRan
                    " must be " + AllowedText(cardCode, firmwareRange, p);
         }
     }
+    return CheckIpBlock(*FindCard(cardCode), settings);
+}
+
+namespace {
+
+// Why `address` is no host address, or nothing.
+const char* NoHost(std::uint32_t address)
+{
+    if (address == 0xFFFFFFFF)
+        return "the broadcast address";
+    if (address >> 24 == 0)
+        return "in 0.0.0.0/8, which names no host";
+    if (address >> 24 == 127)
+        return "a loopback address";
+    if (address >> 28 == 0xE)
+        return "a multicast address";
+    if (address >> 28 == 0xF)
+        return "a reserved address";
+    return nullptr;
+}
+
+} // namespace
+
+std::optional<std::string> CheckIpBlock(const CardInfo& card, const CardSettings& settings)
+{
+    if (!card.Writes(kIpBlock) || (card.Writes(kAddressMode) && settings.addressMode != kModeStatic)) {
+        return std::nullopt;
+    }
+    const IpSettings& ip = settings.ip;
+    const auto fault = [](const IpPart& part, std::uint32_t value, const std::string& why) {
+        return std::string("the ") + part.name + " " + FormatIp(value) + " " + why;
+    };
+    const std::uint32_t hostBits = ~ip.mask;
+    if ((hostBits & (hostBits + 1)) != 0) {
+        return fault(kIpParts[1], ip.mask, "is not a subnet mask: its ones must come first, as in 255.255.255.0");
+    }
+    if (const char* why = NoHost(ip.ip)) {
+        return fault(kIpParts[0], ip.ip, std::string("is no host address: it is ") + why);
+    }
+    // A /31 or /32 has no network or broadcast address of its own.
+    if (hostBits > 1 && ((ip.ip & hostBits) == 0 || (ip.ip & hostBits) == hostBits)) {
+        return fault(kIpParts[0], ip.ip,
+                     std::string("is no host address: it is the ") +
+                         ((ip.ip & hostBits) == 0 ? "network" : "broadcast") + " address of its subnet (mask " +
+                         FormatIp(ip.mask) + ")");
+    }
+    if (ip.gateway != 0) {
+        if (const char* why = NoHost(ip.gateway)) {
+            return fault(kIpParts[2], ip.gateway, std::string("is no host address: it is ") + why);
+        }
+    }
     return std::nullopt;
+}
+
+FileFit CheckFileFits(const Backup& file, std::optional<std::uint16_t> cardCode, std::optional<int> range,
+                      const ValueLabel& label)
+{
+    if (cardCode && *cardCode != file.cardCode) {
+        return {FileFit::Fault::OtherCard, {}};
+    }
+    if (range && IsCurrent(*range) != IsCurrent(file.firmwareRange)) {
+        return {FileFit::Fault::OtherRange, {}};
+    }
+    if (cardCode) {
+        if (auto fault = CheckWritable(file.cardCode, file.firmwareRange, file.settings, label)) {
+            return {FileFit::Fault::ValueDoesNotFit, std::move(*fault)};
+        }
+    }
+    return {};
 }
 
 } // namespace cards

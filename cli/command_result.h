@@ -73,7 +73,8 @@ struct CommandResult
     std::optional<nlohmann::json> backup; // the document a backup writes
     std::optional<PortList> ports;
     std::optional<Assignment> assignment;
-    std::string diagnosis; // why a search found nothing
+    std::string diagnosis;          // why a search found nothing
+    std::vector<std::string> notes; // what the operator should know though the command did its work
 };
 
 } // namespace cli

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 
 namespace cli {
 
@@ -56,43 +55,44 @@ Outcome Connect(const Command& c, InstrumentSession& session, Identification& id
 }
 
 // Finds the instrument, requires a card with known settings and reads them all. `consequence` ends the
-// message of a failed read ("nothing written", ...).
-bool ConnectAndRead(const Command& c, InstrumentSession& session, CommandResult& result, const char* consequence)
+// message of a failed read ("nothing written", ...). With `report` (read), what was found is kept even when
+// it is not enough: the identity of an unsupported card, the values of a read that failed in part.
+bool ConnectAndRead(const Command& c, InstrumentSession& session, CommandResult& result, const char* consequence,
+                    bool report = false)
 {
     Identification id;
     result.outcome = Connect(c, session, id, true, result);
+    if (result.outcome.Ok() || (report && result.outcome.exitCode == kExitUnsupportedCard)) {
+        result.identity = id;
+    }
     if (!result.outcome.Ok()) {
         return false;
     }
-    result.identity = id;
     SettingsRead read;
     read.range = c.firmwareRange;
     result.outcome = session.ReadSettings(*id.card, read.settings, read.failed);
     if (!result.outcome.Ok()) {
         result.outcome.message += consequence;
+        if (report) {
+            result.read = read;
+        }
         return false;
     }
     result.read = read;
     return true;
 }
 
-bool Writes(const cards::Bus bus, const cards::Parameter& parameter)
-{
-    const auto order = cards::WriteOrder(bus);
-    return std::find(order.begin(), order.end(), parameter) != order.end();
-}
-
-// Checks, writes in the card's order and verifies: the part apply and restore share. `label` names a
-// value that does not fit; nothing is written unless every value fits.
+// Writes in the card's order and verifies, unless `fault` says why a value does not fit: the part apply and
+// restore share, each with its own check.
 void CheckAndWrite(InstrumentSession& session, CommandResult& result, int range, const cards::CardSettings& after,
-                   const cards::ValueLabel& label)
+                   const std::optional<std::string>& fault)
 {
     const Identification& id = *result.identity;
     SettingsWrite& write = result.write.emplace();
     write.range = range;
     write.before = result.read->settings;
     write.after = after;
-    if (const auto fault = cards::CheckWritable(id.cardCode, range, after, label)) {
+    if (fault) {
         result.outcome = Outcome::Fail(kExitInvalidInput, *fault + "; nothing written");
         return;
     }
@@ -121,7 +121,7 @@ CommandResult RunPorts(const Command&)
     }
     constexpr int kListedPorts = 9; // the configurator's list
     for (const ports::ComPort& port : ports::ResolveComPorts(kListedPorts)) {
-        const bool exists = ports::DevicePresent(port.path);
+        const bool exists = !port.path.empty() && ports::DevicePresent(port.path);
         list.comPorts.push_back({port, exists, exists ? AccessProblem(port.path) : std::string()});
     }
     list.assignmentFile = ports::AssignmentFile();
@@ -171,16 +171,7 @@ CommandResult RunRead(const Command& c)
 {
     CommandResult result("read");
     InstrumentSession session;
-    Identification id;
-    result.outcome = Connect(c, session, id, true, result);
-    if (result.outcome.Ok() || result.outcome.exitCode == kExitUnsupportedCard) {
-        result.identity = id;
-    }
-    if (result.outcome.Ok()) {
-        SettingsRead& read = result.read.emplace();
-        read.range = c.firmwareRange;
-        result.outcome = session.ReadSettings(*id.card, read.settings, read.failed);
-    }
+    ConnectAndRead(c, session, result, "", true);
     return result;
 }
 
@@ -199,11 +190,11 @@ CommandResult RunApply(const Command& c)
     const cards::CardInfo& card = *result.identity->card;
     for (const auto& [option, text] : requested.given) {
         const cards::Parameter& p = ParameterOf(option);
-        if (!Writes(card.bus, p)) {
+        if (!card.Writes(p)) {
+            const std::string name = cards::ParameterName(card.bus, p.start);
             const std::string what =
-                p == cards::kIpBlock && card.bus == cards::Bus::Profinet
-                    ? "the IP block of a Profinet card is shown only and set on its network"
-                    : std::string("this ") + card.title + " card has no " + cards::ParameterName(card.bus, p.start);
+                card.Reads(p) ? "the " + name + " of a " + card.title + " card is shown only and set on its network"
+                              : std::string("this ") + card.title + " card has no " + name;
             result.outcome =
                 Outcome::Fail(kExitInvalidInput, "--" + option + " does not apply: " + what + "; nothing written");
             return result;
@@ -228,7 +219,8 @@ CommandResult RunApply(const Command& c)
         return "the instrument holds " + std::string(cards::ParameterName(card.bus, p.start)) + " " +
                std::to_string(value) + " (give --" + OptionFor(p) + " to change it)";
     };
-    CheckAndWrite(session, result, c.firmwareRange, after, label);
+    CheckAndWrite(session, result, c.firmwareRange, after,
+                  cards::CheckWritable(result.identity->cardCode, c.firmwareRange, after, label));
     return result;
 }
 
@@ -243,6 +235,14 @@ CommandResult RunBackup(const Command& c)
     result.backup =
         cards::BackupToJson(id.cardCode, c.firmwareRange, result.read->settings, id.firmwareText, id.modelText);
     result.outcome = BackupOutcome(backup_io::SaveBackup(c.options.file, *result.backup));
+    // Worth keeping as a record, but neither restore nor the window takes it back as it is.
+    const auto label = [&](const cards::Parameter& p, int value) {
+        return "the instrument's " + std::string(cards::BackupKey(p)) + " " + std::to_string(value);
+    };
+    if (const auto fault = cards::CheckWritable(id.cardCode, c.firmwareRange, result.read->settings, label);
+        fault && result.outcome.Ok()) {
+        result.notes.push_back(*fault + "; restore and the window refuse this file until that value is changed");
+    }
     return result;
 }
 
@@ -251,7 +251,14 @@ CommandResult RunRestore(const Command& c)
     CommandResult result("restore", c.options.file);
     cards::Backup backup;
     result.outcome = BackupOutcome(backup_io::LoadBackup(c.options.file, backup), "; nothing written");
-    if (result.outcome.Ok() && c.rangeGiven && backup.firmwareRange != c.firmwareRange) {
+    const auto label = [&](const cards::Parameter& p, int value) {
+        return "the backup's " + std::string(cards::BackupKey(p)) + " " + std::to_string(value);
+    };
+    // Without --range the file's own range is taken; with it, a file of the other range is refused before
+    // anything is sent.
+    const auto range = c.rangeGiven ? std::optional<int>(c.firmwareRange) : std::nullopt;
+    if (result.outcome.Ok() &&
+        cards::CheckFileFits(backup, std::nullopt, range, label).fault == cards::FileFit::Fault::OtherRange) {
         result.outcome = Outcome::Fail(
             kExitInvalidInput, "the backup was made for range " + std::string(cards::RangeName(backup.firmwareRange)) +
                                    ", not " + cards::RangeName(c.firmwareRange) + "; nothing written");
@@ -264,7 +271,8 @@ CommandResult RunRestore(const Command& c)
         return result;
     }
     const Identification& id = *result.identity;
-    if (backup.cardCode != id.cardCode) {
+    const cards::FileFit fit = cards::CheckFileFits(backup, id.cardCode, range, label);
+    if (fit.fault == cards::FileFit::Fault::OtherCard) {
         const cards::CardInfo* saved = cards::FindCard(backup.cardCode);
         result.outcome =
             Outcome::Fail(kExitInvalidInput, "the backup is of the " + std::string(saved->title) + " card (code " +
@@ -272,17 +280,31 @@ CommandResult RunRestore(const Command& c)
                                                  CardText(id) + "; nothing written");
         return result;
     }
-    // What the card never writes (a Profinet IP block) stays as the instrument has it.
+    // What the card never writes (a Profinet IP block) stays as the instrument has it, and the operator
+    // hears of it when the file holds something else.
     cards::CardSettings after = result.read->settings;
     for (const cards::Parameter& p : cards::WriteOrder(id.card->bus)) {
         cards::IpBlock bytes{};
         const int count = cards::EncodeParameter(backup.settings, p, bytes);
         cards::DecodeParameter(after, p, std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(count)));
     }
-    const auto label = [&](const cards::Parameter& p, int value) {
-        return "the backup's " + std::string(cards::BackupKey(p)) + " " + std::to_string(value);
-    };
-    CheckAndWrite(session, result, backup.firmwareRange, after, label);
+    for (const cards::Parameter& p : id.card->readOrder) {
+        if (id.card->Writes(p)) {
+            continue;
+        }
+        cards::IpBlock inFile{};
+        cards::IpBlock onInstrument{};
+        cards::EncodeParameter(backup.settings, p, inFile);
+        cards::EncodeParameter(result.read->settings, p, onInstrument);
+        if (inFile != onInstrument) {
+            const std::string name = cards::ParameterName(id.card->bus, p.start);
+            result.notes.push_back("the file's " + name + " differs from the instrument's and was not written: a " +
+                                   id.card->title + " card's " + name + " is set on its network");
+        }
+    }
+    CheckAndWrite(session, result, backup.firmwareRange, after,
+                  fit.fault == cards::FileFit::Fault::ValueDoesNotFit ? std::optional<std::string>(fit.message)
+                                                                      : std::nullopt);
     return result;
 }
 

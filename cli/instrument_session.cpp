@@ -10,20 +10,6 @@
 
 namespace cli {
 
-namespace {
-
-// Zero-terminated text of at most `size` bytes.
-std::string TextAt(const std::uint8_t* bytes, std::size_t size)
-{
-    std::size_t length = 0;
-    while (length < size && bytes[length] != 0) {
-        ++length;
-    }
-    return std::string(reinterpret_cast<const char*>(bytes), length);
-}
-
-} // namespace
-
 std::string InstrumentSession::SearchDiagnosis() const
 {
     return DiagnoseSearch(link.LastSearch(), link.Master().IsOpen());
@@ -32,11 +18,8 @@ std::string InstrumentSession::SearchDiagnosis() const
 void InstrumentSession::OnProbe(void* context, std::uint8_t address)
 {
     auto* self = static_cast<InstrumentSession*>(context);
-    const auto& candidates = InstrumentLink::kCandidateAddresses;
-    const auto position = std::find(candidates.begin(), candidates.end(), address) - candidates.begin() + 1;
     *self->progress << (self->progressIsTerminal ? "\r\033[K" : "") << "Searching " << self->link.Master().DeviceName()
-                    << ": slave address " << static_cast<int>(address) << " (" << position << " of "
-                    << candidates.size() << ")..." << (self->progressIsTerminal ? "" : "\n") << std::flush;
+                    << ": " << SearchStep(address) << "..." << (self->progressIsTerminal ? "" : "\n") << std::flush;
     self->progressShown = true;
 }
 
@@ -89,26 +72,24 @@ Outcome InstrumentSession::Identify(Identification& out)
     }
     out.slaveAddress = link.SlaveAddress();
 
-    std::uint8_t record[cards::kIdentification.Bytes()] = {};
-    if (link.ReadBlock(cards::kIdentification.start, cards::kIdentification.Bytes(), record) != 1) {
+    const CardIdentity identity = link.Identify();
+    switch (identity.failure) {
+    case CardIdentity::Failure::RecordUnread:
         return Stopped() ? Outcome::Fail(kExitInterrupted, "stopped before the card was identified")
                          : Outcome::Fail(kExitCommunication, "the instrument did not send its card identification");
-    }
-    if (cards::DecodeU16(std::span<const std::uint8_t, 2>(record, 2)) != cards::kIdentificationEcho) {
+    case CardIdentity::Failure::RecordInvalid:
         return Outcome::Fail(kExitCommunication, "the instrument sent an invalid card identification record");
-    }
-    out.cardCode = cards::DecodeU16(std::span<const std::uint8_t, 2>(record + 2, 2));
-    out.card = cards::FindCard(out.cardCode);
-    // The last byte always counts as the terminator: at most 19 characters.
-    out.firmwareText = TextAt(record + cards::kFirmwareTextOffset, sizeof record - cards::kFirmwareTextOffset - 1);
-
-    std::uint8_t model[cards::kModelBlock.Bytes()] = {};
-    if (link.ReadBlock(cards::kModelBlock.start, cards::kModelBlock.Bytes(), model) != 1) {
+    case CardIdentity::Failure::ModelUnread:
         return Stopped() ? Outcome::Fail(kExitInterrupted, "stopped before the model was identified")
                          : Outcome::Fail(kExitCommunication, "the instrument did not send its model block");
+    case CardIdentity::Failure::None:
+        break;
     }
-    out.modelText = TextAt(model + cards::kModelTextOffset, sizeof model - cards::kModelTextOffset);
-    out.modelIndex = cards::FindModelIndex(out.modelText);
+    out.cardCode = identity.cardCode;
+    out.card = cards::FindCard(out.cardCode);
+    out.firmwareText = identity.firmwareText;
+    out.modelText = identity.modelText;
+    out.modelIndex = identity.modelIndex;
     return {};
 }
 
@@ -141,25 +122,18 @@ Outcome InstrumentSession::WriteSettings(const cards::CardInfo& card, const card
                              DescribeWriteFailure(card.bus, write));
     }
 
-    for (const cards::Parameter& p : write.written) {
-        cards::CardSettings actual = settings;
-        if (ReadParameter(link, p, actual) != 1) {
-            report.unverified.push_back(p);
-        } else if (actual != settings) {
-            report.mismatched.push_back(p);
-        }
-    }
+    const Verification check = VerifyWritten(link, write.written, settings);
+    report.mismatched = check.mismatched;
+    report.unverified = check.unverified;
     if (!report.mismatched.empty()) {
-        return Outcome::Fail(kExitCommunication, "written, but reads back different: " +
-                                                     cards::ListParameters(card.bus, report.mismatched));
+        return Outcome::Fail(kExitCommunication, DescribeVerification(card.bus, check));
     }
     if (Stopped()) {
         return Outcome::Fail(kExitInterrupted, "stopped after writing every value; not read back to verify: " +
                                                    cards::ListParameters(card.bus, report.unverified));
     }
     if (!report.unverified.empty()) {
-        return Outcome::Fail(kExitCommunication, "written, but could not be read back to verify: " +
-                                                     cards::ListParameters(card.bus, report.unverified));
+        return Outcome::Fail(kExitCommunication, DescribeVerification(card.bus, check));
     }
     return {};
 }

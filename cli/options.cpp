@@ -2,6 +2,8 @@
 
 #include "cards/card_lists.h"
 #include "cards/encoding.h"
+#include "cards/parameters.h"
+#include "host/port_map.h"
 
 #include <algorithm>
 #include <cctype>
@@ -33,12 +35,9 @@ std::optional<int> ParseCount(const std::string& text)
 
 std::optional<int> ParsePortName(const std::string& text)
 {
-    const std::string lower = Lower(text);
-    const auto number = lower.rfind("com", 0) == 0 ? ParseCount(lower.substr(3)) : std::nullopt;
-    if (!number || *number < 1 || *number > 255) {
-        return std::nullopt;
-    }
-    return number;
+    std::size_t length = 0;
+    const auto number = ports::ParseComName(text, &length);
+    return number && length == text.size() ? number : std::nullopt;
 }
 
 Outcome ParseRequested(const Options& o, Requested& r)
@@ -113,33 +112,21 @@ Outcome ParseRequested(const Options& o, Requested& r)
 
 const char* OptionFor(const cards::Parameter& p)
 {
-    if (p == cards::kNodeAddress) {
-        return "address";
+    const cards::ParameterInfo* row = cards::FindParameter(p);
+    if (row != nullptr && row->option != nullptr) {
+        return row->option;
     }
-    if (p == cards::kBaudCode) {
-        return "baud";
-    }
-    if (p == cards::kExchangeChoice) {
-        return "exchange";
-    }
-    if (p == cards::kAddressMode) {
-        return "mode";
-    }
-    return "ip";
+    return cards::kIpParts[0].key; // the IP block is given by its parts, the IP address first
 }
 
 const cards::Parameter& ParameterOf(const std::string& option)
 {
-    static const std::pair<const char*, const cards::Parameter*> table[] = {
-        {"address", &cards::kNodeAddress}, {"baud", &cards::kBaudCode}, {"exchange", &cards::kExchangeChoice},
-        {"mode", &cards::kAddressMode},    {"ip", &cards::kIpBlock},    {"mask", &cards::kIpBlock},
-        {"gateway", &cards::kIpBlock}};
-    for (const auto& [name, parameter] : table) {
-        if (option == name) {
-            return *parameter;
+    for (const cards::ParameterInfo& row : cards::ParameterTable()) {
+        if (row.option != nullptr && option == row.option) {
+            return row.parameter;
         }
     }
-    return cards::kIpBlock;
+    return cards::kIpBlock; // "ip", "mask", "gateway"
 }
 
 } // namespace cli

@@ -28,7 +28,8 @@ std::string CardText(const Identification& identity)
 nlohmann::json DescribeParameterValue(const Identification& identity, int firmwareRange,
                                       const cards::CardSettings& settings, const cards::Parameter& parameter)
 {
-    const cards::Bus bus = identity.card->bus;
+    const cards::CardInfo& card = *identity.card;
+    const cards::Bus bus = card.bus;
     nlohmann::json item{{"name", cards::ParameterName(bus, parameter.start)},
                         {"register", RegisterText(parameter)},
                         {"registers", parameter.registers}};
@@ -42,8 +43,8 @@ nlohmann::json DescribeParameterValue(const Identification& identity, int firmwa
         item["text"] = "IP " + cards::FormatIp(settings.ip.ip) + ", mask " + cards::FormatIp(settings.ip.mask) +
                        ", gateway " + cards::FormatIp(settings.ip.gateway);
         item["valid"] = true;
-        if (bus == cards::Bus::Profinet) {
-            item["note"] = "shown only; set on the Profinet network";
+        if (!card.Writes(parameter)) {
+            item["note"] = std::string("shown only; set on the ") + card.title + " network";
         }
         return item;
     }
@@ -53,8 +54,8 @@ nlohmann::json DescribeParameterValue(const Identification& identity, int firmwa
     bool valid = true;
     std::string text;
     if (parameter == cards::kNodeAddress) {
-        const cards::NodeAddressRule* rule = cards::FindNodeAddressRule(identity.cardCode);
-        if (bus == cards::Bus::Profinet) {
+        const cards::NodeAddressRule* rule = card.nodeAddress;
+        if (card.stationNumber) {
             const std::string number = cards::FormatStationNumber(value);
             text = number;
             item["stationName"] = cards::StationNamePrefix(identity.modelIndex) + number;
@@ -74,8 +75,9 @@ nlohmann::json DescribeParameterValue(const Identification& identity, int firmwa
         text = valid ? list[static_cast<std::size_t>(value)] : "";
         if (parameter == cards::kExchangeChoice) {
             item["entry"] = value + 1;
-            if (bus == cards::Bus::Profibus && valid) {
-                item["modules"] = cards::ProfibusModuleText(firmwareRange, value);
+            const char* modules = valid ? cards::ModuleText(card, firmwareRange, value) : nullptr;
+            if (modules != nullptr) {
+                item["modules"] = modules;
             }
         }
     }

@@ -21,6 +21,11 @@ void Field(std::ostream& out, const std::string& name, const std::string& value)
     out << std::left << std::setw(30) << (name + ":") << value << '\n';
 }
 
+std::string FirmwarePrefix(const Identification& id)
+{
+    return id.card ? id.card->firmwarePrefix : "";
+}
+
 json IdentityJson(const Identification& id)
 {
     return json{{"device", id.device},
@@ -33,7 +38,7 @@ json IdentityJson(const Identification& id)
                 {"modelIndex", id.modelIndex},
                 {"modelText", cards::Latin1ToUtf8(id.modelText)},
                 {"firmware", cards::Latin1ToUtf8(id.firmwareText)},
-                {"firmwareShown", cards::FirmwarePrefix(id.cardCode) + cards::Latin1ToUtf8(id.firmwareText)}};
+                {"firmwareShown", FirmwarePrefix(id) + cards::Latin1ToUtf8(id.firmwareText)}};
 }
 
 void PrintIdentity(std::ostream& out, const Identification& id)
@@ -47,7 +52,7 @@ void PrintIdentity(std::ostream& out, const Identification& id)
     Field(out, "Model",
           std::string(cards::ModelName(id.modelIndex)) + " (model text \"" + cards::PrintableText(id.modelText) +
               "\")");
-    Field(out, "Firmware", cards::FirmwarePrefix(id.cardCode) + cards::PrintableText(id.firmwareText));
+    Field(out, "Firmware", FirmwarePrefix(id) + cards::PrintableText(id.firmwareText));
 }
 
 // One parameter line: "station address (0x3011):     7", with its meaning, validity and notes.
@@ -275,6 +280,9 @@ json ResultJson(const CommandResult& r)
     if (!r.diagnosis.empty()) {
         result["diagnosis"] = r.diagnosis;
     }
+    if (!r.notes.empty()) {
+        result["notes"] = r.notes;
+    }
     result["ok"] = r.outcome.Ok();
     result["exitCode"] = r.outcome.exitCode;
     if (!r.outcome.Ok()) {
@@ -330,6 +338,11 @@ int Render(const CommandResult& result, bool json, std::ostream& out, std::ostre
         out << ResultJson(result).dump(2, ' ', true) << '\n';
     } else {
         PrintResult(out, result);
+    }
+    if (!json) {
+        for (const std::string& note : result.notes) {
+            err << "meshgate2-cli: note: " << note << '\n';
+        }
     }
     if (!result.outcome.Ok()) {
         err << "meshgate2-cli: " << result.outcome.message << '\n';

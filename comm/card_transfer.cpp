@@ -82,3 +82,26 @@ std::string DescribeWriteFailure(cards::Bus bus, const WriteReport& report)
         return "writing " + what + " failed; " + done;
     }
 }
+
+Verification VerifyWritten(InstrumentLink& link, std::span<const cards::Parameter> written,
+                           const cards::CardSettings& settings)
+{
+    Verification result;
+    for (const cards::Parameter& p : written) {
+        cards::CardSettings actual = settings;
+        if (ReadParameter(link, p, actual) != 1)
+            result.unverified.push_back(p);
+        else if (actual != settings)
+            result.mismatched.push_back(p);
+    }
+    return result;
+}
+
+std::string DescribeVerification(cards::Bus bus, const Verification& verification)
+{
+    if (!verification.mismatched.empty())
+        return "written, but reads back different: " + cards::ListParameters(bus, verification.mismatched);
+    if (!verification.unverified.empty())
+        return "written, but could not be read back to verify: " + cards::ListParameters(bus, verification.unverified);
+    return {};
+}

@@ -41,6 +41,21 @@ struct WriteReport
 WriteReport WriteParameters(InstrumentLink& link, std::span<const cards::Parameter> order,
                             const cards::CardSettings& settings);
 
+// What reading back the written parameters found: an instrument may acknowledge a write and keep the old
+// value.
+struct Verification
+{
+    std::vector<cards::Parameter> mismatched; // read back different from what was written
+    std::vector<cards::Parameter> unverified; // could not be read back
+    bool Ok() const { return mismatched.empty() && unverified.empty(); }
+};
+// Reads each of `written` back and compares it with `settings`.
+Verification VerifyWritten(InstrumentLink& link, std::span<const cards::Parameter> written,
+                           const cards::CardSettings& settings);
+// "written, but reads back different: station address", else "written, but could not be read back to
+// verify: ..."; empty when all was verified.
+std::string DescribeVerification(cards::Bus bus, const Verification& verification);
+
 // Why a write stopped and what it did, in words for the operator: "writing IP block (0x3014) failed;
 // already written: address mode; not written: IP block, exchange table".
 std::string DescribeWriteFailure(cards::Bus bus, const WriteReport& report);

@@ -3,6 +3,7 @@
 #include "cards/card_lists.h"
 #include "cards/registers.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -14,6 +15,23 @@ constexpr int kModelBlockBytes = cards::kModelBlock.Bytes();         // 36
 bool IdentificationValid(const std::uint8_t* record)
 {
     return record[0] == (cards::kIdentificationEcho & 0xFF) && record[1] == (cards::kIdentificationEcho >> 8);
+}
+
+// A zero-terminated text of at most `size` bytes.
+std::string TextAt(const std::uint8_t* bytes, std::size_t size)
+{
+    return std::string(reinterpret_cast<const char*>(bytes), strnlen(reinterpret_cast<const char*>(bytes), size));
+}
+
+// The last byte of the record always counts as the terminator: at most 19 characters.
+std::string FirmwareText(const std::uint8_t* record)
+{
+    return TextAt(record + cards::kFirmwareTextOffset, kIdentificationBytes - cards::kFirmwareTextOffset - 1);
+}
+
+std::string ModelText(const std::uint8_t* block)
+{
+    return TextAt(block + cards::kModelTextOffset, kModelBlockBytes - cards::kModelTextOffset);
 }
 
 } // namespace
@@ -115,9 +133,8 @@ int InstrumentLink::ReadFirmwareText(char* destination)
     if (destination == nullptr || ReadBlock(cards::kIdentification.start, kIdentificationBytes, record) == 0 ||
         !IdentificationValid(record))
         return 0;
-    record[kIdentificationBytes - 1] = 0; // at most 19 characters, whatever the instrument sent
-    const char* text = reinterpret_cast<const char*>(record + cards::kFirmwareTextOffset);
-    std::memcpy(destination, text, std::strlen(text) + 1);
+    const std::string text = FirmwareText(record);
+    std::memcpy(destination, text.c_str(), text.size() + 1);
     return 1;
 }
 
@@ -126,8 +143,39 @@ int InstrumentLink::IdentifyModel()
     std::uint8_t block[kModelBlockBytes] = {};
     if (ReadBlock(cards::kModelBlock.start, kModelBlockBytes, block) == 0)
         return 0;
-    const char* text = reinterpret_cast<const char*>(block + cards::kModelTextOffset);
-    return cards::FindModelIndex(std::string_view(text, strnlen(text, kModelBlockBytes - cards::kModelTextOffset)));
+    return cards::FindModelIndex(ModelText(block));
+}
+
+CardIdentity InstrumentLink::Identify()
+{
+    CardIdentity out;
+    std::uint8_t record[kIdentificationBytes] = {};
+    if (ReadBlock(cards::kIdentification.start, kIdentificationBytes, record) == 0) {
+        out.failure = CardIdentity::Failure::RecordUnread;
+        return out;
+    }
+    if (!IdentificationValid(record)) {
+        out.failure = CardIdentity::Failure::RecordInvalid;
+        return out;
+    }
+    out.cardCode = static_cast<std::uint16_t>(record[2] | record[3] << 8);
+    out.firmwareText = FirmwareText(record);
+    std::uint8_t block[kModelBlockBytes] = {};
+    if (ReadBlock(cards::kModelBlock.start, kModelBlockBytes, block) == 0) {
+        out.failure = CardIdentity::Failure::ModelUnread;
+        return out;
+    }
+    out.modelText = ModelText(block);
+    out.modelIndex = cards::FindModelIndex(out.modelText);
+    return out;
+}
+
+std::string SearchStep(std::uint8_t address)
+{
+    const auto& candidates = InstrumentLink::kCandidateAddresses;
+    const auto position = std::find(candidates.begin(), candidates.end(), address) - candidates.begin() + 1;
+    return "slave address " + std::to_string(address) + " (" + std::to_string(position) + " of " +
+           std::to_string(candidates.size()) + ")";
 }
 
 std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen)

@@ -1,19 +1,22 @@
 #include "comm/modbus_master.h"
 
+#include "comm/modbus_frame.h"
+
 #include <array>
 #include <cstring>
 
 namespace {
 
-constexpr std::uint8_t kReadHoldingRegisters = 0x03;
-constexpr std::uint8_t kWriteMultipleRegisters = 0x10;
-constexpr std::uint8_t kExceptionFlag = 0x80;
-constexpr int kExceptionLength = 5; // address, function | 0x80, exception code, CRC
-constexpr int kReadRequestLength = 8;
-constexpr int kReadReplyOverhead = 5;    // address, function, byte count, CRC
-constexpr int kWriteRequestOverhead = 9; // address, function, start, count, byte count, CRC
-constexpr int kWriteReplyLength = 8;
-constexpr int kWriteHeaderLength = 7;
+using modbus::kExceptionFlag;
+using modbus::kReadHoldingRegisters;
+using modbus::kWriteMultipleRegisters;
+// The master counts in int, as its buffers and the port do.
+constexpr int kExceptionLength = static_cast<int>(modbus::kExceptionLength);
+constexpr int kReadRequestLength = static_cast<int>(modbus::kReadRequestLength);
+constexpr int kReadReplyOverhead = static_cast<int>(modbus::kReadReplyOverhead);
+constexpr int kWriteRequestOverhead = static_cast<int>(modbus::kWriteRequestOverhead);
+constexpr int kWriteReplyLength = static_cast<int>(modbus::kWriteReplyLength);
+constexpr int kWriteHeaderLength = static_cast<int>(modbus::kWriteHeaderLength);
 constexpr int kMaxReadRegisters = (ModbusMaster::kBufferSize - kReadReplyOverhead) / 2;     // 125
 constexpr int kMaxWriteRegisters = (ModbusMaster::kBufferSize - kWriteRequestOverhead) / 2; // 123
 

@@ -27,4 +27,7 @@ Result ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string&
 // is overwritten in place, as opening it for writing would.
 Result WriteFileAtomically(const std::string& path, std::string_view content, bool inPlaceFallback = false);
 
+// Makes the folder and any folder above it that is missing; a folder that exists is no error.
+Result CreateFolders(const std::string& path);
+
 } // namespace file_io

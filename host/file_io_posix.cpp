@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -170,6 +171,13 @@ Result WriteFileAtomically(const std::string& path, std::string_view content, bo
         ::close(folder);
     }
     return {};
+}
+
+Result CreateFolders(const std::string& path)
+{
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    return error ? Result{error.value(), error.message()} : Result{};
 }
 
 } // namespace file_io

@@ -30,7 +30,7 @@ const SerialDevice* FindDevice(const std::vector<SerialDevice>& devices, const s
     const fs::path wanted = fs::weakly_canonical(path, error);
     for (const SerialDevice& device : devices) {
         std::error_code again;
-        if (device.path == path || fs::weakly_canonical(device.path, again) == wanted)
+        if (device.path == path || (!error && fs::weakly_canonical(device.path, again) == wanted && !again))
             return &device;
     }
     return nullptr;
@@ -49,8 +49,8 @@ ComPort Resolve(int number, const std::vector<SerialDevice>& devices, const std:
     } else if (const auto it = assigned.find(number); it != assigned.end()) {
         port.path = it->second;
         port.source = Source::Assignment;
-    } else if (static_cast<std::size_t>(number) <= devices.size()) {
-        port.path = devices[static_cast<std::size_t>(number) - 1].path;
+    } else if (std::string device = AutomaticDevice(number, devices); !device.empty()) {
+        port.path = std::move(device);
         port.source = Source::Automatic;
     }
     if (const SerialDevice* device = port.path.empty() ? nullptr : FindDevice(devices, port.path))
@@ -151,8 +151,23 @@ std::string LineKind(std::string_view device)
 
 bool DevicePresent(const std::string& path)
 {
-    std::error_code error;
-    return !path.empty() && (IsNetworkName(path) || fs::exists(path, error));
+    return !path.empty() && (IsNetworkName(path) || LocalDevicePresent(path));
+}
+
+std::optional<int> ParseComName(std::string_view text, std::size_t* length)
+{
+    const auto upper = [&](std::size_t i) { return static_cast<char>(text[i] & ~0x20); };
+    if (text.size() < 4 || upper(0) != 'C' || upper(1) != 'O' || upper(2) != 'M')
+        return std::nullopt;
+    std::size_t at = 3;
+    int number = 0;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9' && number <= kMaxAssignedPort)
+        number = number * 10 + (text[at++] - '0');
+    if (at == 3 || number < 1 || number > kMaxAssignedPort || (at < text.size() && text[at] >= '0' && text[at] <= '9'))
+        return std::nullopt;
+    if (length != nullptr)
+        *length = at;
+    return number;
 }
 
 std::map<int, std::string> ParseAssignments(std::string_view text)
@@ -164,19 +179,15 @@ std::map<int, std::string> ParseAssignments(std::string_view text)
         text.remove_prefix(std::min(end + 1, text.size()));
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
             line.remove_suffix(1);
-        if (line.size() < 5 || line.substr(0, 3) != "COM")
-            continue;
-        std::size_t at = 3;
-        int number = 0;
-        while (at < line.size() && line[at] >= '0' && line[at] <= '9' && number <= kMaxAssignedPort)
-            number = number * 10 + (line[at++] - '0');
-        if (at == 3 || number < 1 || number > kMaxAssignedPort || at >= line.size() ||
-            (line[at] != ' ' && line[at] != '\t'))
+        std::size_t at = 0;
+        // The file is ours: it names ports as the program writes them, in capitals.
+        const auto number = line.substr(0, 3) == "COM" ? ParseComName(line, &at) : std::nullopt;
+        if (!number || at >= line.size() || (line[at] != ' ' && line[at] != '\t'))
             continue;
         while (at < line.size() && (line[at] == ' ' || line[at] == '\t'))
             ++at;
         if (at < line.size() && line.find('\0', at) == std::string_view::npos)
-            assignments[number] = std::string(line.substr(at));
+            assignments[*number] = std::string(line.substr(at));
     }
     return assignments;
 }
@@ -216,10 +227,8 @@ file_io::Result Assign(int number, const std::string& device, const Roots& roots
         assignments.erase(number);
     else
         assignments[number] = device;
-    std::error_code error;
-    fs::create_directories(ConfigFolder(roots), error);
-    if (error)
-        return {error.value(), "cannot make " + ConfigFolder(roots) + ": " + error.message()};
+    if (const file_io::Result made = file_io::CreateFolders(ConfigFolder(roots)); !made.Ok())
+        return {made.error, "cannot make " + ConfigFolder(roots) + ": " + made.what};
     return file_io::WriteFileAtomically(AssignmentFile(roots), FormatAssignments(assignments));
 }
 

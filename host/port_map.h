@@ -2,6 +2,7 @@
 
 #include "host/file_io.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -12,9 +13,10 @@
 // What "COMn" opens on this machine, for both front ends. In this order:
 //   1. $MESHGATE2_COMn, when set (tests, scripts, experts);
 //   2. the device the user assigned to COMn (a small file under $XDG_CONFIG_HOME/meshgate2/);
-//   3. the automatic map: the serial devices with hardware behind them, built-in UARTs first by number,
-//      then USB and ACM adapters by their /dev/serial/by-id name (opened through it, so an adapter keeps
-//      its number when replugged), numbered COM1, COM2, ...
+//   3. the automatic map. Linux: the serial devices with hardware behind them, built-in UARTs first by
+//      number, then USB and ACM adapters by their /dev/serial/by-id name (opened through it, so an adapter
+//      keeps its number when replugged), numbered COM1, COM2, ... Windows: the system's own COMn, named by
+//      the system (SERIALCOMM) and described by its friendly name.
 namespace ports {
 
 // Where to look; tests point these at trees of their own.
@@ -23,6 +25,7 @@ struct Roots
     std::string dev = "/dev";
     std::string sysTty = "/sys/class/tty";
     std::string config; // the per-user folder; empty: $XDG_CONFIG_HOME/meshgate2, else ~/.config/meshgate2
+                        // (Windows: %APPDATA%\meshgate2)
 };
 
 struct SerialDevice
@@ -57,6 +60,12 @@ struct ComPort
     std::string description; // of the device, when it is one of the detected ones
 };
 
+// What the automatic map gives COMn from the devices found (empty: nothing): by position on Linux, where
+// devices have other names; the system's own COMn on Windows.
+std::string AutomaticDevice(int number, const std::vector<SerialDevice>& devices);
+// Whether something stands behind a local device's name now (an adapter may have been unplugged).
+bool LocalDevicePresent(const std::string& device);
+
 // What COMn opens; COM1 to COM65535 name ports, any other number none.
 ComPort ResolveComPort(int number, const Roots& roots = {});
 // COM1 to COM`count`, scanning the devices once.
@@ -90,6 +99,9 @@ bool DevicePresent(const std::string& path);
 // The assignment file: one "COMn DEVICE" a line; blank lines and lines starting with # are skipped, and
 // so is anything else that is not an assignment of COM1 to COM255.
 constexpr int kMaxAssignedPort = 255;
+// "COMn" at the start of `text` (COM in any case, n from 1 to 255, leading zeros allowed): n, and in
+// `length` how many characters it took; nothing for anything else. What may follow is the caller's rule.
+std::optional<int> ParseComName(std::string_view text, std::size_t* length = nullptr);
 std::map<int, std::string> ParseAssignments(std::string_view text);
 std::string FormatAssignments(const std::map<int, std::string>& assignments);
 

@@ -170,4 +170,18 @@ std::vector<SerialDevice> ScanSerialDevices(const Roots& roots)
     devices.insert(devices.end(), adapters.begin(), adapters.end());
     return devices;
 }
+
+std::string AutomaticDevice(int number, const std::vector<SerialDevice>& devices)
+{
+    if (number < 1 || static_cast<std::size_t>(number) > devices.size())
+        return {};
+    return devices[static_cast<std::size_t>(number) - 1].path;
+}
+
+bool LocalDevicePresent(const std::string& device)
+{
+    std::error_code error;
+    return fs::exists(device, error);
+}
+
 } // namespace ports

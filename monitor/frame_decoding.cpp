@@ -3,8 +3,10 @@
 #include "cards/card_lists.h"
 #include "cards/card_settings.h"
 #include "cards/encoding.h"
+#include "cards/parameters.h"
 #include "cards/settings_check.h"
 #include "comm/line_settings.h"
+#include "comm/modbus_frame.h"
 
 #include <array>
 #include <cstdio>
@@ -13,37 +15,10 @@ namespace monitor {
 
 namespace {
 
-constexpr std::uint8_t kRead = 0x03;
-constexpr std::uint8_t kWrite = 0x10;
-constexpr std::uint8_t kExceptionFlag = 0x80;
-constexpr std::size_t kCrcBytes = 2;
-
-struct Block
-{
-    const cards::Parameter* parameter;
-    const char* name;
-};
-
-constexpr std::array<Block, 8> kBlocks{{
-    {&cards::kProbe, "probe"},
-    {&cards::kIdentification, "identification record"},
-    {&cards::kNodeAddress, "node address"},
-    {&cards::kBaudCode, "baud-rate code"},
-    {&cards::kExchangeChoice, "exchange table"},
-    {&cards::kIpBlock, "IP block"},
-    {&cards::kAddressMode, "address mode"},
-    {&cards::kModelBlock, "model block"},
-}};
-
-const Block* FindBlock(std::uint16_t start, std::uint16_t count)
-{
-    for (const Block& block : kBlocks) {
-        if (block.parameter->start == start && block.parameter->registers == count) {
-            return &block;
-        }
-    }
-    return nullptr;
-}
+constexpr std::uint8_t kRead = modbus::kReadHoldingRegisters;
+constexpr std::uint8_t kWrite = modbus::kWriteMultipleRegisters;
+using modbus::kCrcBytes;
+using modbus::kExceptionFlag;
 
 std::uint16_t Be16(std::span<const std::uint8_t> bytes, std::size_t at)
 {
@@ -108,30 +83,31 @@ std::string ListEntry(const FrameRecord& record, const cards::Parameter& paramet
 
 // The settings value in register data: "9", "code 2 = <3> ...", "IP 10.0.0.5, mask 255.0.0.0, gateway
 // 10.0.0.1"; empty when the block is no setting or the data is short.
-std::string ValueText(const FrameRecord& record, const Block& block, std::span<const std::uint8_t> data)
+std::string ValueText(const FrameRecord& record, const cards::ParameterInfo& block, std::span<const std::uint8_t> data)
 {
     cards::CardSettings settings;
-    if (!cards::DecodeParameter(settings, *block.parameter, data)) {
+    if (!cards::DecodeParameter(settings, block.parameter, data)) {
         return "";
     }
-    if (*block.parameter == cards::kIpBlock) {
+    if (block.parameter == cards::kIpBlock) {
         return "IP " + cards::FormatIp(settings.ip.ip) + ", mask " + cards::FormatIp(settings.ip.mask) + ", gateway " +
                cards::FormatIp(settings.ip.gateway);
     }
-    const std::uint16_t value = *cards::ParameterValue(settings, *block.parameter);
+    const std::uint16_t value = *cards::ParameterValue(settings, block.parameter);
     // "exchange table 2" would read as entry <2>; the code is one less than the entry's number.
-    const char* unit = *block.parameter == cards::kExchangeChoice ? "code " : "";
-    return unit + std::to_string(value) + ListEntry(record, *block.parameter, value);
+    const char* unit = block.parameter == cards::kExchangeChoice ? "code " : "";
+    return unit + std::to_string(value) + ListEntry(record, block.parameter, value);
 }
 
 // A setting as a reply carries it: "node address 7", "IP block: IP 10.0.0.5, ...".
-std::string SettingText(const FrameRecord& record, const Block& block, std::span<const std::uint8_t> data)
+std::string SettingText(const FrameRecord& record, const cards::ParameterInfo& block,
+                        std::span<const std::uint8_t> data)
 {
     const std::string value = ValueText(record, block, data);
     if (value.empty()) {
-        return std::string(block.name) + ", too short";
+        return std::string(block.blockName) + ", too short";
     }
-    return block.name + std::string(*block.parameter == cards::kIpBlock ? ": " : " ") + value;
+    return block.blockName + std::string(block.parameter == cards::kIpBlock ? ": " : " ") + value;
 }
 
 std::string IdentificationText(std::span<const std::uint8_t> data)
@@ -184,17 +160,17 @@ std::string AnswerText(const FrameRecord& record)
         return "function " + std::to_string(bytes[1]);
     }
     const auto data = bytes.subspan(3, bytes.size() - 3 - kCrcBytes);
-    const Block* block = FindBlock(start, count);
+    const cards::ParameterInfo* block = cards::FindParameter({start, count});
     if (block == nullptr) {
         return std::to_string(data.size()) + " bytes of " + BlockText(start, count);
     }
-    if (*block->parameter == cards::kProbe) {
+    if (block->parameter == cards::kProbe) {
         return "probe answered (its content means nothing)";
     }
-    if (*block->parameter == cards::kIdentification) {
+    if (block->parameter == cards::kIdentification) {
         return IdentificationText(data);
     }
-    if (*block->parameter == cards::kModelBlock) {
+    if (block->parameter == cards::kModelBlock) {
         return ModelText(data);
     }
     return SettingText(record, *block, data);
@@ -220,7 +196,7 @@ std::string FrameText(std::span<const std::uint8_t> bytes)
 // The length a whole reply to the request would have.
 std::size_t ExpectedLength(std::span<const std::uint8_t> request)
 {
-    return request[1] == kRead ? 5u + 2u * Be16(request, 4) : 8u;
+    return modbus::ReplyLength(request.data());
 }
 
 std::string ReplyMeaning(const FrameRecord& record)
@@ -270,7 +246,7 @@ std::string RequestMeaning(const FrameRecord& record)
     }
     std::string text = slave + RequestText(bytes);
     const std::uint16_t count = Be16(bytes, 4);
-    const Block* block = FindBlock(Be16(bytes, 2), count);
+    const cards::ParameterInfo* block = cards::FindParameter({Be16(bytes, 2), count});
     const std::size_t dataBytes = 2u * count;
     if (block != nullptr && bytes.size() >= 7 + dataBytes) {
         const std::string value = ValueText(record, *block, bytes.subspan(7, dataBytes));
@@ -285,8 +261,8 @@ std::string RequestMeaning(const FrameRecord& record)
 
 std::optional<const char*> BlockName(std::uint16_t start, std::uint16_t count)
 {
-    const Block* block = FindBlock(start, count);
-    return block ? std::optional<const char*>(block->name) : std::nullopt;
+    const cards::ParameterInfo* row = cards::FindParameter({start, count});
+    return row ? std::optional<const char*>(row->blockName) : std::nullopt;
 }
 
 const char* ExceptionName(std::uint8_t code)
@@ -317,28 +293,7 @@ const char* ExceptionName(std::uint8_t code)
 
 const char* OutcomeWords(int result, int length)
 {
-    switch (result) {
-    case ResultOk:
-        return "ok";
-    case ResultBadCrc:
-        return "bad CRC";
-    case ResultIncomplete:
-        return length == 0 ? "time-out" : "short reply";
-    case ResultWrongSlave:
-        return "wrong slave";
-    case ResultNotOpen:
-        return "port not open";
-    case ResultTooLong:
-        return "frame too long";
-    case ResultWrongReply:
-        return "not the reply to this request";
-    case ResultException:
-        return "Modbus exception";
-    case ResultStopped:
-        return "stopped";
-    default:
-        return "failed";
-    }
+    return modbus::ResultWords(result, static_cast<std::size_t>(length));
 }
 
 std::string OutcomeText(const FrameRecord& record)

@@ -1,5 +1,6 @@
 #include "monitor/frame_export.h"
 
+#include "host/local_time.h"
 #include "monitor/frame_decoding.h"
 
 #include <cstdio>
@@ -56,13 +57,7 @@ void PutLe32(std::string& out, std::uint32_t value)
 
 std::string LocalTime(std::chrono::system_clock::time_point when)
 {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-    char text[64] = "";
-    if (localtime_r(&seconds, &local) != nullptr) {
-        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %z", &local);
-    }
-    return text;
+    return FormatLocalTime(std::chrono::system_clock::to_time_t(when));
 }
 
 } // namespace

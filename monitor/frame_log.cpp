@@ -1,6 +1,7 @@
 #include "monitor/frame_log.h"
 
 #include "cards/registers.h"
+#include "comm/modbus_frame.h"
 
 #include <algorithm>
 
@@ -8,13 +9,11 @@ namespace monitor {
 
 namespace {
 
-constexpr std::uint8_t kReadHoldingRegisters = 0x03;
-
 // The reply to a read of the identification record names the card: echo 0x3010, then the card code.
 bool NamesCard(const FrameRecord& reply)
 {
     const auto& q = reply.request;
-    return reply.result == ResultOk && q[1] == kReadHoldingRegisters &&
+    return reply.result == ResultOk && q[1] == modbus::kReadHoldingRegisters &&
            (q[2] << 8 | q[3]) == cards::kIdentification.start &&
            (q[4] << 8 | q[5]) == cards::kIdentification.registers && reply.bytes.size() >= 7 &&
            reply.bytes[3] == (cards::kIdentificationEcho & 0xFF) && reply.bytes[4] == (cards::kIdentificationEcho >> 8);

@@ -34,7 +34,7 @@ bool AddressModePage::OnInitDialog()
     }
     connect(modeList, &QComboBox::currentIndexChanged, this, &AddressModePage::OnModeChanged);
 
-    look::InitTitleBanner(titleBanner, cards::BusTitle(bus));
+    look::InitTitleBanner(titleBanner, cards::BaseCard(bus).title);
     look::InitFirmwareField(firmwareField, cards::kFirmwareUnknown);
     SetFirmwareRange(firmwareRange);
     look::InitAddressControls(modeList, IpFields());

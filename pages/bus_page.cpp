@@ -1,5 +1,7 @@
 #include "pages/bus_page.h"
 
+#include "cards/settings_check.h"
+
 #include "cards/parameter_order.h"
 #include "comm/instrument_link.h"
 #include "widgets/ip_address_edit.h"
@@ -139,7 +141,21 @@ int BusPage::WriteCollected(InstrumentLink* link, cards::Bus bus)
     if (!CollectSettings(values)) {
         return 0;
     }
-    return io::Write(*link, bus, values, failureDetail);
+    // Addresses that can never work are refused before anything is sent, as the command line does.
+    if (const cards::CardInfo* card = cards::FindCard(cardCode)) {
+        if (const auto fault = cards::CheckIpBlock(*card, values.Settings())) {
+            failureDetail = QString::fromStdString(*fault + "; nothing written");
+            failureDetail[0] = failureDetail[0].toUpper();
+            return 0;
+        }
+    }
+    if (beforeFirstWrite) {
+        if (const auto refused = beforeFirstWrite()) {
+            failureDetail = *refused;
+            return 0;
+        }
+    }
+    return io::Write(*link, bus, values, failureDetail, verifyWrites);
 }
 
 bool BusPage::TakeSettings(cards::CardSettings& settings)

@@ -12,7 +12,9 @@
 #include <QSet>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -60,7 +62,13 @@ public:
 
     int firmwareRange = 0; // legacy until told otherwise
     std::uint16_t cardCode = 0;
-    int modelIndex = 5;
+    int modelIndex = cards::kModelNone;
+
+    // What the window adds around a download: asked once the values are collected and before the first
+    // write, a text refuses the download with that text as its detail and nothing written (the card is
+    // not the one the page shows); and reading back what was written, a difference failing the download.
+    std::function<std::optional<QString>()> beforeFirstWrite;
+    bool verifyWrites = false;
 
 protected:
     // The widget classes this page binds to template controls (title banner, firmware field, ...).

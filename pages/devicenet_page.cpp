@@ -7,16 +7,8 @@
 
 #include <QComboBox>
 
-namespace {
-
-// The card code of the "COM" card; 5 and 6 are the "COMX" ones.
-constexpr std::uint16_t kComCard = 2;
-
-} // namespace
-
 DeviceNetPage::DeviceNetPage()
-    : NodeAddressPage({kTemplateId, cards::Bus::DeviceNet, kComCard, cards::kFirmwareUnknown, IDC_TITLE, IDC_FIRMWARE,
-                       IDC_EXCHANGE, IDC_ADDRESS_SPIN})
+    : NodeAddressPage({kTemplateId, cards::Bus::DeviceNet, IDC_TITLE, IDC_FIRMWARE, IDC_EXCHANGE, IDC_ADDRESS_SPIN})
 {}
 
 DeviceNetPage::~DeviceNetPage() = default;
@@ -37,13 +29,13 @@ int DeviceNetPage::ReadSettings(InstrumentLink* link)
     if (!link || !Window()) {
         return 0;
     }
-    const std::uint16_t variant = Variant();
+    const cards::CardInfo& card = Card();
     // The baud list is rebuilt only when the card answered, so it always matches a card that was seen.
-    if (io::ReadFirmwareField(*link, firmwareField, cards::FirmwarePrefix(variant))) {
-        look::FillList(baudList, cards::BaudList(variant));
+    if (io::ReadFirmwareField(*link, firmwareField, card.firmwarePrefix)) {
+        look::FillList(baudList, cards::BaudList(card));
     }
 
-    const bool address = io::ReadNodeAddress(*link, addressSpin, *cards::FindNodeAddressRule(variant), Window());
+    const bool address = ReadNodeAddress(*link, *card.nodeAddress);
     SetKnown(addressSpin, address);
     bool baudRate = false;
     if (const auto baud = io::ReadValue(*link, cards::kBaudCode)) {

@@ -24,7 +24,7 @@ void EtherNetIpPage::SetFirmwareRange(int range)
 {
     firmwareRange = range;
     if (exchangeList) {
-        look::FillExchangeList(exchangeList, cards::ExchangeTable(cards::Bus::EtherNetIp, range));
+        look::FillExchangeList(exchangeList, cards::BaseCard(cards::Bus::EtherNetIp).ExchangeTable(range));
     }
 }
 

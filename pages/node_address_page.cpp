@@ -24,9 +24,10 @@ bool NodeAddressPage::OnInitDialog()
     if (!exchangeList || !firmwareField || !titleBanner || !addressSpin) {
         return false;
     }
-    look::InitTitleBanner(titleBanner, cards::BusTitle(layout.bus));
-    look::ResetNodeAddress(addressSpin, *cards::FindNodeAddressRule(layout.comCard));
-    look::InitFirmwareField(firmwareField, layout.firmwareInitial);
+    const cards::CardInfo& base = cards::BaseCard(layout.bus);
+    look::InitTitleBanner(titleBanner, base.title);
+    look::ResetNodeAddress(addressSpin, *base.nodeAddress);
+    look::InitFirmwareField(firmwareField, base.firmwareInitial);
     SetFirmwareRange(firmwareRange);
     WatchValue(addressSpin, cards::kNodeAddress);
     WatchValue(exchangeList, cards::kExchangeChoice);
@@ -37,13 +38,22 @@ void NodeAddressPage::SetFirmwareRange(int range)
 {
     firmwareRange = range;
     if (exchangeList) {
-        look::FillExchangeList(exchangeList, cards::ExchangeTable(layout.bus, range));
+        look::FillExchangeList(exchangeList, Card().ExchangeTable(range));
     }
 }
 
-std::uint16_t NodeAddressPage::Variant() const
+const cards::CardInfo& NodeAddressPage::Card() const
 {
-    return cards::IsComxVariant(cardCode) ? cardCode : layout.comCard;
+    return cards::CardOfBus(layout.bus, cardCode);
+}
+
+bool NodeAddressPage::ReadNodeAddress(InstrumentLink& link, const cards::NodeAddressRule& rule)
+{
+    const io::AddressRead read = io::ReadNodeAddress(link, addressSpin, rule);
+    if (read == io::AddressRead::OutOfRange) {
+        look::ShowError(Window(), look::kInvalidAddress);
+    }
+    return read == io::AddressRead::Shown;
 }
 
 bool NodeAddressPage::CollectNodeSettings(io::Outgoing& values, std::vector<HeldValue> held)
@@ -53,8 +63,9 @@ bool NodeAddressPage::CollectNodeSettings(io::Outgoing& values, std::vector<Held
     if (!AllKnown(layout.bus, held)) {
         return false;
     }
-    const auto address = io::NodeAddressToWrite(addressSpin, Window());
+    const auto address = io::NodeAddressToWrite(addressSpin);
     if (!address) {
+        look::ShowError(Window(), look::kInvalidAddress);
         return false;
     }
     values.Put(cards::kNodeAddress, address);

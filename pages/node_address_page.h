@@ -12,8 +12,8 @@ class TitleBanner;
 class UpDown;
 
 // What the Profibus and DeviceNet pages share: a node address held by an up-down control, a firmware
-// field whose text carries the card variant's prefix, and an exchange table. Codes 5 and 6 name the
-// "COMX" cards; any other code is shown as the bus's "COM" card.
+// field whose text carries the card variant's prefix, and an exchange table. What differs between the
+// bus's variants comes from the card table.
 class NodeAddressPage : public BusPage
 {
     Q_OBJECT
@@ -22,8 +22,6 @@ public:
     {
         int templateId;
         cards::Bus bus;
-        std::uint16_t comCard;       // the card code of the bus's "COM" variant
-        const char* firmwareInitial; // what the firmware field shows before the first read
         int bannerId, firmwareId, exchangeId, spinId;
     };
 
@@ -37,12 +35,16 @@ protected:
     // Pages bind their own controls first.
     bool OnInitDialog() override;
 
-    // The card code whose caption, address range, firmware prefix and baud list apply.
-    std::uint16_t Variant() const;
+    // The card whose caption, address range, firmware prefix and baud list apply: the one the search found,
+    // or the bus's base card before that.
+    const cards::CardInfo& Card() const;
     // The node address and the exchange table with what `values` holds. An address edit holding no valid
     // position shows "Invalid Address" and passes nothing; so does a placeholder in any control of `held`
     // (besides the address and the exchange table).
     bool CollectNodeSettings(io::Outgoing& values, std::vector<HeldValue> held = {});
+    // Reads the node address into the up-down under `rule`; a value outside it shows "Invalid Address".
+    // True when a valid address was read.
+    bool ReadNodeAddress(InstrumentLink& link, const cards::NodeAddressRule& rule);
 
     QPointer<QComboBox> exchangeList;
     QPointer<ColourStatic> firmwareField;

@@ -9,16 +9,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-namespace {
-
-// The card code of the "COM" card; 5 and 6 are the "COMX" ones.
-constexpr std::uint16_t kComCard = 1;
-
-} // namespace
-
 ProfibusPage::ProfibusPage()
-    : NodeAddressPage({kTemplateId, cards::Bus::Profibus, kComCard, cards::kProfibusFirmwareInitial, IDC_TITLE,
-                       IDC_FIRMWARE, IDC_EXCHANGE, IDC_ADDRESS_SPIN})
+    : NodeAddressPage({kTemplateId, cards::Bus::Profibus, IDC_TITLE, IDC_FIRMWARE, IDC_EXCHANGE, IDC_ADDRESS_SPIN})
 {}
 
 ProfibusPage::~ProfibusPage() = default;
@@ -45,7 +37,7 @@ void ProfibusPage::UpdateModuleText()
     if (!moduleText || !exchangeList) {
         return;
     }
-    const char* text = cards::ProfibusModuleText(firmwareRange, exchangeList->currentIndex());
+    const char* text = cards::ModuleText(Card(), firmwareRange, exchangeList->currentIndex());
     moduleText->setPlainText(text ? QString::fromLatin1(text) : QString());
 }
 
@@ -54,18 +46,18 @@ int ProfibusPage::ReadSettings(InstrumentLink* link)
     if (!link || !Window()) {
         return 0;
     }
-    const std::uint16_t variant = Variant();
-    const cards::NodeAddressRule* rule = cards::FindNodeAddressRule(variant);
+    const cards::CardInfo& card = Card();
+    const cards::NodeAddressRule* rule = card.nodeAddress;
     if (auto* caption = Find<QLabel>(IDC_ADDRESS_CAPTION)) {
         caption->setText(QString::fromLatin1(rule->caption));
     }
     look::ResetNodeAddress(addressSpin, *rule);
 
-    io::ReadFirmwareField(*link, firmwareField, cards::FirmwarePrefix(variant));
+    io::ReadFirmwareField(*link, firmwareField, card.firmwarePrefix);
 
     // Only what the variant's control can hold counts as read: a COMX card holding 126 to 128 would
     // otherwise show 125, and the next download would write that back.
-    const bool addressValid = io::ReadNodeAddress(*link, addressSpin, *rule, Window());
+    const bool addressValid = ReadNodeAddress(*link, *rule);
     SetKnown(addressSpin, addressValid);
 
     SetKnown(exchangeList, io::ReadListChoice(*link, exchangeList, cards::kExchangeChoice));

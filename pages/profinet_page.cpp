@@ -63,7 +63,7 @@ bool ProfinetPage::OnInitDialog()
     connect(stationSpin, &UpDown::DeltaPos, this, &ProfinetPage::OnStationSpin);
 
     UpdateData(false);
-    look::InitTitleBanner(titleBanner, cards::BusTitle(cards::Bus::Profinet));
+    look::InitTitleBanner(titleBanner, cards::BaseCard(cards::Bus::Profinet).title);
     look::InitFirmwareField(firmwareField, cards::kFirmwareUnknown);
     SetFirmwareRange(firmwareRange);
     stationSpin->SetRange(kStationMin, kStationMax);
@@ -76,7 +76,7 @@ void ProfinetPage::SetFirmwareRange(int range)
 {
     firmwareRange = range;
     if (exchangeList) {
-        look::FillExchangeList(exchangeList, cards::ExchangeTable(cards::Bus::Profinet, range));
+        look::FillExchangeList(exchangeList, cards::BaseCard(cards::Bus::Profinet).ExchangeTable(range));
     }
 }
 

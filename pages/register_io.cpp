@@ -86,18 +86,17 @@ bool ReadAddressSettings(InstrumentLink& link, ColourStatic* firmwareField, QCom
     return ReadIpBlock(link, controls);
 }
 
-bool ReadNodeAddress(InstrumentLink& link, UpDown* spin, const cards::NodeAddressRule& rule, QWidget* parent)
+AddressRead ReadNodeAddress(InstrumentLink& link, UpDown* spin, const cards::NodeAddressRule& rule)
 {
     const auto address = ReadValue(link, cards::kNodeAddress);
     if (!address) {
-        return false;
+        return AddressRead::Failed;
     }
     if (!rule.Accepts(*address)) {
-        look::ShowError(parent, look::kInvalidAddress);
-        return false;
+        return AddressRead::OutOfRange;
     }
     spin->SetPos(*address);
-    return true;
+    return AddressRead::Shown;
 }
 
 std::optional<std::uint16_t> SelectedCode(const QComboBox* list)
@@ -109,12 +108,11 @@ std::optional<std::uint16_t> SelectedCode(const QComboBox* list)
     return static_cast<std::uint16_t>(index);
 }
 
-std::optional<std::uint16_t> NodeAddressToWrite(const UpDown* spin, QWidget* parent)
+std::optional<std::uint16_t> NodeAddressToWrite(const UpDown* spin)
 {
     bool error = false;
     const int position = spin->GetPos(&error);
     if (error) {
-        look::ShowError(parent, look::kInvalidAddress);
         return std::nullopt;
     }
     return static_cast<std::uint16_t>(position);
@@ -174,7 +172,7 @@ void PutAddressValues(Outgoing& values, const QComboBox* modeList, const look::I
     values.PutIp({controls.ip->GetAddress(), controls.mask->GetAddress(), controls.gateway->GetAddress()});
 }
 
-int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString& detail)
+int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString& detail, bool verify)
 {
     const auto order = cards::WriteOrder(bus);
     const bool complete =
@@ -184,7 +182,15 @@ int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString&
     }
     const WriteReport report = WriteParameters(link, order, values.Settings());
     detail = QString::fromStdString(DescribeWriteFailure(bus, report));
-    return report.Ok() ? 1 : 0;
+    if (!report.Ok()) {
+        return 0;
+    }
+    if (verify) {
+        const Verification check = VerifyWritten(link, report.written, values.Settings());
+        detail = QString::fromStdString(DescribeVerification(bus, check));
+        return check.Ok() ? 1 : 0;
+    }
+    return 1;
 }
 
 } // namespace io

@@ -45,18 +45,24 @@ bool ReadAddressMode(InstrumentLink& link, QComboBox* modeList, const look::IpCo
 bool ReadAddressSettings(InstrumentLink& link, ColourStatic* firmwareField, QComboBox* modeList,
                          const look::IpControls& controls);
 
-// Node address on read: a value the rule accepts becomes the up-down position; any other value shows
-// "Invalid Address" and leaves the position alone. True when a valid address was read.
-bool ReadNodeAddress(InstrumentLink& link, UpDown* spin, const cards::NodeAddressRule& rule, QWidget* parent);
+// Node address on read: a value the rule accepts becomes the up-down position; any other value leaves the
+// position alone, and the page says so.
+enum class AddressRead
+{
+    Failed,     // nothing came
+    OutOfRange, // a value came that the rule does not accept
+    Shown,
+};
+AddressRead ReadNodeAddress(InstrumentLink& link, UpDown* spin, const cards::NodeAddressRule& rule);
 
 // The selected entry's code, or nothing when the list has no selection (the download must then fail
 // before anything is written, as it does without an address mode).
 std::optional<std::uint16_t> SelectedCode(const QComboBox* list);
 
-// Node address for a download: the up-down position, or "Invalid Address" and nothing when its edit
-// holds text that is not a position in its range (the control would report its last valid position,
-// and the download would send a value other than the one the operator sees).
-std::optional<std::uint16_t> NodeAddressToWrite(const UpDown* spin, QWidget* parent);
+// Node address for a download: the up-down position, or nothing when its edit holds text that is not a
+// position in its range (the control would report its last valid position, and the download would send a
+// value other than the one the operator sees).
+std::optional<std::uint16_t> NodeAddressToWrite(const UpDown* spin);
 
 // A value from a card-settings file into the control that shows it: the entry of a list, the position
 // of an up-down, a station number in its edit (three digits, as a read shows it), one address of the IP
@@ -84,7 +90,8 @@ void PutAddressValues(Outgoing& values, const QComboBox* modeList, const look::I
 
 // Sends the parameters of the bus's write order one after another, stopping at the first failed write
 // (later parameters stay untouched). When one of them has no value, nothing at all is written. When a
-// write fails, `detail` says which and what was and was not written.
-int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString& detail);
+// write fails, `detail` says which and what was and was not written. With `verify`, every written
+// parameter is read back; one that reads back different, or cannot be read, fails the write and is named.
+int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString& detail, bool verify = false);
 
 } // namespace io

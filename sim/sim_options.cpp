@@ -1,5 +1,6 @@
 #include "sim/sim_options.h"
 
+#include "cards/encoding.h"
 #include "cards/registers.h"
 
 #include <cstdio>
@@ -43,6 +44,9 @@ Faults:
   --fail-write-to REG  refuse writes to register REG (e.g. 0x3011) with an exception
   --fail-read-of REG   refuse reads of register REG with an exception
   --lose-write-replies writes land, but their reply is lost on the line
+  --ignore-writes      acknowledge writes but keep the old values
+  --card-changes-after N:CODE
+                       after N reads of the card identification, report card CODE
   -h, --help           show this help
   --version            show the version
 
@@ -84,25 +88,6 @@ bool ParseUnsigned(const std::string& text, unsigned long long max, unsigned lon
 
 } // namespace
 
-bool ParseIpv4(const std::string& text, std::uint32_t* value)
-{
-    std::uint32_t result = 0;
-    std::size_t pos = 0;
-    for (int octet = 0; octet < 4; ++octet) {
-        const std::size_t end = octet < 3 ? text.find('.', pos) : text.size();
-        if (end == std::string::npos || end == pos || end - pos > 3)
-            return false;
-        unsigned long long part = 0;
-        const std::string digits = text.substr(pos, end - pos);
-        if (digits.find_first_not_of("0123456789") != std::string::npos || !ParseUnsigned(digits, 255, &part))
-            return false;
-        result = result << 8 | static_cast<std::uint32_t>(part);
-        pos = end + 1;
-    }
-    *value = result;
-    return true;
-}
-
 Options ParseOptions(const std::vector<std::string>& args)
 {
     Options options;
@@ -139,7 +124,11 @@ Options ParseOptions(const std::vector<std::string>& args)
                 *field = static_cast<std::remove_pointer_t<decltype(field)>>(parsed);
         };
         auto address = [&](std::uint32_t* field) {
-            if (takeValue() && !ParseIpv4(value, field))
+            if (!takeValue())
+                return;
+            if (const auto ip = cards::ParseIp(value))
+                *field = *ip;
+            else
                 options.error = "bad address '" + value + "' for " + name + " (four numbers 0-255, e.g. 192.168.1.10)";
         };
         auto text = [&](std::size_t maxLength, std::string* field) {
@@ -223,7 +212,22 @@ Options ParseOptions(const std::vector<std::string>& args)
             number(kMax16, &c.faults.failReadOf);
         else if (name == "--lose-write-replies")
             flag(&c.faults.loseWriteReplies);
-        else
+        else if (name == "--ignore-writes")
+            flag(&c.faults.ignoreWrites);
+        else if (name == "--card-changes-after") {
+            if (!takeValue())
+                continue;
+            const std::size_t colon = value.find(':');
+            unsigned long long reads = 0;
+            unsigned long long code = 0;
+            if (colon == std::string::npos || !ParseUnsigned(value.substr(0, colon), kMaxInt, &reads) || reads == 0 ||
+                !ParseUnsigned(value.substr(colon + 1), kMax16, &code))
+                options.error = "bad value '" + value + "' for " + name + " (N:CODE, like 2:2)";
+            else {
+                c.faults.cardChangesAfter = static_cast<int>(reads);
+                c.faults.laterCardCode = static_cast<std::uint16_t>(code);
+            }
+        } else
             options.error = "unknown option '" + args[i] + "'";
     }
     return options;

@@ -19,9 +19,6 @@ struct Options
 
 Options ParseOptions(const std::vector<std::string>& args);
 
-// "192.168.1.10" to 0xC0A8010A; false for anything but four decimal octets.
-bool ParseIpv4(const std::string& text, std::uint32_t* value);
-
 // A frame logger for Simulator::SetFrameLogger that writes "<- FF 03 ..." / "-> ..." lines to stderr.
 void TraceFrame(void* context, bool received, const std::uint8_t* bytes, int length);
 

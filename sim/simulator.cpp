@@ -1,6 +1,7 @@
 #include "sim/simulator.h"
 
 #include "cards/registers.h"
+#include "comm/modbus_frame.h"
 #include "comm/modbus_master.h"
 #include "comm/termios_line_posix.h"
 
@@ -20,11 +21,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::uint8_t kReadHoldingRegisters = 0x03;
-constexpr std::uint8_t kWriteMultipleRegisters = 0x10;
-constexpr std::uint8_t kExceptionFlag = 0x80;
-constexpr int kReadRequestLength = 8;
-constexpr int kWriteHeaderLength = 7;
+using modbus::kExceptionFlag;
+using modbus::kReadHoldingRegisters;
+using modbus::kWriteMultipleRegisters;
+constexpr int kReadRequestLength = static_cast<int>(modbus::kReadRequestLength);
+constexpr int kWriteHeaderLength = static_cast<int>(modbus::kWriteHeaderLength);
 constexpr int kShortReplyDrop = 5; // a 25-byte reply arrives as 20
 // While no one holds the device open the master side reports a hang-up; look again this often.
 constexpr auto kHangupRetry = std::chrono::milliseconds(2);
@@ -252,6 +253,7 @@ void Simulator::SetFaults(const Faults& faults)
     std::lock_guard lock(mutex);
     config.faults = faults;
     failedSoFar = 0;
+    identificationReads = 0;
 }
 
 void Simulator::SetFrameLogger(FrameLogger logger, void* context)
@@ -357,6 +359,9 @@ std::vector<std::uint8_t> Simulator::Answer(const std::uint8_t* request, int len
         else {
             reply.push_back(static_cast<std::uint8_t>(2 * count));
             reply.insert(reply.end(), s->bytes.begin(), s->bytes.begin() + 2 * count);
+            if (start == cards::kIdentification.start && faults.cardChangesAfter > 0 &&
+                ++identificationReads > faults.cardChangesAfter)
+                PutLittle16(reply.data() + 3 + 2, faults.laterCardCode); // after the echo of 0x3010
         }
     } else if (function == kWriteMultipleRegisters) {
         if (length < kWriteHeaderLength + 2) {
@@ -373,7 +378,8 @@ std::vector<std::uint8_t> Simulator::Answer(const std::uint8_t* request, int len
         else if (faults.failWriteTo == start)
             exception(kSlaveDeviceFailure);
         else {
-            std::copy_n(request + kWriteHeaderLength, 2 * count, s->bytes.begin());
+            if (!faults.ignoreWrites)
+                std::copy_n(request + kWriteHeaderLength, 2 * count, s->bytes.begin());
             if (faults.loseWriteReplies)
                 return {};
             reply.insert(reply.end(), request + 2, request + 6);

@@ -28,6 +28,11 @@ struct Faults
     int failWriteTo = -1;          // writes whose start register equals this get an exception reply and change nothing
     int failReadOf = -1;           // reads whose start register equals this get an exception reply
     bool loseWriteReplies = false; // writes land, but their reply is lost on the line
+    bool ignoreWrites = false;     // writes are acknowledged but change nothing
+    // From the read of the identification record after this many (0: never), the record names
+    // `laterCardCode`: the cable was moved to another instrument.
+    int cardChangesAfter = 0;
+    std::uint16_t laterCardCode = 2;
 };
 
 struct Config
@@ -119,6 +124,7 @@ private:
     std::deque<std::vector<std::uint8_t>> requests;
     std::vector<Slot> parameterSlots;
     int failedSoFar = 0;
+    int identificationReads = 0; // since the faults were set
     FrameLogger frameLogger = nullptr;
     void* frameContext = nullptr;
 };

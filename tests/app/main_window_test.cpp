@@ -162,4 +162,51 @@ TEST_F(MainWindowTest, EnterAndEscapeInsideAPageDoNothing)
     }
 }
 
+// The cable moved to another instrument after the search, or an instrument that acknowledges a write and
+// keeps the old value: neither may end in a page showing another card's values or in "Download Complete".
+TEST_F(MainWindowTest, ReadAndApplyCheckTheCardAndApplyReadsBackWhatItWrote)
+{
+    sim::Config config;
+    config.cardCode = 1;
+    config.nodeAddress = 99;
+    config.faults.cardChangesAfter = 2; // the search's and its upload's reads still name Profibus
+    config.faults.laterCardCode = 2;
+    ASSERT_EQ(Search(config), Messages{"Upload Complete"});
+    const auto identification = [](const std::vector<std::uint8_t>& frame) {
+        return frame[1] == 0x03 && (frame[2] << 8 | frame[3]) == cards::kIdentification.start;
+    };
+
+    simulator->ClearRequests();
+    Click(*dialog, MainDialog::IDC_READ);
+    auto shown = MessageBoxes::Take();
+    ASSERT_EQ(Texts(shown), Messages{"Upload Fail"});
+    EXPECT_TRUE(shown[0].detail.contains("DeviceNet card (code 2)")) << shown[0].detail.toStdString();
+    EXPECT_TRUE(shown[0].detail.contains("search again")) << shown[0].detail.toStdString();
+    ASSERT_EQ(simulator->Requests().size(), 1u) << "one identification read, then nothing";
+    EXPECT_EQ(PageControl<QLineEdit>(ProfibusPage::IDC_ADDRESS)->text(), "99");
+
+    PageControl<QLineEdit>(ProfibusPage::IDC_ADDRESS)->setText("100");
+    EXPECT_EQ(Apply(), Messages{"Download Fail"});
+    ASSERT_EQ(simulator->Requests().size(), 1u);
+    EXPECT_TRUE(identification(simulator->Requests()[0])) << "nothing written";
+    EXPECT_EQ(simulator->Parameter(cards::kNodeAddress.start), 99);
+
+    sim::Faults stubborn;
+    stubborn.ignoreWrites = true;
+    simulator->SetFaults(stubborn);
+    simulator->ClearRequests();
+    Click(*dialog, MainDialog::IDC_APPLY);
+    shown = MessageBoxes::Take();
+    ASSERT_EQ(Texts(shown), Messages{"Download Fail"});
+    EXPECT_TRUE(shown[0].detail.contains("reads back different: station address")) << shown[0].detail.toStdString();
+    // The frames Apply sends: the identification, the two writes, each written parameter read back.
+    const auto requests = simulator->Requests();
+    ASSERT_EQ(requests.size(), 5u);
+    EXPECT_TRUE(identification(requests[0]));
+    EXPECT_EQ(requests[1][1], 0x10);
+    EXPECT_EQ(requests[2][1], 0x10);
+    EXPECT_EQ(requests[3][1], 0x03);
+    EXPECT_EQ(requests[4][1], 0x03);
+}
+
 } // namespace

@@ -1,4 +1,6 @@
 #include "cards/card_lists.h"
+#include "cards/parameters.h"
+#include "cards/settings_check.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +21,26 @@ void ExpectNumberedFromOne(std::span<const char* const> list)
     }
 }
 
+TextList ExchangeTable(Bus bus, int range)
+{
+    return BaseCard(bus).ExchangeTable(range);
+}
+
+const char* FirmwarePrefix(std::uint16_t code)
+{
+    return FindCard(code) ? FindCard(code)->firmwarePrefix : "";
+}
+
+const NodeAddressRule* FindNodeAddressRule(std::uint16_t code)
+{
+    return FindCard(code) ? FindCard(code)->nodeAddress : nullptr;
+}
+
+TextList BaudList(std::uint16_t code)
+{
+    return ParameterList(code, kCurrent, kBaudCode);
+}
+
 } // namespace
 
 TEST(ExchangeTable, ListSizesFollowBusAndRange)
@@ -31,8 +53,8 @@ TEST(ExchangeTable, ListSizesFollowBusAndRange)
     };
     for (const Case& c : {Case{Bus::Profibus, 3, 5}, Case{Bus::DeviceNet, 4, 5}, Case{Bus::Profinet, 5, 5},
                           Case{Bus::EtherNetIp, 5, 5}, Case{Bus::ModbusTcp, 0, 0}}) {
-        EXPECT_EQ(ExchangeTable(c.bus, kLegacy).size(), c.legacy) << BusTitle(c.bus);
-        EXPECT_EQ(ExchangeTable(c.bus, kCurrent).size(), c.current) << BusTitle(c.bus);
+        EXPECT_EQ(ExchangeTable(c.bus, kLegacy).size(), c.legacy) << BaseCard(c.bus).title;
+        EXPECT_EQ(ExchangeTable(c.bus, kCurrent).size(), c.current) << BaseCard(c.bus).title;
         // Any range other than 1 is legacy.
         EXPECT_EQ(ExchangeTable(c.bus, 2).size(), c.legacy);
         EXPECT_EQ(ExchangeTable(c.bus, -1).size(), c.legacy);
@@ -55,29 +77,33 @@ TEST(ExchangeTable, EntriesThatDifferBetweenCards)
 TEST(ProfibusModules, OneTextPerEntryWithWindowsLineBreaks)
 {
     for (int range : {kLegacy, kCurrent}) {
-        const auto texts = ProfibusModuleTexts(range);
+        const auto texts = BaseCard(Bus::Profibus).ModuleTexts(range);
         ASSERT_EQ(texts.size(), ExchangeTable(Bus::Profibus, range).size());
         for (const char* text : texts) {
             const std::string s(text);
             EXPECT_EQ(s.find('\n'), s.find("\r\n") + 1) << s;
             EXPECT_EQ(s.rfind("Module 1:   ", 0), 0u);
         }
-        EXPECT_EQ(ProfibusModuleText(range, -1), nullptr);
-        EXPECT_EQ(ProfibusModuleText(range, static_cast<int>(texts.size())), nullptr);
+        EXPECT_EQ(ModuleText(BaseCard(Bus::Profibus), range, -1), nullptr);
+        EXPECT_EQ(ModuleText(BaseCard(Bus::Profibus), range, static_cast<int>(texts.size())), nullptr);
     }
-    EXPECT_STREQ(ProfibusModuleText(kCurrent, 2),
+    EXPECT_STREQ(ModuleText(BaseCard(Bus::Profibus), kCurrent, 2),
                  "Module 1:   32 Bytes Input  CON\r\nModule 2:   16 Words Input  CON\r\n"
                  "Module 3:   32 Bytes Output CON\r\nModule 4:   16 Words Output CON");
-    EXPECT_STREQ(ProfibusModuleText(kLegacy, 0), "Module 1:   16 Bytes Input  CON\r\nModule 2:   16 Bytes Output CON");
+    EXPECT_STREQ(ModuleText(BaseCard(Bus::Profibus), kLegacy, 0),
+                 "Module 1:   16 Bytes Input  CON\r\nModule 2:   16 Bytes Output CON");
     // The standard layout is the same module set in both ranges.
-    EXPECT_STREQ(ProfibusModuleText(kLegacy, 2), ProfibusModuleText(kCurrent, 4));
+    EXPECT_STREQ(ModuleText(BaseCard(Bus::Profibus), kLegacy, 2), ModuleText(BaseCard(Bus::Profibus), kCurrent, 4));
 }
 
 TEST(CardVariants, BaudListAndPrefixesFollowTheCardCode)
 {
     ASSERT_EQ(BaudList(6).size(), 3u);
     EXPECT_STREQ(BaudList(6)[2], "125 Kbds");
-    for (std::uint16_t code : {2, 0}) {
+    // Only DeviceNet cards have a baud rate.
+    EXPECT_TRUE(BaudList(1).empty());
+    EXPECT_TRUE(BaudList(0).empty());
+    for (std::uint16_t code : {2}) {
         ASSERT_EQ(BaudList(code).size(), 4u);
         EXPECT_STREQ(BaudList(code)[0], "500 Kbds");
         EXPECT_STREQ(BaudList(code)[3], "Auto");

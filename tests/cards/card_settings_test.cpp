@@ -1,5 +1,8 @@
 #include "cards/card_info.h"
+#include "cards/card_lists.h"
 #include "cards/card_settings.h"
+#include "cards/encoding.h"
+#include "cards/settings_check.h"
 
 #include <gtest/gtest.h>
 
@@ -62,4 +65,48 @@ TEST(CardSettings, WritableRangesFollowCardAndRange)
     EXPECT_EQ(range(5, kCurrent, kBaudCode), R(-1, -1));
     EXPECT_EQ(range(4, kCurrent, kIpBlock), R(-1, -1));
     EXPECT_EQ(range(3, kCurrent, kNodeAddress), R(-1, -1));
+}
+
+// Static addresses that can never work are refused, naming the address; DHCP and cards that never write
+// the block pass whatever it holds.
+TEST(CardSettings, StaticIpBlocksThatCanNeverWorkAreRefused)
+{
+    struct Case
+    {
+        const char* ip;
+        const char* mask;
+        const char* gateway;
+        const char* fault; // part of the message; nullptr: accepted
+    };
+    for (const Case& c : {
+             Case{"192.168.1.10", "255.255.255.0", "192.168.1.1", nullptr},
+             Case{"192.168.1.10", "255.255.255.0", "0.0.0.0", nullptr}, // no gateway
+             Case{"10.0.0.1", "255.255.255.254", "0.0.0.0", nullptr},   // a /31 has no broadcast address
+             Case{"192.168.1.10", "255.0.255.0", "192.168.1.1", "subnet mask 255.0.255.0 is not a subnet mask"},
+             Case{"0.0.0.0", "255.255.255.0", "192.168.1.1", "IP address 0.0.0.0 is no host address"},
+             Case{"255.255.255.255", "255.255.255.0", "0.0.0.0", "the broadcast address"},
+             Case{"127.0.0.1", "255.0.0.0", "0.0.0.0", "a loopback address"},
+             Case{"224.0.0.5", "255.255.255.0", "0.0.0.0", "a multicast address"},
+             Case{"192.168.1.255", "255.255.255.0", "0.0.0.0", "the broadcast address of its subnet"},
+             Case{"192.168.1.0", "255.255.255.0", "0.0.0.0", "the network address of its subnet"},
+             Case{"192.168.1.10", "255.255.255.0", "255.255.255.255", "gateway 255.255.255.255 is no host"},
+             Case{"192.168.1.10", "255.255.255.0", "239.1.1.1", "gateway 239.1.1.1 is no host"},
+         }) {
+        CardSettings settings;
+        settings.addressMode = kModeStatic;
+        settings.ip = {*ParseIp(c.ip), *ParseIp(c.mask), *ParseIp(c.gateway)};
+        for (std::uint16_t code : {7, 8}) {
+            const auto fault = CheckIpBlock(*FindCard(code), settings);
+            if (c.fault == nullptr) {
+                EXPECT_FALSE(fault) << c.ip << " " << c.mask << ": " << fault.value_or("");
+            } else {
+                ASSERT_TRUE(fault) << c.ip << " " << c.mask << " " << c.gateway;
+                EXPECT_NE(fault->find(c.fault), std::string::npos) << *fault;
+            }
+        }
+        settings.addressMode = kModeDhcp;
+        EXPECT_FALSE(CheckIpBlock(*FindCard(7), settings)) << "DHCP writes what the controls hold";
+        settings.addressMode = kModeStatic;
+        EXPECT_FALSE(CheckIpBlock(*FindCard(4), settings)) << "Profinet never writes its IP block";
+    }
 }

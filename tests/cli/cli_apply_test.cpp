@@ -84,6 +84,8 @@ TEST_F(CliTest, BadValuesAreRefusedBeforeAnythingIsWritten)
         {5, {"apply", "--baud", "500"}, "--baud does not apply: this Profibus card has no baud rate"},
         {4, {"apply", "--ip", "10.0.0.1"}, "--ip does not apply: the IP block of a Profinet card is shown only"},
         {8, {"apply", "--exchange", "1"}, "this Modbus-TCP card has no exchange table"},
+        {7, {"apply", "--mode", "static", "--mask", "255.0.255.0"}, "the subnet mask 255.0.255.0 is not a subnet mask"},
+        {8, {"apply", "--mode", "static", "--ip", "127.0.0.1"}, "the IP address 127.0.0.1 is no host address"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);

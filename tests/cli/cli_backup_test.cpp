@@ -54,6 +54,10 @@ TEST_F(CliBackupTest, BackupAndRestoreRoundTripEveryCard)
         simulator->SetIpBlock({});
         const Run run = Cli({"restore", file});
         ASSERT_EQ(run.code, kExitSuccess) << run.err;
+        // Only Profinet's file held what the card cannot write: the operator hears so.
+        EXPECT_EQ(run.err.find("IP block differs from the instrument's and was not written") != std::string::npos,
+                  code == 4)
+            << run.err;
         const bool ethernet = code == 7 || code == 8;
         EXPECT_EQ(simulator->Parameter(0x3011), ethernet ? 1 : config.nodeAddress);
         EXPECT_EQ(simulator->Parameter(0x3012), code == 2 || code == 6 ? 2 : 0);
@@ -77,6 +81,19 @@ TEST_F(CliBackupTest, BackupFileHoldsCardRangeAndEveryParameter)
     EXPECT_EQ(saved["parameters"], nlohmann::json::parse(R"({"addressMode": 0, "ip": "192.168.1.10",
         "mask": "255.255.255.0", "gateway": "192.168.1.1", "exchangeChoice": 2})"));
     EXPECT_FALSE(fs::exists(file + ".tmp." + std::to_string(::getpid())));
+}
+
+// A value the card holds but cannot take back makes a file worth keeping that restore refuses: say so.
+TEST_F(CliBackupTest, BackupSaysWhenRestoreWouldRefuseTheFile)
+{
+    sim::Config config = Card(5);
+    config.nodeAddress = 127; // valid on the COMX card, but above what it accepts when written
+    StartSimulator(config);
+    const Run backup = Cli({"backup", file});
+    EXPECT_EQ(backup.code, kExitSuccess) << backup.err;
+    EXPECT_NE(backup.err.find("note: the instrument's nodeAddress 127"), std::string::npos) << backup.err;
+    EXPECT_NE(backup.err.find("restore and the window refuse this file"), std::string::npos) << backup.err;
+    EXPECT_EQ(Cli({"restore", file}).code, kExitInvalidInput);
 }
 
 TEST_F(CliBackupTest, RestoreRefusesAMismatchedCard)

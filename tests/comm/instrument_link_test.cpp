@@ -2,6 +2,7 @@
 #include "sim/simulator.h"
 #include "tests/support/pty_peer.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -91,7 +92,14 @@ TEST_F(LinkTest, FailedDiscoverKeepsTheLastAddressFound)
     instrument->ClearRequests();
     EXPECT_EQ(link.Discover(), 0);
     EXPECT_EQ(link.SlaveAddress(), 0xDF);
-    EXPECT_EQ(instrument->Requests().size(), 21u); // 7 candidates x 3 attempts
+    // The simulator's thread may not have taken the last request yet on a busy machine: give it time, then
+    // count exactly.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (instrument->Requests().size() < 21u && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // nothing more may follow
+    EXPECT_EQ(instrument->Requests().size(), 21u);              // 7 candidates x 3 attempts
 }
 
 TEST_F(LinkTest, IdentificationRecord)

@@ -2,6 +2,7 @@
 #include "widgets/drawing_rules.h"
 #include "widgets/title_banner.h"
 
+#include <QFile>
 #include <QFontDatabase>
 #include <gtest/gtest.h>
 
@@ -113,9 +114,13 @@ TEST(TitleBanner, DefaultsAndFontCellHeight)
 
 TEST(TitleBanner, HeadingKeepsItsSizeWhenTheFaceIsABitmapFontOfAnotherSize)
 {
-    // The program registers wine's "MS Sans Serif", which has a single 13 px strike.
-    ASSERT_GE(QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf")), 0)
-        << "fonts-wine provides the dialog fonts";
+    // The program registers wine's "MS Sans Serif", which has a single 13 px strike; the package only
+    // recommends fonts-wine, so without it there is nothing to check.
+    const QString face = QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf");
+    if (!QFile::exists(face)) {
+        GTEST_SKIP() << face.toStdString() << " is missing: install fonts-wine to check the bitmap face";
+    }
+    ASSERT_GE(QFontDatabase::addApplicationFont(face), 0) << "the face is there but Qt cannot read it";
     TitleBanner banner;
     EXPECT_LE(QFontMetrics(banner.GetBannerFont()).height(), 24);
     EXPECT_GE(QFontMetrics(banner.GetBannerFont()).height(), 20);

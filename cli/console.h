@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What differs between a Linux terminal and the Windows console for the command line.
+namespace cli {
+
+// Lets Ctrl-C (and SIGTERM, or closing the console window on Windows) ask for a stop between transactions:
+// the one under way finishes, and the report says what was written.
+void CatchStopSignals();
+
+// The arguments in UTF-8, as every path and name is kept inside (Windows hands main its ANSI code page,
+// which cannot hold every folder name), and output set to show UTF-8 text.
+std::vector<std::string> Arguments(int argc, char** argv);
+
+} // namespace cli

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The installer under Wine as an engineer meets it: a silent install, the installed command line's version
+# and a search on COM1 (a simulated instrument), the installed configurator starting, and an uninstall that
+# leaves nothing behind. Usage: install_smoke.sh SETUP.EXE VERSION (in a Wine prefix with COM1 mapped).
+set -euo pipefail
+setup=$1 version=$2
+folder="$WINEPREFIX/drive_c/Program Files/Meshgate2"
+key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Meshgate2'
+quiet() { "$@" </dev/null 2>/dev/null; }
+fail() { echo "install smoke test: $*" >&2; exit 1; }
+
+quiet wine "$setup" /S
+[ -f "$folder/meshgate2.exe" ] && [ -f "$folder/platforms/qwindows.dll" ] || fail "nothing installed"
+cli='C:\Program Files\Meshgate2\meshgate2-cli.exe'
+[ "$(quiet wine "$cli" --version | tr -d '\r')" = "meshgate2-cli $version" ] || fail "wrong --version"
+quiet wine "$cli" --port COM1 search >/dev/null || fail "search on COM1 failed"
+quiet wine reg query "$key" /v DisplayVersion | grep -q "$version" || fail "not listed in Apps & features"
+ls "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Meshgate2.lnk" >/dev/null ||
+    fail "no Start-menu entry"
+
+# The configurator starts on Windows' own platform, in a window of an X display, and stays up (its first
+# window waits for the operator).
+set +e
+(cd "$WINEPREFIX/drive_c" && timeout 10 xvfb-run -a wine 'C:\Program Files\Meshgate2\meshgate2.exe' </dev/null >/dev/null 2>&1)
+started=$?
+set -e
+[ "$started" = 124 ] || fail "the configurator did not keep running (exit $started)"
+# End what is left of it, and start Wine's server again away from our output.
+wineserver -k 2>/dev/null || true
+wineserver -p </dev/null >/dev/null 2>&1
+wine cmd /c exit </dev/null >/dev/null 2>&1
+
+# The uninstaller runs a copy of itself and returns at once: wait for its work.
+quiet wine "$folder/uninstall.exe" /S || true
+for _ in $(seq 60); do [ -e "$folder" ] || break; sleep 0.5; done
+[ ! -e "$folder" ] || fail "the installation folder is still there"
+! quiet wine reg query "$key" >/dev/null || fail "still listed in Apps & features"
+[ ! -e "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Meshgate2.lnk" ] ||
+    fail "the Start-menu entry is still there"
+echo "install smoke test: installed, searched, started, uninstalled"
