@@ -31,7 +31,10 @@ AssignPortDialog::AssignPortDialog(const ports::ComPort& port, const std::vector
         list->addItem(QStringLiteral("(none found: type the device's path below)"));
     layout->addWidget(list);
 
-    layout->addWidget(new QLabel(QStringLiteral("Device for %1:").arg(name), this));
+    layout->addWidget(new QLabel(
+        QStringLiteral("Device for %1 (a path; a serial device server as\nrfc2217://HOST:PORT or tcp://HOST:PORT):")
+            .arg(name),
+        this));
     path = new QLineEdit(this);
     path->setObjectName(QStringLiteral("path"));
     path->setPlaceholderText(QStringLiteral("/dev/serial/by-id/..."));

@@ -231,11 +231,11 @@ void MainDialog::SaveSettings()
     settings_file::Save(comPortNumber); // a setting that cannot be written is lost; the window still closes
 }
 
-QString MainDialog::OpenFailureDetail(int port, std::string device, int error)
+QString MainDialog::OpenFailureDetail(int port, std::string device, int error, const std::string& detail)
 {
     if (device.empty())
         device = ports::ResolveComPort(port).path;
-    return QString::fromStdString(ExplainOpenFailure(PortName(port).toStdString(), device, error));
+    return QString::fromStdString(ExplainOpenFailure(PortName(port).toStdString(), device, error, detail));
 }
 
 void MainDialog::OpenSelectedPort()
@@ -247,7 +247,8 @@ void MainDialog::OpenSelectedPort()
     if (link.OpenPort(comPortNumber) == 0) {
         SetStatus(QStringLiteral("%1 could not be opened.").arg(PortName(comPortNumber)));
         MessageBoxes::Show(this, QStringLiteral("Invalid Serial Port"), MessageBoxes::Icon::Stop,
-                           OpenFailureDetail(comPortNumber, link.Master().DeviceName(), link.Master().LastOpenError()));
+                           OpenFailureDetail(comPortNumber, link.Master().DeviceName(), link.Master().LastOpenError(),
+                                             link.Master().LastOpenDetail()));
         return;
     }
     SetStatus(QStringLiteral("%1 open (%2).")

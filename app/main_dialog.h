@@ -63,7 +63,7 @@ public:
 
     static QString HeaderText(int firmwareRange);
     // Why a port could not be opened, with what to do about it: the detail under "Invalid Serial Port".
-    static QString OpenFailureDetail(int port, std::string device, int error);
+    static QString OpenFailureDetail(int port, std::string device, int error, const std::string& detail = {});
     QString StatusText() const;
 
 protected:

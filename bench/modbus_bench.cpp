@@ -4,6 +4,7 @@
 #include "comm/modbus_master.h"
 #include "monitor/frame_log.h"
 #include "sim/simulator.h"
+#include "tests/support/ser2net.h"
 
 #include <benchmark/benchmark.h>
 
@@ -152,3 +153,51 @@ BENCHMARK(Crc16);
 } // namespace
 
 BENCHMARK_MAIN();
+
+// The identification read (12 registers) over the three kinds of line: the simulator's pseudo-terminal
+// opened directly, and the same pseudo-terminal behind ser2net on loopback, raw and RFC 2217. What a
+// network line adds is the server's own holding of bytes plus the socket's path.
+void LineKinds(benchmark::State& state)
+{
+    const int line = static_cast<int>(state.range(0));
+    sim::Config config;
+    config.wireTiming = state.range(1) != 0;
+    sim::Simulator instrument(config);
+    if (!instrument.Start()) {
+        state.SkipWithError(instrument.Error().c_str());
+        return;
+    }
+    Ser2net server;
+    Ser2net::Options options;
+    options.rfc2217Settings = "57600e81";
+    if (line != 0 && !server.Start(instrument.DevicePath(), options)) {
+        state.SkipWithError(server.Error().c_str());
+        return;
+    }
+    ModbusMaster master;
+    master.SetDevicePath(line == 0 ? instrument.DevicePath() : line == 1 ? server.RawName() : server.Rfc2217Name());
+    master.SetReadTimeout(400);
+    if (master.Open() != 1) {
+        state.SkipWithError("cannot open the line");
+        return;
+    }
+    std::uint8_t data[2 * 12] = {};
+    int failures = 0;
+    for (auto _ : state) {
+        if (master.ReadHoldingRegisters(0xFF, 12, cards::kIdentification.start, data) != ResultOk)
+            ++failures;
+        benchmark::DoNotOptimize(data);
+    }
+    state.counters["failures"] = failures;
+    state.SetLabel(std::string(line == 0   ? "pseudo-terminal"
+                               : line == 1 ? "ser2net tcp://"
+                                           : "ser2net rfc2217://") +
+                   (config.wireTiming ? ", wire timing" : ""));
+}
+
+// line: 0 the pseudo-terminal, 1 ser2net raw TCP, 2 ser2net RFC 2217; wire: 1 with the line's timing.
+BENCHMARK(LineKinds)
+    ->ArgsProduct({{0, 1, 2}, {0, 1}})
+    ->ArgNames({"line", "wire"})
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);

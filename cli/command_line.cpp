@@ -115,7 +115,10 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
                                 "serial port COMn, resolved as the configurator does: $MESHGATE2_COMn, else the "
                                 "device assigned to it (assign), else the n-th serial device with hardware "
                                 "(see ports)");
-    auto* device = app.add_option("--device", o.device, "serial device path instead of --port");
+    auto* device =
+        app.add_option("--device", o.device,
+                       "serial device path instead of --port, or a serial device server: "
+                       "rfc2217://HOST:PORT (RFC 2217) or tcp://HOST:PORT (raw, the server set to 57600 8E1)");
     port->excludes(device);
     auto* range = app.add_option("--range", o.range, "instrument firmware range: legacy or current")
                       ->check(CLI::IsMember({"legacy", "current"}))
@@ -137,7 +140,8 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     auto* assign = app.add_subcommand("assign", "make COMn open a device of your choice, for this program and "
                                                 "the configurator (kept per user)");
     assign->add_option("COMn", o.assignPort, "the port, COM1 to COM255")->required();
-    auto* device_ = assign->add_option("DEVICE", o.assignDevice, "the device it opens, like /dev/serial/by-id/...");
+    auto* device_ = assign->add_option("DEVICE", o.assignDevice,
+                                       "the device it opens, like /dev/serial/by-id/... or rfc2217://HOST:PORT");
     assign->add_flag("--clear", o.clear, "back to the automatic choice")->excludes(device_);
     auto* search = app.add_subcommand("search", "find the instrument and identify its card, model and firmware");
     auto* read = app.add_subcommand("read", "read every setting of the card, with its raw value and meaning");

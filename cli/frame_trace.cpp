@@ -1,5 +1,6 @@
 #include "cli/frame_trace.h"
 
+#include "host/port_map.h"
 #include "monitor/frame_export.h"
 
 #include <cstdio>
@@ -22,13 +23,22 @@ void FrameTrace::OnRecord(void* context, const monitor::FrameRecord& record)
     self->out << monitor::TextLine(record, self->log.Start()) << '\n' << std::flush;
 }
 
-void FrameTrace::OnProbe(void* context, std::uint8_t address)
+void FrameTrace::Stamped(const std::string& text)
 {
-    auto* self = static_cast<FrameTrace*>(context);
-    const auto elapsed = std::chrono::duration<double>(monitor::Clock::now() - self->log.Start()).count();
+    const auto elapsed = std::chrono::duration<double>(monitor::Clock::now() - log.Start()).count();
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "+%.6f s  ", elapsed);
-    self->out << stamp << "probing slave address " << static_cast<int>(address) << '\n';
+    out << stamp << text << '\n';
+}
+
+void FrameTrace::OnProbe(void* context, std::uint8_t address)
+{
+    static_cast<FrameTrace*>(context)->Stamped("probing slave address " + std::to_string(address));
+}
+
+void FrameTrace::Opened(const std::string& device)
+{
+    Stamped("line " + device + " (" + ports::LineKind(device) + ")");
 }
 
 } // namespace cli

@@ -45,7 +45,10 @@ Outcome InstrumentSession::Open(const LinkOptions& options)
         return Outcome::Fail(
             kExitPortUnavailable,
             "cannot open " + ExplainOpenFailure(options.port ? "COM" + std::to_string(*options.port) : std::string(),
-                                                device, link.Master().LastOpenError()));
+                                                device, link.Master().LastOpenError(), link.Master().LastOpenDetail()));
+    }
+    if (options.trace != nullptr) {
+        options.trace->Opened(link.Master().DeviceName());
     }
     return {};
 }

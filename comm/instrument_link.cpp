@@ -188,8 +188,15 @@ std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen)
     if (probes.otherSlave > 0)
         return "An instrument answered as slave address " + std::to_string(probes.otherAddress) +
                ", not as the address asked: set its Modbus address to 255 (or 63, 95, 127, 159, 191 or 223).";
+    if ((probes.lineErrors & (kLineParity | kLineFraming)) != 0)
+        return std::string("The device server reports ") +
+               ((probes.lineErrors & kLineParity) != 0 ? "parity errors" : "framing errors") +
+               " on its serial line: set the instrument to 57600 baud 8E1 and check the cable between them.";
     if (probes.garbled > 0)
         return "Something answers, but not at 57600 baud 8E1, or the wiring is noisy: check the instrument's "
                "serial settings and the cable.";
+    if (probes.unsent > 0 && probes.silent == 0)
+        return "The requests could not be sent: the line is gone (an unplugged adapter, or a device server that "
+               "went away or refuses the connection). Check it, then search again.";
     return "Nothing answered on any address: check the cable, the port and that the instrument is on.";
 }

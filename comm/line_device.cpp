@@ -1,6 +1,9 @@
 #include "comm/line_device.h"
 
-std::unique_ptr<LineDevice> MakeLineDevice(const std::string&)
+#include "comm/network_line.h"
+#include "host/port_map.h"
+
+std::unique_ptr<LineDevice> MakeLineDevice(const std::string& name)
 {
-    return MakeLocalDevice();
+    return ports::IsNetworkName(name) ? MakeNetworkDevice() : MakeLocalDevice();
 }

@@ -62,6 +62,18 @@ public:
     // Discards what arrives until the line has been silent for `quiet`, or `limit` has passed.
     virtual void DrainUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit,
                                  const Idle& idle) = 0;
+
+    // Errors of the serial line the device reported since the last call, as LineError bits: a device
+    // server tells of parity errors on its port, which its client would otherwise never learn of.
+    virtual std::uint8_t TakeLineErrors() { return 0; }
+};
+
+// What a device reports of its serial line (the values the RFC 2217 line-state notification uses).
+enum LineError : std::uint8_t
+{
+    kLineOverrun = 0x02,
+    kLineParity = 0x04,
+    kLineFraming = 0x08,
 };
 
 // This platform's local serial port (line_device_posix.cpp, line_device_win32.cpp).

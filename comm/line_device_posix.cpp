@@ -62,7 +62,7 @@ bool ConfigureLine(int fd, bool pseudoTerminal, termios& found)
     return tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 
-class TtyDevice final : public LineDevice
+class TtyDevice final : public timed_read::PolledDevice<TtyDevice>
 {
 public:
     ~TtyDevice() override { Close(); }
@@ -70,14 +70,6 @@ public:
     OpenResult Open(const std::string& name, const Timeouts& given) override;
     void Close() override;
     int Write(const std::uint8_t* bytes, int count, bool& failed) override;
-    int Read(std::uint8_t* buffer, int count, const Idle& idle) override
-    {
-        return timed_read::Read(*this, buffer, count, timeouts, idle);
-    }
-    void DrainUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit, const Idle& idle) override
-    {
-        timed_read::DrainUntilQuiet(*this, quiet, limit, idle);
-    }
 
     // For timed_read.
     int ReadSome(std::uint8_t* buffer, int room);
@@ -87,7 +79,6 @@ private:
     void Configure();
 
     int fd = -1;
-    Timeouts timeouts;
     bool rtsByHand = false;             // no driver toggling: raise and lower RTS around each write
     bool exclusiveSet = false;          // we set TIOCEXCL: clear it at close, and nothing else
     bool rs485Changed = false;          // we switched the driver to RTS-on-send: restore it at close

@@ -196,9 +196,11 @@ void ModbusMaster::BuildRequest(const Shape& shape, const std::uint8_t* data)
 AttemptSummary& AttemptSummary::operator+=(const AttemptSummary& more)
 {
     silent += more.silent;
+    unsent += more.unsent;
     garbled += more.garbled;
     otherSlave += more.otherSlave;
     exceptions += more.exceptions;
+    lineErrors |= more.lineErrors;
     if (more.otherSlave > 0)
         otherAddress = more.otherAddress;
     if (more.exceptions > 0)
@@ -223,7 +225,9 @@ void ModbusMaster::Note(int result)
         lastAttempts.exceptionCode = replyBuffer[2];
         break;
     default:
-        if (LastReadCount() == 0)
+        // A reply the device server saw damaged on its line is a garbled one, even if none of it came on.
+        lastAttempts.lineErrors |= LastLineErrors();
+        if (LastReadCount() == 0 && LastLineErrors() == 0)
             ++lastAttempts.silent;
         else
             ++lastAttempts.garbled;
@@ -239,7 +243,8 @@ int ModbusMaster::Attempts(const Shape& shape, int requestLength, int replyLengt
     int result = ResultNotOpen;
     for (attempt = 1; result != ResultOk && attempt <= tryCount; ++attempt) {
         result = SendRequest(requestLength);
-        if (result == ResultOk)
+        const bool sent = result == ResultOk;
+        if (sent)
             result = ReceiveReply(replyLength);
         if (result == ResultOk) {
             if (destination != nullptr)
@@ -247,8 +252,11 @@ int ModbusMaster::Attempts(const Shape& shape, int requestLength, int replyLengt
             break;
         }
         unansweredAttempt = unansweredAttempt || Unanswered(result);
-        Note(result);
-        if (LastReadCount() > 0 && quietAfterNoise.count() > 0)
+        if (sent)
+            Note(result);
+        else if (result == ResultIncomplete)
+            ++lastAttempts.unsent;
+        if (sent && LastReadCount() > 0 && quietAfterNoise.count() > 0)
             DrainUntilQuiet(quietAfterNoise, kNoiseLimit);
     }
     attempt = 0;

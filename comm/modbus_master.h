@@ -28,9 +28,11 @@ struct FrameEvent
 struct AttemptSummary
 {
     int silent = 0;                // nothing at all came
+    int unsent = 0;                // the request could not be sent: the line is gone
     int garbled = 0;               // bytes came, but no intact reply (bad CRC, too short, not an answer to the request)
     int otherSlave = 0;            // an intact reply from another slave address
     int exceptions = 0;            // the slave refused with a Modbus exception
+    std::uint8_t lineErrors = 0;   // what a device server reported of its serial line (LineError bits)
     std::uint8_t otherAddress = 0; // the address the last such reply came from
     std::uint8_t exceptionCode = 0;
     AttemptSummary& operator+=(const AttemptSummary& more);

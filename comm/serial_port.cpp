@@ -78,11 +78,13 @@ int SerialPort::Write(int count, const std::uint8_t* bytes)
 int SerialPort::Read(int count, std::uint8_t* buffer)
 {
     lastReadCount = 0;
+    lastLineErrors = 0;
     if (handle == nullptr || buffer == nullptr)
         return ResultNotOpen;
     if (count < 0)
         return ResultIncomplete;
     lastReadCount = handle->Read(buffer, count, idle);
+    lastLineErrors = handle->TakeLineErrors();
     return lastReadCount == count ? ResultOk : ResultIncomplete;
 }
 

@@ -56,6 +56,8 @@ public:
     const std::string& DeviceName() const { return deviceName; }
     // How many bytes the last Read received, complete or not.
     int LastReadCount() const { return lastReadCount; }
+    // The line errors (LineError bits) the device reported during the last Read.
+    std::uint8_t LastLineErrors() const { return lastLineErrors; }
     // How many bytes the last Write handed to the driver.
     int LastWriteCount() const { return lastWriteCount; }
 
@@ -83,6 +85,7 @@ private:
     int lastOpenError = 0;
     std::string lastOpenDetail;
     int lastReadCount = 0;
+    std::uint8_t lastLineErrors = 0;
     int lastWriteCount = 0;
     LineDevice::Idle idle;
 };

@@ -89,4 +89,22 @@ void DrainUntilQuiet(Source& source, std::chrono::milliseconds quiet, std::chron
     }
 }
 
+// A back end that waits on a descriptor: Read and DrainUntilQuiet by the rule above, from the ReadSome and
+// Await of `Device` and the time-outs it was opened with.
+template <class Device> class PolledDevice : public LineDevice
+{
+public:
+    int Read(std::uint8_t* buffer, int count, const Idle& idle) override
+    {
+        return timed_read::Read(static_cast<Device&>(*this), buffer, count, timeouts, idle);
+    }
+    void DrainUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit, const Idle& idle) override
+    {
+        timed_read::DrainUntilQuiet(static_cast<Device&>(*this), quiet, limit, idle);
+    }
+
+protected:
+    Timeouts timeouts; // as given at Open
+};
+
 } // namespace timed_read

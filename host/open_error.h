@@ -10,13 +10,30 @@ struct OpenError
     std::string remedy; // what to do; empty when there is nothing to suggest
 };
 
+// Why a line to a serial device server did not open, where errno has no word for it (these never clash
+// with an errno value); LineDevice::OpenResult carries them.
+enum : int
+{
+    kOpenErrorBadNetworkName = 0x10000, // "tcp://" or "rfc2217://" without a usable HOST:PORT
+    kOpenErrorHostUnknown,              // the host name does not resolve
+    kOpenErrorRefused,                  // nothing listens on that port
+    kOpenErrorNoAnswer,                 // the connection timed out
+    kOpenErrorUnreachable,              // no route to the host
+    kOpenErrorPortHeld,                 // the server serves another client and closed our connection
+    kOpenErrorClosed,                   // the server closed the connection while it was being set up
+    kOpenErrorNoRfc2217,                // no answer to the COM port control option
+    kOpenErrorSettingsRefused,          // the server would not set 57600 8E1; the detail says what it set
+};
+
 // `error` is the errno of the failed open (SerialPort::LastOpenError); `device` the path tried, empty
 // when the port number names nothing.
-OpenError DescribeOpenError(int error, const std::string& device);
+OpenError DescribeOpenError(int error, const std::string& device, const std::string& detail = {});
 
 // The whole explanation, one text for both front ends: "COM3 (/dev/ttyUSB0): permission denied. The device
-// belongs to the group 'dialout': join it with ...". `port` may be empty when a device path was given.
-std::string ExplainOpenFailure(const std::string& port, const std::string& device, int error);
+// belongs to the group 'dialout': join it with ...". `port` may be empty when a device path was given;
+// `detail` is what the device said (SerialPort::LastOpenDetail), empty when it said nothing.
+std::string ExplainOpenFailure(const std::string& port, const std::string& device, int error,
+                               const std::string& detail = {});
 
 // This platform's words for an error of its own (errno on Linux) on a device that exists by name.
 OpenError DescribePlatformError(int error, const std::string& device);

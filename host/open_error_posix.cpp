@@ -1,5 +1,6 @@
 // Why a device did not open on Linux: errno in words, with the group to join and the process that holds it.
 #include "host/open_error.h"
+#include "host/port_map.h"
 
 #include <cctype>
 #include <cerrno>
@@ -174,6 +175,9 @@ OpenError DescribePlatformError(int error, const std::string& device)
 
 std::string AccessProblem(const std::string& device)
 {
+    // A device server's port tells only by connecting; the list must not stall on the network.
+    if (ports::IsNetworkName(device))
+        return {};
     if (::access(device.c_str(), R_OK | W_OK) == 0)
         return {};
     const OpenError e = DescribeOpenError(errno, device);

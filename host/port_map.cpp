@@ -15,6 +15,15 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kAssignmentFileName = "ports";
+constexpr std::string_view kRawScheme = "tcp://";
+constexpr std::string_view kRfc2217Scheme = "rfc2217://";
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+           });
+}
 constexpr std::size_t kMaxAssignmentFile = 64 * 1024;
 
 const SerialDevice* FindDevice(const std::vector<SerialDevice>& devices, const std::string& path)
@@ -101,7 +110,7 @@ std::string EditAssignments(std::string_view text, int number, const std::string
 
 std::string StoredDevicePath(const std::string& device)
 {
-    if (device.empty() || device.find("://") != std::string::npos)
+    if (device.empty() || IsNetworkName(device))
         return device; // a device server's address, or no device
     std::error_code error;
     const fs::path absolute = fs::absolute(device, error);
@@ -143,6 +152,63 @@ std::vector<ComPort> ResolveComPorts(int count, const Roots& roots)
     for (int n = 1; n <= count; ++n)
         ports.push_back(Resolve(n, devices, assigned));
     return ports;
+}
+
+bool IsNetworkName(std::string_view name)
+{
+    return StartsWithNoCase(name, kRawScheme) || StartsWithNoCase(name, kRfc2217Scheme);
+}
+
+std::optional<NetworkLine> ParseNetworkName(std::string_view name)
+{
+    NetworkLine line;
+    if (StartsWithNoCase(name, kRawScheme)) {
+        name.remove_prefix(kRawScheme.size());
+    } else if (StartsWithNoCase(name, kRfc2217Scheme)) {
+        line.protocol = NetworkLine::Protocol::Rfc2217;
+        name.remove_prefix(kRfc2217Scheme.size());
+    } else {
+        return std::nullopt;
+    }
+    const std::size_t colon = name.rfind(':');
+    if (colon == std::string_view::npos)
+        return std::nullopt;
+    std::string_view host = name.substr(0, colon);
+    const std::string_view port = name.substr(colon + 1);
+    if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    const int number = std::stoi(std::string(port));
+    if (number < 1 || number > 0xFFFF)
+        return std::nullopt;
+    // An IPv6 address holds colons of its own and so comes in brackets; nothing else may hold one.
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+        if (host.find(':') == std::string_view::npos)
+            return std::nullopt;
+    } else if (host.find(':') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    const bool stray = std::any_of(host.begin(), host.end(), [](char c) {
+        return std::isspace(static_cast<unsigned char>(c)) || c == '/' || c == '[' || c == ']' || c == '\0';
+    });
+    if (host.empty() || stray)
+        return std::nullopt;
+    line.host = std::string(host);
+    line.port = static_cast<std::uint16_t>(number);
+    return line;
+}
+
+std::string LineKind(std::string_view device)
+{
+    if (!IsNetworkName(device))
+        return "serial port";
+    return StartsWithNoCase(device, kRawScheme) ? "raw TCP to a serial device server"
+                                                : "RFC 2217 to a serial device server";
+}
+
+bool DevicePresent(const std::string& path)
+{
+    return !path.empty() && (IsNetworkName(path) || LocalDevicePresent(path));
 }
 
 std::optional<int> ParseComName(std::string_view text, std::size_t* length)

@@ -3,6 +3,7 @@
 #include "host/file_io.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -62,13 +63,38 @@ struct ComPort
 // What the automatic map gives COMn from the devices found (empty: nothing): by position on Linux, where
 // devices have other names; the system's own COMn on Windows.
 std::string AutomaticDevice(int number, const std::vector<SerialDevice>& devices);
-// Whether something stands behind the device's name now (an adapter may have been unplugged).
-bool DevicePresent(const std::string& device);
+// Whether something stands behind a local device's name now (an adapter may have been unplugged).
+bool LocalDevicePresent(const std::string& device);
 
 // What COMn opens; COM1 to COM65535 name ports, any other number none.
 ComPort ResolveComPort(int number, const Roots& roots = {});
 // COM1 to COM`count`, scanning the devices once.
 std::vector<ComPort> ResolveComPorts(int count, const Roots& roots = {});
+
+// A serial device server on the network instead of a local port: "tcp://HOST:PORT" carries the line's
+// bytes unchanged, "rfc2217://HOST:PORT" speaks Telnet with the COM port control option. HOST is a name,
+// an IPv4 address or an IPv6 address in brackets ("rfc2217://[fd00::7]:4001").
+struct NetworkLine
+{
+    enum class Protocol
+    {
+        Raw,
+        Rfc2217,
+    };
+    Protocol protocol = Protocol::Raw;
+    std::string host; // without the brackets
+    std::uint16_t port = 0;
+};
+// Whether the name asks for a network line (by its scheme), well formed or not.
+bool IsNetworkName(std::string_view name);
+// The parts of a network name; nothing when it is none or is malformed.
+std::optional<NetworkLine> ParseNetworkName(std::string_view name);
+// What carries the line: "serial port", "raw TCP to a serial device server", "RFC 2217 to a serial device
+// server".
+std::string LineKind(std::string_view device);
+// Whether there is a device to open behind the path: a network name always counts, as only connecting
+// could tell.
+bool DevicePresent(const std::string& path);
 
 // The assignment file: one "COMn DEVICE" a line; blank lines and lines starting with # are skipped, and
 // so is anything else that is not an assignment of COM1 to COM255.

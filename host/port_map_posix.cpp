@@ -178,7 +178,7 @@ std::string AutomaticDevice(int number, const std::vector<SerialDevice>& devices
     return devices[static_cast<std::size_t>(number) - 1].path;
 }
 
-bool DevicePresent(const std::string& device)
+bool LocalDevicePresent(const std::string& device)
 {
     std::error_code error;
     return fs::exists(device, error);

@@ -130,7 +130,7 @@ std::string AutomaticDevice(int number, const std::vector<SerialDevice>& devices
     return present ? name : std::string();
 }
 
-bool DevicePresent(const std::string& device)
+bool LocalDevicePresent(const std::string& device)
 {
     std::string name = device;
     if (name.rfind("\\\\.\\", 0) == 0)

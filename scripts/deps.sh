@@ -12,6 +12,7 @@ packages=(
     clang libclang-rt-14-dev
     help2man man-db desktop-file-utils appstream dpkg-dev
     tshark # a test reads the line monitor's pcap captures back as Modbus RTU
+    ser2net # the network line tests talk to a real serial device server
     "$@"
 )
 missing=()

@@ -32,5 +32,6 @@ run() {
 }
 export -f run
 export dir root scratch seconds
-targets=(fuzz_reply_path fuzz_sim_answer fuzz_backup_file fuzz_settings_file fuzz_parsers fuzz_frame_decoding)
+targets=(fuzz_reply_path fuzz_sim_answer fuzz_backup_file fuzz_settings_file fuzz_parsers fuzz_frame_decoding
+    fuzz_telnet)
 printf '%s\n' "${targets[@]}" | xargs -P 2 -I{} bash -c 'run {}'

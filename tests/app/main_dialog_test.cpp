@@ -3,6 +3,7 @@
 #include "app/about_dialog.h"
 #include "app/assign_port_dialog.h"
 #include "pages/info_page.h"
+#include "tests/support/ser2net.h"
 #include "widgets/image_button.h"
 #include "widgets/link_label.h"
 #include "widgets/title_banner.h"
@@ -407,17 +408,9 @@ TEST_F(AppTest, PortListSaysWhatEachPortOpensAndRefreshesWhenItDropsDown)
     EXPECT_TRUE(MessageBoxes::Take().empty());
 }
 
-// "Assign Port..." from the context menu: the choice takes effect at once and outlives the window.
-TEST_F(AppTest, AnAssignedPortOpensAtOnceAndAfterARestart)
+// "Assign Port..." from the context menu, with `device` typed into the dialog; false if it never showed.
+static bool AssignThroughTheMenu(MainDialog& d, const std::string& device)
 {
-    StartInstrument({}, 9); // only to have a device; COM4 gets it by assignment
-    const std::string device = simulator->DevicePath();
-    unsetenv("MESHGATE2_COM9");
-    unsetenv("MESHGATE2_COM4");
-    MainDialog& d = OpenMainWindow();
-    Find<QComboBox>(d, MainDialog::IDC_PORTS)->setCurrentIndex(3);
-    MessageBoxes::Take();
-
     bool assigned = false;
     QTimer driver;
     QObject::connect(&driver, &QTimer::timeout, [&] {
@@ -436,7 +429,21 @@ TEST_F(AppTest, AnAssignedPortOpensAtOnceAndAfterARestart)
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), d.mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(&d, &event);
     driver.stop();
-    ASSERT_TRUE(assigned);
+    return assigned;
+}
+
+// "Assign Port..." from the context menu: the choice takes effect at once and outlives the window.
+TEST_F(AppTest, AnAssignedPortOpensAtOnceAndAfterARestart)
+{
+    StartInstrument({}, 9); // only to have a device; COM4 gets it by assignment
+    const std::string device = simulator->DevicePath();
+    unsetenv("MESHGATE2_COM9");
+    unsetenv("MESHGATE2_COM4");
+    MainDialog& d = OpenMainWindow();
+    Find<QComboBox>(d, MainDialog::IDC_PORTS)->setCurrentIndex(3);
+    MessageBoxes::Take();
+
+    ASSERT_TRUE(AssignThroughTheMenu(d, device));
     EXPECT_TRUE(MessageBoxes::Take().empty());
     EXPECT_TRUE(d.StatusText().startsWith("COM4 open (" + QString::fromStdString(device)))
         << d.StatusText().toStdString();
@@ -450,6 +457,26 @@ TEST_F(AppTest, AnAssignedPortOpensAtOnceAndAfterARestart)
     EXPECT_EQ(again.Link().Master().DeviceName(), device);
     Click(again, MainDialog::IDC_SEARCH);
     EXPECT_EQ(Texts(MessageBoxes::Take()), std::vector<QString>{"Upload Complete"});
+}
+
+// A COM entry assigned to a serial device server: the list shows the address, and the search finds the
+// instrument behind ser2net.
+TEST_F(AppTest, AComEntryAssignedToADeviceServerSearchesThroughIt)
+{
+    StartInstrument({}, 9);
+    Ser2net server;
+    ASSERT_TRUE(server.Start(simulator->DevicePath())) << server.Error();
+    unsetenv("MESHGATE2_COM5");
+    MainDialog& d = OpenMainWindow();
+    Find<QComboBox>(d, MainDialog::IDC_PORTS)->setCurrentIndex(4);
+    MessageBoxes::Take();
+    ASSERT_TRUE(AssignThroughTheMenu(d, server.Rfc2217Name()));
+    EXPECT_TRUE(MessageBoxes::Take().empty());
+    EXPECT_EQ(Find<QComboBox>(d, MainDialog::IDC_PORTS)->itemText(4),
+              "COM5   " + QString::fromStdString(server.Rfc2217Name()));
+    Click(d, MainDialog::IDC_SEARCH);
+    EXPECT_EQ(Texts(MessageBoxes::Take()), std::vector<QString>{"Upload Complete"});
+    EXPECT_TRUE(d.StatusText().contains("Instrument found on COM5")) << d.StatusText().toStdString();
 }
 
 // Opening the dialog again shows the device assigned, and nothing the window does on its own (the list

@@ -191,6 +191,7 @@ TEST_F(CliTest, TraceShowsTheExactFramesAndTheirOutcome)
     EXPECT_NE(run.err.find("RX  FF 10 30 11 00 01"), std::string::npos);
     EXPECT_NE(run.err.find("probing slave address 255"), std::string::npos);
     EXPECT_EQ(run.err.find("TX  FF 10 30 14"), std::string::npos); // Profibus has no IP block
+    EXPECT_EQ(run.err.find("line " + simulator->DevicePath() + " (serial port)\n"), 13u) << run.err;
     // Every trace line carries a time stamp.
     std::istringstream lines(run.err);
     for (std::string line; std::getline(lines, line);) {

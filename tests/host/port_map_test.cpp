@@ -177,6 +177,43 @@ TEST_F(PortMapTest, AssignmentsMadeAtOnceAreAllKept)
     EXPECT_EQ(ports::LoadAssignments(roots).size(), 2u * kEach);
 }
 
+TEST(NetworkNames, HostAndPortOfEveryFormAreTakenAndMalformedOnesRefused)
+{
+    using Protocol = ports::NetworkLine::Protocol;
+    struct Case
+    {
+        const char* name;
+        bool valid;
+        Protocol protocol = Protocol::Raw;
+        const char* host = "";
+        int port = 0;
+    };
+    for (const Case& c : {
+             Case{"tcp://10.0.0.7:4001", true, Protocol::Raw, "10.0.0.7", 4001},
+             Case{"RFC2217://nport-3.plant:950", true, Protocol::Rfc2217, "nport-3.plant", 950},
+             Case{"rfc2217://[fd00::7]:65535", true, Protocol::Rfc2217, "fd00::7", 65535},
+             Case{"tcp://fd00::7:4001", false}, // an IPv6 address needs its brackets
+             Case{"tcp://[10.0.0.7]:4001", false},
+             Case{"tcp://10.0.0.7", false},
+             Case{"tcp://10.0.0.7:0", false},
+             Case{"tcp://10.0.0.7:65536", false},
+             Case{"tcp://10.0.0.7:40a1", false},
+             Case{"tcp://:4001", false},
+             Case{"tcp://my host:4001", false},
+             Case{"/dev/ttyUSB0", false},
+         }) {
+        SCOPED_TRACE(c.name);
+        const auto parsed = ports::ParseNetworkName(c.name);
+        ASSERT_EQ(parsed.has_value(), c.valid);
+        EXPECT_EQ(ports::IsNetworkName(c.name), std::string_view(c.name).find("://") != std::string_view::npos);
+        if (parsed) {
+            EXPECT_EQ(parsed->protocol, c.protocol);
+            EXPECT_EQ(parsed->host, c.host);
+            EXPECT_EQ(parsed->port, c.port);
+        }
+    }
+}
+
 // The advice a denied open gets: the group to join when that helps, never root's, and who holds a busy port.
 TEST(OpenErrors, EachFailureHasItsOwnReasonAndRemedy)
 {
