@@ -110,8 +110,8 @@ std::string EditAssignments(std::string_view text, int number, const std::string
 
 std::string StoredDevicePath(const std::string& device)
 {
-    if (device.empty() || IsNetworkName(device))
-        return device; // a device server's address, or no device
+    if (device.empty() || IsNetworkName(device) || IsSystemPortName(device))
+        return device; // a device server's address, a port the system names, or no device
     std::error_code error;
     const fs::path absolute = fs::absolute(device, error);
     return error ? device : absolute.lexically_normal().string();

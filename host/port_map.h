@@ -65,6 +65,9 @@ struct ComPort
 std::string AutomaticDevice(int number, const std::vector<SerialDevice>& devices);
 // Whether something stands behind a local device's name now (an adapter may have been unplugged).
 bool LocalDevicePresent(const std::string& device);
+// Whether the name is one the system itself gives a port ("COM14", "\\.\COM14" on Windows), which no
+// folder changes; nothing is on Linux, where devices are paths.
+bool IsSystemPortName(const std::string& device);
 
 // What COMn opens; COM1 to COM65535 name ports, any other number none.
 ComPort ResolveComPort(int number, const Roots& roots = {});

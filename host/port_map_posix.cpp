@@ -184,4 +184,9 @@ bool LocalDevicePresent(const std::string& device)
     return fs::exists(device, error);
 }
 
+bool IsSystemPortName(const std::string&)
+{
+    return false;
+}
+
 } // namespace ports

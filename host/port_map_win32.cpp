@@ -130,6 +130,11 @@ std::string AutomaticDevice(int number, const std::vector<SerialDevice>& devices
     return present ? name : std::string();
 }
 
+bool IsSystemPortName(const std::string& device)
+{
+    return ComNumber(device.rfind("\\\\.\\", 0) == 0 ? device.substr(4) : device) != 0;
+}
+
 bool LocalDevicePresent(const std::string& device)
 {
     std::string name = device;
