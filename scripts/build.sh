@@ -8,6 +8,8 @@
 # debugger session, configure a folder of your own with -DCMAKE_BUILD_TYPE=Debug.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Paths inside the checkout hash as relative ones, so a clone elsewhere (CI's) reuses the compiler cache.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"
 dir="$root/build"
 type=RelWithDebInfo
 optimise="-O2 -g1 -DNDEBUG"

@@ -4,6 +4,8 @@
 # scratch folder, never into the repository. Exits non-zero when any target finds a fault.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Paths inside the checkout hash as relative ones, so a clone elsewhere (CI's) reuses the compiler cache.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"
 seconds=${1:-60}
 dir="$root/build-fuzz"
 "$root/scripts/deps.sh"

@@ -7,6 +7,8 @@
 # from Debian's source package into ~/.cache/meshgate2/ (about an hour on two cores; scripts/qt6-mingw.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Paths inside the checkout hash as relative ones, so a clone elsewhere (CI's) reuses the compiler cache.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"
 dir="$root/build-win"
 run_tests=false
 case "${1:-}" in
