@@ -147,15 +147,9 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     auto* read = app.add_subcommand("read", "read every setting of the card, with its raw value and meaning");
     auto* apply = app.add_subcommand("apply", "change settings: checks every value first, writes in the card's "
                                               "order, reads back to verify");
-    apply->add_option("--address", o.address,
-                      "node address (Profibus 1-128 or 1-125, DeviceNet 0-63, Profinet "
-                      "station number 1-255)");
-    apply->add_option("--baud", o.baud, "DeviceNet baud rate: 500, 250, 125 or auto");
-    apply->add_option("--exchange", o.exchange, "exchange table entry number as listed: 1 for \"<1> ...\"");
-    apply->add_option("--mode", o.mode, "address mode: static or dhcp (EtherNet/IP, Modbus-TCP)");
-    apply->add_option("--ip", o.ip, "IP address, like 192.168.1.10 (EtherNet/IP, Modbus-TCP)");
-    apply->add_option("--mask", o.mask, "subnet mask");
-    apply->add_option("--gateway", o.gateway, "default gateway");
+    for (const SettingOption& setting : SettingOptions()) {
+        apply->add_option(std::string("--") + setting.option, o.settings[setting.option], setting.help);
+    }
     auto* backup = app.add_subcommand("backup", "save the card's settings to a JSON file");
     backup->add_option("FILE", o.file, "the backup file (replaced whole if it exists)")->required();
     auto* restore = app.add_subcommand("restore", "write the settings of a backup file back onto a matching card");

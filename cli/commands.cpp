@@ -196,8 +196,9 @@ CommandResult RunApply(const Command& c)
         return result;
     }
     const cards::CardInfo& card = *result.identity->card;
-    for (const auto& [option, text] : requested.given) {
-        const cards::Parameter& p = ParameterOf(option);
+    for (const Requested::Value& given : requested.given) {
+        const std::string option = given.setting->option;
+        const cards::Parameter& p = given.setting->row->parameter;
         if (!card.Writes(p)) {
             const std::string name = cards::ParameterName(card.bus, p.start);
             const std::string what =
@@ -209,19 +210,12 @@ CommandResult RunApply(const Command& c)
         }
     }
 
-    cards::CardSettings after = result.read->settings;
-    after.nodeAddress = requested.address.value_or(after.nodeAddress);
-    after.baudCode = requested.baud.value_or(after.baudCode);
-    after.exchangeChoice = requested.exchange.value_or(after.exchangeChoice);
-    after.addressMode = requested.mode.value_or(after.addressMode);
-    after.ip.ip = requested.ip.value_or(after.ip.ip);
-    after.ip.mask = requested.mask.value_or(after.ip.mask);
-    after.ip.gateway = requested.gateway.value_or(after.ip.gateway);
+    const cards::CardSettings after = requested.AppliedTo(result.read->settings);
 
     const auto label = [&](const cards::Parameter& p, int value) {
-        for (const auto& [option, text] : requested.given) {
-            if (ParameterOf(option) == p) {
-                return "invalid --" + option + " " + text;
+        for (const Requested::Value& given : requested.given) {
+            if (given.setting->row->parameter == p) {
+                return "invalid --" + std::string(given.setting->option) + " " + given.text;
             }
         }
         return "the instrument holds " + std::string(cards::ParameterName(card.bus, p.start)) + " " +

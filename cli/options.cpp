@@ -12,9 +12,6 @@ namespace cli {
 
 namespace {
 
-// The four baud rates a DeviceNet card may offer, by code; the COMX card has the first three.
-constexpr const char* kBaudWords[] = {"500", "250", "125", "auto"};
-
 std::string Lower(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -40,93 +37,100 @@ std::optional<int> ParsePortName(const std::string& text)
     return number && length == text.size() ? number : std::nullopt;
 }
 
-Outcome ParseRequested(const Options& o, Requested& r)
+const std::vector<SettingOption>& SettingOptions()
 {
-    const auto bad = [](const std::string& option, const std::string& text, const std::string& expected) {
-        return Outcome::Fail(kExitInvalidInput, "invalid --" + option + " " + text + ": expected " + expected);
-    };
-    if (!o.address.empty()) {
-        const auto value = ParseCount(o.address);
-        if (!value) {
-            return bad("address", o.address, "a whole number (the card's range is checked once it is found)");
-        }
-        r.address = static_cast<std::uint16_t>(*value);
-        r.given.emplace_back("address", o.address);
-    }
-    if (!o.baud.empty()) {
-        const std::string word = Lower(o.baud);
-        for (std::uint16_t code = 0; code < 4; ++code) {
-            if (word == kBaudWords[code] || word == std::string(kBaudWords[code]) + " kbds") {
-                r.baud = code;
+    static const std::vector<SettingOption> options = [] {
+        std::vector<SettingOption> list;
+        for (const cards::ParameterInfo& row : cards::ParameterTable()) {
+            if (row.ipBlock) {
+                for (const cards::IpPart& part : cards::kIpParts) {
+                    list.push_back({part.key, part.help, &row, &part});
+                }
+            } else if (row.option != nullptr) {
+                list.push_back({row.option, row.help, &row, nullptr});
             }
         }
-        if (!r.baud) {
-            return bad("baud", o.baud, "500, 250, 125 or auto (kbit/s)");
-        }
-        r.given.emplace_back("baud", o.baud);
+        return list;
+    }();
+    return options;
+}
+
+namespace {
+
+// The value a setting's text stands for, by the syntax of its row; nothing for a bad one.
+std::optional<std::uint32_t> ParseValue(const cards::ParameterInfo& row, const std::string& text)
+{
+    switch (row.syntax) {
+    case cards::ValueSyntax::Number:
+        return ParseCount(text);
+    case cards::ValueSyntax::ListEntry: {
+        const bool bracketed = text.size() > 2 && text.front() == '<' && text.back() == '>';
+        const auto entry = ParseCount(bracketed ? text.substr(1, text.size() - 2) : text);
+        return entry && *entry >= 1 ? std::optional<std::uint32_t>(*entry - 1) : std::nullopt;
     }
-    if (!o.exchange.empty()) {
-        std::string text = o.exchange;
-        if (text.size() > 2 && text.front() == '<' && text.back() == '>') {
-            text = text.substr(1, text.size() - 2);
+    case cards::ValueSyntax::ListWord: {
+        const std::string word = Lower(text);
+        for (std::uint32_t code = 0; code < row.choices.size(); ++code) {
+            const std::string choice = Lower(row.choices[code]);
+            if (word == choice || word == choice.substr(0, choice.find(' '))) {
+                return code;
+            }
         }
-        const auto entry = ParseCount(text);
-        if (!entry || *entry < 1) {
-            return bad("exchange", o.exchange, "the entry number as listed, 1 for \"<1> ...\"");
-        }
-        r.exchange = static_cast<std::uint16_t>(*entry - 1);
-        r.given.emplace_back("exchange", o.exchange);
+        return std::nullopt;
     }
-    if (!o.mode.empty()) {
-        const std::string word = Lower(o.mode);
-        if (word == "static" || word == "static ip") {
-            r.mode = cards::kModeStatic;
-        } else if (word == "dhcp") {
-            r.mode = cards::kModeDhcp;
-        } else {
-            return bad("mode", o.mode, "static or dhcp");
-        }
-        r.given.emplace_back("mode", o.mode);
+    case cards::ValueSyntax::Address:
+        return cards::ParseIp(text);
+    case cards::ValueSyntax::None:
+        break;
     }
-    const std::pair<const std::string*, std::optional<std::uint32_t>*> addresses[] = {
-        {&o.ip, &r.ip}, {&o.mask, &r.mask}, {&o.gateway, &r.gateway}};
-    const char* names[] = {"ip", "mask", "gateway"};
-    for (int i = 0; i < 3; ++i) {
-        const std::string& text = *addresses[i].first;
-        if (text.empty()) {
+    return std::nullopt;
+}
+
+} // namespace
+
+Outcome ParseRequested(const Options& o, Requested& r)
+{
+    std::string all;
+    for (const SettingOption& setting : SettingOptions()) {
+        all += std::string(all.empty() ? "" : ", ") + "--" + setting.option;
+        const auto given = o.settings.find(setting.option);
+        if (given == o.settings.end() || given->second.empty()) {
             continue;
         }
-        *addresses[i].second = cards::ParseIp(text);
-        if (!*addresses[i].second) {
-            return bad(names[i], text, "four numbers from 0 to 255, like 192.168.1.10");
+        const std::string& text = given->second;
+        const auto value = ParseValue(*setting.row, text);
+        if (!value) {
+            return Outcome::Fail(kExitInvalidInput, "invalid --" + std::string(setting.option) + " " + text +
+                                                        ": expected " + setting.row->expected);
         }
-        r.given.emplace_back(names[i], text);
+        r.given.push_back({&setting, text, *value});
     }
     if (r.Empty()) {
-        return Outcome::Fail(kExitInvalidInput,
-                             "nothing to apply: give at least one of --address, --baud, --exchange, --mode, --ip, "
-                             "--mask, --gateway");
+        return Outcome::Fail(kExitInvalidInput, "nothing to apply: give at least one of " + all);
     }
     return {};
 }
 
-const char* OptionFor(const cards::Parameter& p)
+cards::CardSettings Requested::AppliedTo(cards::CardSettings settings) const
 {
-    const cards::ParameterInfo* row = cards::FindParameter(p);
-    if (row != nullptr && row->option != nullptr) {
-        return row->option;
-    }
-    return cards::kIpParts[0].key; // the IP block is given by its parts, the IP address first
-}
-
-const cards::Parameter& ParameterOf(const std::string& option)
-{
-    for (const cards::ParameterInfo& row : cards::ParameterTable()) {
-        if (row.option != nullptr && option == row.option) {
-            return row.parameter;
+    for (const Value& v : given) {
+        if (v.setting->part != nullptr) {
+            settings.ip.*(v.setting->part->field) = v.value;
+        } else {
+            settings.*(v.setting->row->field) = static_cast<std::uint16_t>(v.value);
         }
     }
-    return cards::kIpBlock; // "ip", "mask", "gateway"
+    return settings;
+}
+
+const char* OptionFor(const cards::Parameter& p)
+{
+    for (const SettingOption& setting : SettingOptions()) {
+        if (setting.row->parameter == p) {
+            return setting.option; // the IP block's first address for the block
+        }
+    }
+    return "";
 }
 
 } // namespace cli

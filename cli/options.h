@@ -1,13 +1,15 @@
 #pragma once
 
+#include "cards/card_settings.h"
+#include "cards/parameters.h"
 #include "cards/registers.h"
 #include "cli/exit_code.h"
 #include "comm/instrument_link.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 // The command line's options as typed, and the parsers that turn them into values before anything
@@ -24,7 +26,7 @@ struct Options
     std::string capture; // --capture: the frames as a pcap file
     std::string log;     // --log: the frames as CSV
     std::uint32_t timeoutMs = InstrumentLink::kReadTimeoutMs;
-    std::string address, baud, exchange, mode, ip, mask, gateway;
+    std::map<std::string, std::string> settings; // apply's values by option ("address", "ip", ...), as typed
     std::string file;
     int slave = 0;      // --slave: talk to this address, no search
     bool quiet = false; // no progress on standard error
@@ -32,13 +34,30 @@ struct Options
     bool clear = false;
 };
 
+// One of apply's options: a setting's row, or one address of the IP block's.
+struct SettingOption
+{
+    const char* option; // "address", "ip", ...
+    const char* help;
+    const cards::ParameterInfo* row;
+    const cards::IpPart* part; // nullptr but for the IP block's addresses
+};
+// Every setting option, in the parameter table's order.
+const std::vector<SettingOption>& SettingOptions();
+
 // What the operator asked to change, taken apart before the instrument is touched.
 struct Requested
 {
-    std::optional<std::uint16_t> address, baud, exchange, mode;
-    std::optional<std::uint32_t> ip, mask, gateway;
-    std::vector<std::pair<std::string, std::string>> given; // option and its text, for messages
+    struct Value
+    {
+        const SettingOption* setting;
+        std::string text; // as typed, for messages
+        std::uint32_t value;
+    };
+    std::vector<Value> given; // in the order of SettingOptions
     bool Empty() const { return given.empty(); }
+    // The settings with the requested values put in.
+    cards::CardSettings AppliedTo(cards::CardSettings settings) const;
 };
 
 // Digits only, at most 65535.
@@ -50,8 +69,7 @@ std::optional<int> ParsePortName(const std::string& text);
 // The values of apply's options; a bad one is kExitInvalidInput naming the option and what it expects.
 Outcome ParseRequested(const Options& options, Requested& requested);
 
-// The option that sets a parameter ("address", ...), and the parameter an option sets.
+// The option that sets a parameter ("address", "ip" for the IP block); empty for none.
 const char* OptionFor(const cards::Parameter& parameter);
-const cards::Parameter& ParameterOf(const std::string& option);
 
 } // namespace cli

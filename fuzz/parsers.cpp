@@ -57,10 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     cli::Options options;
-    std::string* fields[] = {&options.address, &options.baud, &options.exchange, &options.mode,
-                             &options.ip,      &options.mask, &options.gateway};
-    for (std::size_t i = 0; i < lines.size() && i < std::size(fields); ++i)
-        *fields[i] = lines[i];
+    for (std::size_t i = 0; i < lines.size() && i < cli::SettingOptions().size(); ++i)
+        options.settings[cli::SettingOptions()[i].option] = lines[i];
     cli::Requested requested;
     cli::ParseRequested(options, requested);
 
