@@ -25,67 +25,96 @@ std::string CardText(const Identification& identity)
     return cards::CardText(identity.cardCode);
 }
 
-nlohmann::json DescribeParameterValue(const Identification& identity, int firmwareRange,
+ParameterValue UnreadParameter(cards::Bus bus, const cards::Parameter& parameter)
+{
+    ParameterValue v;
+    v.name = cards::ParameterName(bus, parameter.start);
+    v.reg = RegisterText(parameter);
+    v.registers = parameter.registers;
+    v.readFailed = true;
+    return v;
+}
+
+ParameterValue DescribeParameterValue(const Identification& identity, int firmwareRange,
                                       const cards::CardSettings& settings, const cards::Parameter& parameter)
 {
     const cards::CardInfo& card = *identity.card;
-    const cards::Bus bus = card.bus;
-    nlohmann::json item{{"name", cards::ParameterName(bus, parameter.start)},
-                        {"register", RegisterText(parameter)},
-                        {"registers", parameter.registers}};
+    ParameterValue v = UnreadParameter(card.bus, parameter);
+    v.readFailed = false;
     if (parameter == cards::kIpBlock) {
-        cards::IpBlock bytes{};
-        cards::EncodeIpBlock(settings.ip, bytes);
-        item["raw"] = bytes;
-        item["ip"] = cards::FormatIp(settings.ip.ip);
-        item["mask"] = cards::FormatIp(settings.ip.mask);
-        item["gateway"] = cards::FormatIp(settings.ip.gateway);
-        item["text"] = "IP " + cards::FormatIp(settings.ip.ip) + ", mask " + cards::FormatIp(settings.ip.mask) +
-                       ", gateway " + cards::FormatIp(settings.ip.gateway);
-        item["valid"] = true;
+        v.ipBytes.emplace();
+        cards::EncodeIpBlock(settings.ip, *v.ipBytes);
+        v.ip = settings.ip;
+        v.text = "IP " + cards::FormatIp(settings.ip.ip) + ", mask " + cards::FormatIp(settings.ip.mask) +
+                 ", gateway " + cards::FormatIp(settings.ip.gateway);
         if (!card.Writes(parameter)) {
-            item["note"] = std::string("shown only; set on the ") + card.title + " network";
+            v.note = std::string("shown only; set on the ") + card.title + " network";
         }
-        return item;
+        return v;
     }
 
     const int value = *cards::ParameterValue(settings, parameter);
-    item["raw"] = value;
-    bool valid = true;
-    std::string text;
+    v.raw = value;
     if (parameter == cards::kNodeAddress) {
         const cards::NodeAddressRule* rule = card.nodeAddress;
         if (card.stationNumber) {
             const std::string number = cards::FormatStationNumber(value);
-            text = number;
-            item["stationName"] = cards::StationNamePrefix(identity.modelIndex) + number;
-            valid = rule->Accepts(value);
+            v.text = number;
+            v.stationName = cards::StationNamePrefix(identity.modelIndex) + number;
+            v.valid = rule->Accepts(value);
         } else {
-            text = std::to_string(value);
-            valid = rule->ReadValid(value);
-            if (valid && !rule->Accepts(value)) {
-                item["note"] = "valid, but outside the " +
-                               cards::AllowedText(identity.cardCode, firmwareRange, parameter) +
-                               " this card accepts when written";
+            v.text = std::to_string(value);
+            v.valid = rule->ReadValid(value);
+            if (v.valid && !rule->Accepts(value)) {
+                v.note = "valid, but outside the " + cards::AllowedText(identity.cardCode, firmwareRange, parameter) +
+                         " this card accepts when written";
             }
         }
     } else {
         const auto list = cards::ParameterList(identity.cardCode, firmwareRange, parameter);
-        valid = static_cast<std::size_t>(value) < list.size();
-        text = valid ? list[static_cast<std::size_t>(value)] : "";
+        v.valid = static_cast<std::size_t>(value) < list.size();
+        v.text = v.valid ? list[static_cast<std::size_t>(value)] : "";
         if (parameter == cards::kExchangeChoice) {
-            item["entry"] = value + 1;
-            const char* modules = valid ? cards::ModuleText(card, firmwareRange, value) : nullptr;
+            v.entry = value + 1;
+            const char* modules = v.valid ? cards::ModuleText(card, firmwareRange, value) : nullptr;
             if (modules != nullptr) {
-                item["modules"] = modules;
+                v.modules = modules;
             }
         }
     }
-    if (!valid) {
-        text = "outside " + cards::AllowedText(identity.cardCode, firmwareRange, parameter);
+    if (!v.valid) {
+        v.text = "outside " + cards::AllowedText(identity.cardCode, firmwareRange, parameter);
     }
-    item["text"] = text;
-    item["valid"] = valid;
+    return v;
+}
+
+nlohmann::json ToJson(const ParameterValue& v)
+{
+    if (v.readFailed) {
+        return nlohmann::json{{"name", v.name}, {"register", v.reg}, {"readFailed", true}};
+    }
+    nlohmann::json item{
+        {"name", v.name}, {"register", v.reg}, {"registers", v.registers}, {"text", v.text}, {"valid", v.valid}};
+    if (v.ipBytes) {
+        item["raw"] = *v.ipBytes;
+        item["ip"] = cards::FormatIp(v.ip.ip);
+        item["mask"] = cards::FormatIp(v.ip.mask);
+        item["gateway"] = cards::FormatIp(v.ip.gateway);
+    } else {
+        item["raw"] = v.raw;
+    }
+    if (!v.stationName.empty()) {
+        item["stationName"] = v.stationName;
+    }
+    if (!v.note.empty()) {
+        item["note"] = v.note;
+    }
+    if (v.entry) {
+        item["entry"] = *v.entry;
+    }
+    if (v.modules) {
+        item["modules"] = *v.modules;
+    }
     return item;
 }
 

@@ -55,33 +55,35 @@ void PrintIdentity(std::ostream& out, const Identification& id)
     Field(out, "Firmware", FirmwarePrefix(id) + cards::PrintableText(id.firmwareText));
 }
 
+// What a parameter holds, as a line shows it: "7", "2  250 Kbds", "IP 10.0.0.5, mask ...": the raw value
+// with its meaning, or the meaning alone where it says the raw value.
+std::string Shown(const ParameterValue& v, const char* gap)
+{
+    const std::string raw = std::to_string(v.raw);
+    return v.ipBytes || v.text == raw ? v.text : raw + gap + v.text;
+}
+
 // One parameter line: "station address (0x3011):     7", with its meaning, validity and notes.
-void PrintParameter(std::ostream& out, const json& item)
+void PrintParameter(std::ostream& out, const ParameterValue& v)
 {
     std::string value;
-    if (item.value("readFailed", false)) {
+    if (v.readFailed) {
         value = "(could not be read)";
-    } else if (item.contains("ip")) {
-        value = item["text"].get<std::string>();
     } else {
-        value = std::to_string(item["raw"].get<int>());
-        const std::string text = item["text"].get<std::string>();
-        if (text != value) {
-            value += "  " + text;
+        value = Shown(v, "  ");
+        if (!v.stationName.empty()) {
+            value += "  (station name " + v.stationName + ")";
         }
-        if (item.contains("stationName")) {
-            value += "  (station name " + item["stationName"].get<std::string>() + ")";
-        }
-        if (!item["valid"].get<bool>()) {
+        if (!v.valid) {
             value += "  [INVALID]";
         }
     }
-    if (item.contains("note")) {
-        value += "  (" + item["note"].get<std::string>() + ")";
+    if (!v.note.empty()) {
+        value += "  (" + v.note + ")";
     }
-    Field(out, "  " + item["name"].get<std::string>() + " (" + item["register"].get<std::string>() + ")", value);
-    if (item.contains("modules")) {
-        std::string modules = item["modules"].get<std::string>();
+    Field(out, "  " + v.name + " (" + v.reg + ")", value);
+    if (v.modules) {
+        std::string modules = *v.modules;
         std::size_t at = 0;
         while ((at = modules.find("\r\n", at)) != std::string::npos) {
             modules.replace(at, 2, "\n" + std::string(34, ' '));
@@ -90,18 +92,24 @@ void PrintParameter(std::ostream& out, const json& item)
     }
 }
 
-json ParametersJson(const Identification& id, const SettingsRead& read)
+std::vector<ParameterValue> Parameters(const Identification& id, const SettingsRead& read)
 {
-    json list = json::array();
+    std::vector<ParameterValue> list;
     for (const cards::Parameter& p : cards::ReadOrder(id.card->bus)) {
         if (std::find(read.failed.begin(), read.failed.end(), p) != read.failed.end()) {
-            char reg[8];
-            std::snprintf(reg, sizeof reg, "0x%04X", p.start);
-            list.push_back(
-                json{{"name", cards::ParameterName(id.card->bus, p.start)}, {"register", reg}, {"readFailed", true}});
+            list.push_back(UnreadParameter(id.card->bus, p));
         } else {
             list.push_back(DescribeParameterValue(id, read.range, read.settings, p));
         }
+    }
+    return list;
+}
+
+json ParametersJson(const Identification& id, const SettingsRead& read)
+{
+    json list = json::array();
+    for (const ParameterValue& v : Parameters(id, read)) {
+        list.push_back(ToJson(v));
     }
     return list;
 }
@@ -115,12 +123,17 @@ json Names(cards::Bus bus, const std::vector<cards::Parameter>& list)
     return array;
 }
 
-json Changes(const Identification& id, const SettingsWrite& write)
+struct Change
 {
-    json changes = json::array();
+    ParameterValue before, after;
+};
+
+std::vector<Change> Changes(const Identification& id, const SettingsWrite& write)
+{
+    std::vector<Change> changes;
     for (const cards::Parameter& p : cards::WriteOrder(id.card->bus)) {
-        changes.push_back(json{{"before", DescribeParameterValue(id, write.range, write.before, p)},
-                               {"after", DescribeParameterValue(id, write.range, write.after, p)}});
+        changes.push_back({DescribeParameterValue(id, write.range, write.before, p),
+                           DescribeParameterValue(id, write.range, write.after, p)});
     }
     return changes;
 }
@@ -133,7 +146,10 @@ void AddWriteJson(json& result, const Identification& id, const SettingsWrite& w
         return;
     }
     const VerifiedWrite& report = write.report;
-    result["changes"] = Changes(id, write);
+    result["changes"] = json::array();
+    for (const Change& change : Changes(id, write)) {
+        result["changes"].push_back(json{{"before", ToJson(change.before)}, {"after", ToJson(change.after)}});
+    }
     result["written"] = Names(bus, report.write.written);
     result["notWritten"] = Names(bus, report.write.notWritten);
     if (report.write.failed) {
@@ -157,15 +173,10 @@ void PrintWrite(std::ostream& out, const Identification& id, const SettingsWrite
         return;
     }
     out << "Settings (before -> after):\n";
-    for (const json& change : Changes(id, write)) {
-        const auto shown = [](const json& item) {
-            std::string text = item["text"].get<std::string>();
-            return item.contains("ip") || item["raw"].dump() == text ? text : item["raw"].dump() + " " + text;
-        };
-        const json& after = change["after"];
-        Field(out, "  " + after["name"].get<std::string>() + " (" + after["register"].get<std::string>() + ")",
-              change["before"] == after ? shown(after) + "  (unchanged)"
-                                        : shown(change["before"]) + "  ->  " + shown(after));
+    for (const auto& [before, after] : Changes(id, write)) {
+        Field(out, "  " + after.name + " (" + after.reg + ")",
+              before == after ? Shown(after, " ") + "  (unchanged)"
+                              : Shown(before, " ") + "  ->  " + Shown(after, " "));
     }
     const cards::Bus bus = id.card->bus;
     Field(out, "Written", cards::ListParameters(bus, write.report.write.written));
@@ -339,8 +350,8 @@ void PrintResult(std::ostream& out, const CommandResult& r)
         }
         out << "Saved the settings of the " << CardText(*r.identity) << ", range " << cards::RangeName(r.read->range)
             << ", to " << r.file << ":\n";
-        for (const json& item : ParametersJson(*r.identity, *r.read)) {
-            PrintParameter(out, item);
+        for (const ParameterValue& v : Parameters(*r.identity, *r.read)) {
+            PrintParameter(out, v);
         }
         return;
     }
@@ -350,8 +361,8 @@ void PrintResult(std::ostream& out, const CommandResult& r)
     if (r.command == "read" && r.read) {
         Field(out, "Range", cards::RangeName(r.read->range));
         out << "Parameters:\n";
-        for (const json& item : ParametersJson(*r.identity, *r.read)) {
-            PrintParameter(out, item);
+        for (const ParameterValue& v : Parameters(*r.identity, *r.read)) {
+            PrintParameter(out, v);
         }
     }
 }
