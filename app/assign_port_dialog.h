@@ -23,9 +23,6 @@ public:
     std::string Device() const;
     bool Automatic() const { return automatic; }
 
-    QListWidget* DeviceList() const { return list; }
-    QLineEdit* PathEdit() const { return path; }
-
 private:
     QListWidget* list = nullptr;
     QLineEdit* path = nullptr;

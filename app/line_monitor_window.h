@@ -40,8 +40,6 @@ public:
 
     // Shows the window (raised if it is already open) and records; list entries are named for `range`.
     void Open(int firmwareRange);
-    bool Recording() const { return recording; }
-    const monitor::FrameLog& Log() const { return log; }
 
     void OnClear();
     void OnSave();

@@ -467,11 +467,6 @@ void MainDialog::OnAssignPort()
     OnPortChanged(); // reopened at once, as a choice from the list would
 }
 
-QString MainDialog::StatusText() const
-{
-    return statusLine->text();
-}
-
 void MainDialog::SetStatus(const QString& text)
 {
     statusLine->setText(text);

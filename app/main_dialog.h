@@ -53,8 +53,8 @@ public:
 
     // The range chosen in the version dialog; before OnInitDialog, which writes the header from it.
     void SetFirmwareRange(int range) { firmwareRange = range; }
-    // Tests only: to shorten the read time-out where they wait for silence, and to see what is open.
-    InstrumentLink& Link() { return link; }
+    // How long a reply may take to begin: the instrument's 400 ms unless set (before OnInitDialog).
+    void SetReadTimeout(std::uint32_t ms) { link.Master().SetReadTimeout(ms); }
 
     // The Apply button and Enter download; they never close the window.
     void accept() override;
@@ -64,7 +64,6 @@ public:
     static QString HeaderText(int firmwareRange);
     // Why a port could not be opened, with what to do about it: the detail under "Invalid Serial Port".
     static QString OpenFailureDetail(int port, std::string device, int error, const std::string& detail = {});
-    QString StatusText() const;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;

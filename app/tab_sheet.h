@@ -27,7 +27,6 @@ public:
     void ShowPage(int index);   // switches the visible page, leaving the tab selection alone
     int CurrentPage() const { return currentPage; }
 
-    QTabBar* Bar() const { return bar; }
     QRect DisplayArea() const;
 
 protected:

@@ -32,8 +32,3 @@ bool InfoPage::OnInitDialog()
         look::InitTitleBanner(banner, "Meshgate2 Manager");
     return true;
 }
-
-TitleBanner* InfoPage::Banner() const
-{
-    return banner;
-}

@@ -22,8 +22,6 @@ public:
     int ReadSettings(InstrumentLink* link) override;
     void SetFirmwareRange(int range) override;
 
-    TitleBanner* Banner() const;
-
 protected:
     std::map<int, ControlFactory> CustomControls() const override;
     bool OnInitDialog() override;

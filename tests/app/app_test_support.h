@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,10 +69,27 @@ protected:
     {
         dialog = std::make_unique<MainDialog>();
         dialog->SetFirmwareRange(firmwareRange);
-        dialog->Link().Master().SetReadTimeout(readTimeoutMs);
+        dialog->SetReadTimeout(readTimeoutMs);
         dialog->OnInitDialog();
         dialog->show();
         return *dialog;
+    }
+
+    // What the status line says, as the operator reads it.
+    static QString StatusText(const MainDialog& d)
+    {
+        const auto* line = d.findChild<QLabel*>(QStringLiteral("statusLine"));
+        return line ? line->text() : QString();
+    }
+    // The device the window holds open, as its status line names it ("COM1 open (/dev/pts/3)."); empty
+    // when none is.
+    static std::string OpenDevice(const MainDialog& d)
+    {
+        const QString text = StatusText(d);
+        const int at = text.indexOf(QStringLiteral(" open ("));
+        if (!text.startsWith(QStringLiteral("COM")) || at < 0 || !text.endsWith(QStringLiteral(").")))
+            return {};
+        return text.mid(at + 7, text.size() - at - 9).toStdString();
     }
 
     // The window's controls, found by id as the program builds them.
@@ -123,7 +141,8 @@ protected:
 
     static QStringList TabTexts(const MainDialog& d)
     {
-        const QTabBar* bar = Find<TabSheet>(d, MainDialog::IDC_TABS)->Bar();
+        const QTabBar* bar =
+            Find<TabSheet>(d, MainDialog::IDC_TABS)->findChild<QTabBar*>(QString(), Qt::FindDirectChildrenOnly);
         QStringList texts;
         for (int i = 0; i < bar->count(); ++i)
             texts << bar->tabText(i);

@@ -42,8 +42,7 @@ TEST_F(AppTest, StartsWithoutSettingsFileOnCom1ShowingTheInformationPage)
     auto* ports = Find<QComboBox>(d, MainDialog::IDC_PORTS);
     EXPECT_EQ(PortShown(d), "COM1");
     EXPECT_EQ(ports->count(), 9);
-    EXPECT_TRUE(d.Link().Master().IsOpen());
-    EXPECT_EQ(d.Link().Master().DeviceName(), simulator->DevicePath());
+    EXPECT_EQ(OpenDevice(d), simulator->DevicePath());
     EXPECT_FALSE(Find<ImageButton>(d, MainDialog::IDC_READ)->isEnabled());
     EXPECT_FALSE(Find<ImageButton>(d, MainDialog::IDC_APPLY)->isEnabled());
     EXPECT_TRUE(Find<ImageButton>(d, MainDialog::IDC_SEARCH)->isEnabled());
@@ -64,7 +63,7 @@ TEST_F(AppTest, ShortSettingsFilesCountAsMissing)
         MainDialog& d = OpenMainWindow();
         EXPECT_TRUE(MessageBoxes::Take().empty());
         EXPECT_EQ(Find<QComboBox>(d, MainDialog::IDC_PORTS)->currentIndex(), 0) << bytes.size() << " bytes";
-        EXPECT_EQ(d.Link().Master().DeviceName(), simulator->DevicePath());
+        EXPECT_EQ(OpenDevice(d), simulator->DevicePath());
         dialog.reset();
     }
 }
@@ -76,7 +75,7 @@ TEST_F(AppTest, StoredPortIsSelectedAndOpenedAndWrittenBackAsFourBytes)
     MainDialog& d = OpenMainWindow();
     EXPECT_TRUE(MessageBoxes::Take().empty());
     EXPECT_EQ(PortShown(d), "COM4");
-    EXPECT_EQ(d.Link().Master().DeviceName(), simulator->DevicePath());
+    EXPECT_EQ(OpenDevice(d), simulator->DevicePath());
     Click(d, MainDialog::IDC_EXIT);
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(SettingsBytes(), Le32(4));
@@ -89,7 +88,7 @@ TEST_F(AppTest, StoredZeroOpensNoPortAndIsKept)
     MainDialog& d = OpenMainWindow();
     EXPECT_TRUE(MessageBoxes::Take().empty());
     EXPECT_EQ(PortShown(d), "COM1");
-    EXPECT_FALSE(d.Link().Master().IsOpen());
+    EXPECT_EQ(OpenDevice(d), "");
     d.reject();
     EXPECT_EQ(SettingsBytes(), Le32(0));
 }
@@ -120,8 +119,7 @@ TEST_F(AppTest, ChoosingTheEntryShownOpensItWhateverWasStored)
         MessageBoxes::Take();
         EXPECT_EQ(PortShown(d), stored == 0 ? "COM1" : "COM12");
         ChooseEntry(Find<QComboBox>(d, MainDialog::IDC_PORTS), 0);
-        EXPECT_TRUE(d.Link().Master().IsOpen()) << stored;
-        EXPECT_EQ(d.Link().Master().DeviceName(), simulator->DevicePath());
+        EXPECT_EQ(OpenDevice(d), simulator->DevicePath()) << stored;
         EXPECT_EQ(PortShown(d), "COM1");
         d.reject();
         EXPECT_EQ(SettingsBytes(), Le32(1));
@@ -167,7 +165,7 @@ TEST_F(AppTest, PortHeldByAnotherProgramIsReportedAsBusy)
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "Invalid Serial Port");
     EXPECT_TRUE(shown[0].detail.contains(": in use by ")) << shown[0].detail.toStdString();
-    EXPECT_TRUE(d.StatusText().contains("COM1 could not be opened"));
+    EXPECT_TRUE(StatusText(d).contains("COM1 could not be opened"));
 }
 
 TEST(OpenFailureDetailTest, SaysWhyAndWhatToDo)
@@ -236,7 +234,7 @@ TEST_F(AppTest, UnsupportedCardShowsInformationPageThenUploadFailWithButtonsEnab
     EXPECT_EQ(TabTexts(d), QStringList{"INFO"});
     EXPECT_TRUE(Find<ImageButton>(d, MainDialog::IDC_READ)->isEnabled());
     EXPECT_TRUE(Find<ImageButton>(d, MainDialog::IDC_APPLY)->isEnabled());
-    EXPECT_TRUE(d.StatusText().contains("slave address 255")) << d.StatusText().toStdString();
+    EXPECT_TRUE(StatusText(d).contains("slave address 255")) << StatusText(d).toStdString();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the wait cursor ends with the search";
 }
 
@@ -272,7 +270,7 @@ TEST_F(AppTest, SilentLineReportsNoDeviceAndKeepsTheWindowAliveWhileProbing)
     QTimer sampler;
     bool closeTried = false;
     QObject::connect(&sampler, &QTimer::timeout, [&] {
-        seen.insert(d.StatusText());
+        seen.insert(StatusText(d));
         if (!closeTried) {
             closeTried = true;
             d.close(); // the window manager's close box, mid-search: refused until the search is over
@@ -398,13 +396,13 @@ TEST_F(AppTest, PortListSaysWhatEachPortOpensAndRefreshesWhenItDropsDown)
     ports->setCurrentIndex(1);
     MessageBoxes::Take(); // COM2 has nothing behind it
     StartInstrument({}, 3);
-    const QString status = d.StatusText();
+    const QString status = StatusText(d);
     ports->showPopup();
     ports->hidePopup();
     EXPECT_EQ(ports->itemText(2), "COM3   " + QString::fromStdString(simulator->DevicePath()));
     EXPECT_EQ(ports->currentIndex(), 1);
     EXPECT_EQ(PortShown(d), "COM2");
-    EXPECT_EQ(d.StatusText(), status) << "a refresh reopens nothing";
+    EXPECT_EQ(StatusText(d), status) << "a refresh reopens nothing";
     EXPECT_TRUE(MessageBoxes::Take().empty());
 }
 
@@ -420,7 +418,7 @@ static bool AssignThroughTheMenu(MainDialog& d, const std::string& device)
                     menu->setActiveAction(action);
             QTest::keyClick(menu, Qt::Key_Return);
         } else if (auto* dialog = qobject_cast<AssignPortDialog*>(QApplication::activeModalWidget())) {
-            dialog->PathEdit()->setText(QString::fromStdString(device));
+            dialog->findChild<QLineEdit*>(QStringLiteral("path"))->setText(QString::fromStdString(device));
             dialog->accept();
             assigned = true;
         }
@@ -445,8 +443,8 @@ TEST_F(AppTest, AnAssignedPortOpensAtOnceAndAfterARestart)
 
     ASSERT_TRUE(AssignThroughTheMenu(d, device));
     EXPECT_TRUE(MessageBoxes::Take().empty());
-    EXPECT_TRUE(d.StatusText().startsWith("COM4 open (" + QString::fromStdString(device)))
-        << d.StatusText().toStdString();
+    EXPECT_TRUE(StatusText(d).startsWith("COM4 open (" + QString::fromStdString(device)))
+        << StatusText(d).toStdString();
     EXPECT_TRUE(Find<QComboBox>(d, MainDialog::IDC_PORTS)->itemText(3).contains(QString::fromStdString(device)));
     Click(d, MainDialog::IDC_EXIT);
     dialog.reset();
@@ -454,7 +452,7 @@ TEST_F(AppTest, AnAssignedPortOpensAtOnceAndAfterARestart)
     // The next run, with the port remembered in Meshgate2.dat: COM4 still opens the device.
     MainDialog& again = OpenMainWindow();
     EXPECT_TRUE(MessageBoxes::Take().empty());
-    EXPECT_EQ(again.Link().Master().DeviceName(), device);
+    EXPECT_EQ(OpenDevice(again), device);
     Click(again, MainDialog::IDC_SEARCH);
     EXPECT_EQ(Texts(MessageBoxes::Take()), std::vector<QString>{"Upload Complete"});
 }
@@ -476,7 +474,7 @@ TEST_F(AppTest, AComEntryAssignedToADeviceServerSearchesThroughIt)
               "COM5   " + QString::fromStdString(server.Rfc2217Name()));
     Click(d, MainDialog::IDC_SEARCH);
     EXPECT_EQ(Texts(MessageBoxes::Take()), std::vector<QString>{"Upload Complete"});
-    EXPECT_TRUE(d.StatusText().contains("Instrument found on COM5")) << d.StatusText().toStdString();
+    EXPECT_TRUE(StatusText(d).contains("Instrument found on COM5")) << StatusText(d).toStdString();
 }
 
 // Opening the dialog again shows the device assigned, and nothing the window does on its own (the list
@@ -490,14 +488,15 @@ TEST_F(AppTest, TheAssignDialogKeepsTheAssignedDeviceUntilTheUserPicks)
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    dialog.DeviceList()->setFocus(Qt::TabFocusReason);
+    auto* list = dialog.findChild<QListWidget*>(QStringLiteral("devices"));
+    ASSERT_NE(list, nullptr);
+    list->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
     EXPECT_EQ(dialog.Device(), port.path);
 
     // A device picked from the list, by keyboard or mouse, replaces it.
-    QTest::keyClick(dialog.DeviceList(), Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(dialog.Device(), "/dev/serial/by-id/usb-B-port0");
-    const QListWidget* list = dialog.DeviceList();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
     EXPECT_EQ(dialog.Device(), "/dev/ttyS0");
 }

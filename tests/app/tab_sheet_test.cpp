@@ -1,6 +1,7 @@
 #include "app/tab_sheet.h"
 #include "pages/info_page.h"
 #include "pages/message_boxes.h"
+#include "res/dialog_builder.h"
 #include "widgets/title_banner.h"
 
 #include <QDialog>
@@ -51,6 +52,8 @@ protected:
         sheet->setGeometry(10, 10, 400, 300);
         host.show();
     }
+    // The sheet's tabs, as the operator clicks them.
+    QTabBar* Tabs() const { return sheet->findChild<QTabBar*>(QString(), Qt::FindDirectChildrenOnly); }
     QWidget host;
     TabSheet* sheet = nullptr;
     CountingPage first;
@@ -68,11 +71,11 @@ TEST_F(TabSheetTest, AddedPageStaysHiddenUntilSelected)
     EXPECT_FALSE(first.Window()->isVisible());
     EXPECT_EQ(first.inits, 1);
     EXPECT_TRUE(sheet->DisplayArea().contains(first.Window()->geometry()));
-    EXPECT_GT(first.Window()->y(), sheet->Bar()->geometry().bottom()) << "the page sits below the tabs";
+    EXPECT_GT(first.Window()->y(), Tabs()->geometry().bottom()) << "the page sits below the tabs";
 
     sheet->SelectPage(0);
     EXPECT_TRUE(Visible(first));
-    EXPECT_EQ(sheet->Bar()->currentIndex(), 0);
+    EXPECT_EQ(Tabs()->currentIndex(), 0);
     EXPECT_EQ(first.saves, 0) << "a page just added is not asked to save";
 }
 
@@ -84,7 +87,7 @@ TEST_F(TabSheetTest, SwitchingTabsSavesTheOutgoingPageEvenWhenItDoesNotValidate)
     first.valid = false;
 
     // The operator clicks the second tab.
-    QTest::mouseClick(sheet->Bar(), Qt::LeftButton, {}, sheet->Bar()->tabRect(1).center());
+    QTest::mouseClick(Tabs(), Qt::LeftButton, {}, Tabs()->tabRect(1).center());
     EXPECT_EQ(first.saves, 1);
     EXPECT_FALSE(Visible(first));
     EXPECT_TRUE(Visible(second));
@@ -106,15 +109,15 @@ TEST_F(TabSheetTest, RemoveAllPagesDestroysWindowsAndTheSamePageCanComeBack)
     EXPECT_TRUE(old.isNull());
     EXPECT_EQ(sheet->GetPage(0), nullptr);
     EXPECT_EQ(sheet->CurrentPage(), -1);
-    EXPECT_EQ(sheet->Bar()->count(), 1) << "tab items are the caller's to remove";
+    EXPECT_EQ(Tabs()->count(), 1) << "tab items are the caller's to remove";
     sheet->DeleteAllItems();
-    EXPECT_EQ(sheet->Bar()->count(), 0);
+    EXPECT_EQ(Tabs()->count(), 0);
 
     ASSERT_TRUE(sheet->AddPage("ONE", &first, InfoPage::kTemplateId));
     EXPECT_EQ(first.inits, 2);
     sheet->SelectPage(0);
     EXPECT_TRUE(Visible(first));
-    EXPECT_EQ(sheet->Bar()->count(), 1);
+    EXPECT_EQ(Tabs()->count(), 1);
 }
 
 TEST_F(TabSheetTest, WrongOrUnknownTemplateCreatesNoWindow)
@@ -142,11 +145,12 @@ TEST(InfoPageTest, BannerAndBusListAndNoInstrumentWork)
     QWidget host;
     InfoPage page;
     ASSERT_TRUE(page.Create(&host));
-    ASSERT_NE(page.Banner(), nullptr);
-    EXPECT_EQ(page.Banner()->GetText(), "Meshgate2 Manager");
-    EXPECT_EQ(page.Banner()->GetGradientStartColour(), 0x0000FFu);
-    EXPECT_EQ(page.Banner()->GetGradientEndColour(), 0x323232u);
-    EXPECT_EQ(page.Banner()->GetTextColour(), 0xFFFFFFu);
+    const auto* banner = Control<TitleBanner>(page.Window(), InfoPage::IDC_BANNER);
+    ASSERT_NE(banner, nullptr);
+    EXPECT_EQ(banner->GetText(), "Meshgate2 Manager");
+    EXPECT_EQ(banner->GetGradientStartColour(), 0x0000FFu);
+    EXPECT_EQ(banner->GetGradientEndColour(), 0x323232u);
+    EXPECT_EQ(banner->GetTextColour(), 0xFFFFFFu);
     QStringList texts;
     for (auto* label : page.Window()->findChildren<QLabel*>())
         texts << label->text();
