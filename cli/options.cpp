@@ -1,6 +1,5 @@
 #include "cli/options.h"
 
-#include "cards/card_lists.h"
 #include "cards/encoding.h"
 #include "cards/parameters.h"
 #include "host/port_map.h"
