@@ -4,6 +4,7 @@
 
 #include "host/utf16_win32.h"
 
+#include <cstdlib>
 #include <shellapi.h>
 #include <windows.h>
 
@@ -30,6 +31,15 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
     }
 }
 
+// The console's code page belongs to the window the user typed in (cmd.exe keeps it after we end): give
+// back the one it had.
+UINT consoleCodePage = 0;
+
+void RestoreCodePage()
+{
+    ::SetConsoleOutputCP(consoleCodePage);
+}
+
 } // namespace
 
 void cli::CatchStopSignals()
@@ -37,9 +47,22 @@ void cli::CatchStopSignals()
     ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
+bool cli::StandardErrorIsTerminal()
+{
+    // A console window (cmd.exe, PowerShell), not a file, a pipe or NUL, which the C runtime's isatty takes
+    // for a terminal too.
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 std::vector<std::string> cli::Arguments(int argc, char** argv)
 {
-    ::SetConsoleOutputCP(CP_UTF8);
+    // Output is UTF-8 (a folder named "Jürgen" in a message); without a console there is nothing to set.
+    if (const UINT codePage = ::GetConsoleOutputCP(); codePage != 0 && codePage != CP_UTF8) {
+        consoleCodePage = codePage;
+        ::SetConsoleOutputCP(CP_UTF8);
+        std::atexit(RestoreCodePage);
+    }
     int count = 0;
     LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     if (wide == nullptr)
