@@ -137,6 +137,7 @@ done
 sleep 0.3 # the probes opened the devices for a moment; let ser2net close them
 for scheme in tcp rfc2217; do
     offset=$([ $scheme = tcp ] && echo 0 || echo 1)
+    echo "through ser2net, $scheme://:"
     # The last argument: a port nobody listens on, explained alike.
     bash "$root/tests/windows/cli_same_as_linux.sh" "$root/build/cli/meshgate2-cli" \
         "$scheme://127.0.0.1:${ports[$offset]}" "$windows_cli" \

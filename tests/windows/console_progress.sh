@@ -5,8 +5,11 @@
 # Usage: console_progress.sh "WINDOWS_CLI COMMAND" SILENT_PORT ANSWERING_PORT
 set -euo pipefail
 windows_cli=$1 silent=$2 answering=$3
-server="meshgate2-console-$$"
-finish() { tmux -L "$server" kill-server 2>/dev/null || true; }
+# A tmux server of its own for each screen: a new one started while the last is still ending would fail.
+servers=0
+finish() {
+    for n in $(seq "$servers"); do tmux -L "meshgate2-console-$$-$n" kill-server 2>/dev/null || true; done
+}
 trap finish EXIT
 fail() {
     echo "console progress: $1"
@@ -16,13 +19,15 @@ fail() {
 
 # The screen of one search, once `ready` (a pattern) shows, and what it shows when the program ended.
 screen() { # PORT PATTERN
-    tmux -L "$server" kill-server 2>/dev/null || true
+    servers=$((servers + 1))
+    local server="meshgate2-console-$$-$servers"
     tmux -L "$server" new-session -d -x 150 -y 20 "$windows_cli --port $1 search; echo END; sleep 600"
     for _ in $(seq 600); do
         tmux -L "$server" capture-pane -p | grep -q "$2" && break
         sleep 0.1
     done
     tmux -L "$server" capture-pane -p
+    tmux -L "$server" kill-server
 }
 
 # A silent line: each of the seven addresses takes its three attempts, the search ten seconds in all.
