@@ -49,9 +49,10 @@ export WINEPREFIX="$work/prefix" WINEDEBUG=-all
 # Wine links the prefix's Documents to the home's; the configurator writes there: keep it in the run's folder.
 mkdir -p "$work/home"
 export HOME="$work/home"
+# What we started, by process id; a simulator's id is kept in a file, as start_sim runs in a subshell ($(...)).
 pids=()
 finish() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}" $(cat "$work"/*.pid 2>/dev/null); do kill "$pid" 2>/dev/null || true; done
     wineserver -k 2>/dev/null || true
     rm -rf "$work"
 }
@@ -64,7 +65,7 @@ start_sim() { # NAME OPTIONS...
     local link="$work/$1"
     shift
     "$sim" "${common[@]}" "$@" --link "$link" >"$link.log" 2>&1 &
-    pids+=($!)
+    echo $! >"$link.pid"
     for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
     readlink -f "$link"
 }
