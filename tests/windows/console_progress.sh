@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The search's progress in a console window: Wine's console on a terminal that tmux keeps, read back as the
+# The command line in a console window: Wine's console on a terminal that tmux keeps, read back as the
 # screen shows it. While a search on a silent line goes on, its progress is one line, rewritten; when the
-# search ends, nothing of it is left beside what follows.
+# search ends, nothing of it is left beside what follows; a path with a non-ASCII letter shows as typed.
 # Usage: console_progress.sh "WINDOWS_CLI COMMAND" SILENT_PORT ANSWERING_PORT
 set -euo pipefail
 windows_cli=$1 silent=$2 answering=$3
@@ -18,10 +18,10 @@ fail() {
 }
 
 # The screen of one search, once `ready` (a pattern) shows, and what it shows when the program ended.
-screen() { # PORT PATTERN
+screen() { # PORT PATTERN [OPTIONS]
     servers=$((servers + 1))
     local server="meshgate2-console-$$-$servers"
-    tmux -L "$server" new-session -d -x 150 -y 20 "$windows_cli --port $1 search; echo END; sleep 600"
+    tmux -L "$server" new-session -d -x 150 -y 20 "$windows_cli --port $1 ${3:-} search; echo END; sleep 600"
     for _ in $(seq 600); do
         tmux -L "$server" capture-pane -p | grep -q "$2" && break
         sleep 0.1
@@ -42,4 +42,6 @@ grep -q "^meshgate2-cli: No device found on $silent" <<<"$after" || fail "no rep
 after=$(screen "$answering" END)
 ! grep -q 'Searching\|\[K' <<<"$after" || fail "the progress is left on the screen" "$after"
 grep -q "^Device: *$answering\$" <<<"$after" || fail "the report does not begin at the line's start" "$after"
-echo "console progress: one line while searching, nothing left after"
+after=$(screen "$answering" END '--capture C:\\Jürgen\\missing\\line.pcap')
+grep -q 'cannot write --capture C:\\Jürgen\\missing\\line.pcap' <<<"$after" || fail "the path is not shown as typed" "$after"
+echo "console: one progress line while searching, nothing left after; a non-ASCII path as typed"
