@@ -7,8 +7,10 @@
 # from Debian's source package into ~/.cache/meshgate2/ (about an hour on two cores; scripts/qt6-mingw.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-# Paths inside the checkout hash as relative ones, so a clone elsewhere (CI's) reuses the compiler cache.
-export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}"
+# Paths inside the checkout hash as relative ones, so a clone elsewhere (CI's) reuses the compiler cache;
+# with line tables ccache also hashes the build folder unless told not to (then a clone in another folder
+# missed every object). A cached object's line tables may name the folder it was first built in.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
 dir="$root/build-win"
 run_tests=false
 case "${1:-}" in
