@@ -76,6 +76,7 @@ map() { wine reg add 'HKLM\Software\Wine\Ports' /v "$1" /d "$2" /f </dev/null >/
 # ports mapped so far are what its programs see.
 restart_wine() {
     wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true # the old one gone first, or the new one would not start
     wineserver -p </dev/null >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1
 }

@@ -25,6 +25,7 @@ bash "$(dirname "$0")/gui_from_shortcut.sh" "$linux_cli" "$device" "$frames" "$s
     fail "the configurator's session failed"
 # Start Wine's server again away from our output (the session ran it on a display of its own).
 wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true # the old one gone first, or the new one would not start
 wineserver -p </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
 
