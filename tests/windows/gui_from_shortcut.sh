@@ -115,7 +115,7 @@ answer "read after apply"
 
 # The card's settings to a file, through the window's context menu and the system's file dialog.
 click "$main" 200 30 3
-sleep 1
+sleep 2 # the menu opens; a popup has no title to wait for
 screenshot menu
 xdotool key --clearmodifiers s # the menu item's key: &Save Settings to File...
 saved=$(wine cmd /c echo '%USERPROFILE%\Documents\card.json' </dev/null 2>/dev/null | tr -d '\r')
