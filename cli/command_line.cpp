@@ -2,6 +2,7 @@
 
 #include "cards/card_info.h"
 #include "cli/commands.h"
+#include "cli/console.h"
 #include "cli/exit_code.h"
 #include "cli/render.h"
 #include "host/file_io.h"
@@ -14,7 +15,6 @@
 #include <exception>
 #include <iostream>
 #include <memory>
-#include <unistd.h>
 
 #ifndef MESHGATE2_VERSION
 #define MESHGATE2_VERSION "unknown"
@@ -204,7 +204,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     }
     c.stop = &StopRequest();
     c.progress = &err;
-    c.progressIsTerminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
+    c.progressIsTerminal = &err == &std::cerr && StandardErrorIsTerminal();
 
     const std::pair<CLI::App*, CommandResult (*)(const Command&)> commands[] = {
         {ports, RunPorts}, {assign, RunAssign}, {search, RunSearch},  {read, RunRead},

@@ -10,6 +10,10 @@ namespace cli {
 // the one under way finishes, and the report says what was written.
 void CatchStopSignals();
 
+// Whether standard error is a terminal or console window, where the progress line is rewritten in place
+// (never a file or pipe, which get a line per step).
+bool StandardErrorIsTerminal();
+
 // The arguments in UTF-8, as every path and name is kept inside (Windows hands main its ANSI code page,
 // which cannot hold every folder name), and output set to show UTF-8 text.
 std::vector<std::string> Arguments(int argc, char** argv);

@@ -3,6 +3,7 @@
 #include "cli/command_line.h"
 
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -21,6 +22,11 @@ void cli::CatchStopSignals()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+}
+
+bool cli::StandardErrorIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
 }
 
 std::vector<std::string> cli::Arguments(int argc, char** argv)

@@ -18,8 +18,17 @@ std::string InstrumentSession::SearchDiagnosis() const
 void InstrumentSession::OnProbe(void* context, std::uint8_t address)
 {
     auto* self = static_cast<InstrumentSession*>(context);
-    *self->progress << (self->progressIsTerminal ? "\r\033[K" : "") << "Searching " << self->link.Master().DeviceName()
-                    << ": " << SearchStep(address) << "..." << (self->progressIsTerminal ? "" : "\n") << std::flush;
+    const std::string line = "Searching " + self->link.Master().DeviceName() + ": " + SearchStep(address) + "...";
+    if (self->progressIsTerminal) {
+        // Rewritten with a carriage return and blanks over what was longer, not an escape sequence: every
+        // terminal and console window (cmd.exe, PowerShell, Windows before 10, Wine) understands these.
+        *self->progress << '\r' << line
+                        << std::string(self->progressWidth - std::min(self->progressWidth, line.size()), ' ');
+        self->progressWidth = std::max(self->progressWidth, line.size());
+    } else {
+        *self->progress << line << '\n';
+    }
+    *self->progress << std::flush;
     self->progressShown = true;
 }
 
@@ -61,7 +70,7 @@ Outcome InstrumentSession::Identify(Identification& out)
     } else {
         const int found = link.Discover();
         if (progressShown && progressIsTerminal) {
-            *progress << "\r\033[K" << std::flush; // the progress line gives way to what follows
+            *progress << '\r' << std::string(progressWidth, ' ') << '\r' << std::flush; // gives way to what follows
         }
         if (found != 1) {
             if (Stopped()) {

@@ -82,6 +82,7 @@ private:
     std::ostream* progress = nullptr;
     bool progressIsTerminal = false;
     bool progressShown = false;
+    std::size_t progressWidth = 0; // the longest progress line written, which a rewrite must cover
 };
 
 } // namespace cli

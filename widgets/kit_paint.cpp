@@ -126,6 +126,11 @@ QImage OffscreenImage(QSize size, qreal ratio, QImage::Format format)
 bool FaceDrawsAt(const QFont& font, qreal ratio)
 {
     const QFontInfo info(font);
+    // A face the system lacks is drawn in whatever it matches instead, with other metrics (under Wine, Qt's
+    // Windows platform takes "MS Sans Serif" for a large serif face): that is not the face asked for.
+    if (info.family().compare(font.family(), Qt::CaseInsensitive) != 0) {
+        return false;
+    }
     if (QFontDatabase::isSmoothlyScalable(info.family(), info.styleName())) {
         return true;
     }

@@ -1,5 +1,6 @@
 #include "widget_test_support.h"
 #include "widgets/drawing_rules.h"
+#include "widgets/kit_paint.h"
 #include "widgets/title_banner.h"
 
 #include <QFile>
@@ -124,6 +125,15 @@ TEST(TitleBanner, HeadingKeepsItsSizeWhenTheFaceIsABitmapFontOfAnotherSize)
     TitleBanner banner;
     EXPECT_LE(QFontMetrics(banner.GetBannerFont()).height(), 24);
     EXPECT_GE(QFontMetrics(banner.GetBannerFont()).height(), 20);
+}
+
+TEST(TitleBanner, AFaceTheSystemLacksGivesWayToTheSubstitute)
+{
+    // What the system matches for a missing face has other metrics (a serif under Wine for "MS Sans Serif").
+    QFont missing(QStringLiteral("Meshgate2 No Such Face"));
+    missing.setPointSize(8);
+    EXPECT_FALSE(FaceDrawsAt(missing, 1.0));
+    EXPECT_EQ(DrawableFont(missing, 1.0).family(), QStringLiteral("Tahoma"));
 }
 
 } // namespace

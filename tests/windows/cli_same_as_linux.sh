@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Windows command line against a simulated instrument gives the same texts, JSON, files and exit codes
 # as the Linux one against another simulated instrument in the same state.
-# Usage: cli_same_as_linux.sh LINUX_CLI LINUX_DEVICE "WINDOWS_CLI COMMAND" WINDOWS_PORT WORK_FOLDER
+# Usage: cli_same_as_linux.sh LINUX_CLI LINUX_DEVICE "WINDOWS_CLI COMMAND" WINDOWS_PORT WORK_FOLDER [ABSENT]
+# ABSENT: a device both sides fail to open, for the same explanation and exit code.
 set -uo pipefail
-linux_cli=$1 linux_device=$2 windows_cli=$3 windows_port=$4 work=$5
+linux_cli=$1 linux_device=$2 windows_cli=$3 windows_port=$4 work=$5 absent=${6:-}
 mkdir -p "$work/linux" "$work/windows"
 failed=0
 
@@ -37,4 +38,8 @@ step apply --address 999 # out of range: exit 2, nothing written
 step restore card.json
 step read
 step --range legacy --json search
+if [ -n "$absent" ]; then
+    linux_device=$absent windows_port=$absent
+    step search
+fi
 exit $failed

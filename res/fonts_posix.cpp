@@ -1,0 +1,6 @@
+#include "res/fonts.h"
+
+QString DialogFontFolder()
+{
+    return QStringLiteral("/usr/share/wine/fonts"); // Debian's fonts-wine
+}
