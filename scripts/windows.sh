@@ -3,8 +3,9 @@
 # MinGW-w64, and packs both programs as a portable zip and an NSIS installer. With --test: then runs the
 # Windows tests under Wine against simulated instruments started here (build/sim/meshgate2-sim), the command
 # line's results against the Linux build's, and installs, uses and uninstalls the installer.
-# Qt for Windows: $MESHGATE2_QT_WINDOWS, else ../shared/qt6-mingw beside the repository, else built once
-# from Debian's source package into ~/.cache/meshgate2/ (about an hour on two cores; scripts/qt6-mingw.sh).
+# Qt for Windows: $MESHGATE2_QT_WINDOWS, else ../shared/qt6-mingw beside the repository (or beside the local
+# repository it was cloned from), else built once from Debian's source package into ~/.cache/meshgate2/
+# (about an hour on two cores; scripts/qt6-mingw.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # Paths inside the checkout hash as relative ones, so a clone elsewhere (CI's) reuses the compiler cache;
@@ -27,9 +28,13 @@ esac
     xdotool tmux # the configurator's session is driven with xdotool; tmux keeps a console's screen
 
 qt=${MESHGATE2_QT_WINDOWS:-}
-if [ -z "$qt" ] && [ -f "$root/../shared/qt6-mingw/lib/cmake/Qt6/Qt6Config.cmake" ]; then
-    qt=$(cd "$root/../shared/qt6-mingw" && pwd)
-fi
+# Beside this checkout, or beside the local repository it was cloned from (a clean clone made elsewhere).
+origin=$(git -C "$root" config --get remote.origin.url 2>/dev/null || true)
+for beside in "$root" "$origin"; do
+    if [ -z "$qt" ] && [ -n "$beside" ] && [ -f "$beside/../shared/qt6-mingw/lib/cmake/Qt6/Qt6Config.cmake" ]; then
+        qt=$(cd "$beside/../shared/qt6-mingw" && pwd)
+    fi
+done
 if [ -z "$qt" ]; then
     qt="${XDG_CACHE_HOME:-$HOME/.cache}/meshgate2/qt6-mingw-6.4.2"
     [ -f "$qt/lib/cmake/Qt6/Qt6Config.cmake" ] || bash "$root/scripts/qt6-mingw.sh" "$qt" "$qt.work"
