@@ -169,7 +169,7 @@ TEST_F(MainWindowTest, ReadAndApplyCheckTheCardAndApplyReadsBackWhatItWrote)
     sim::Config config;
     config.cardCode = 1;
     config.nodeAddress = 99;
-    config.faults.cardChangesAfter = 2; // the search's and its upload's reads still name Profibus
+    config.faults.cardChangesAfter = 3; // the search's and its upload's two reads still name Profibus
     config.faults.laterCardCode = 2;
     ASSERT_EQ(Search(config), Messages{"Upload Complete"});
     const auto identification = [](const std::vector<std::uint8_t>& frame) {
@@ -199,14 +199,16 @@ TEST_F(MainWindowTest, ReadAndApplyCheckTheCardAndApplyReadsBackWhatItWrote)
     shown = MessageBoxes::Take();
     ASSERT_EQ(Texts(shown), Messages{"Download Fail"});
     EXPECT_TRUE(shown[0].detail.contains("reads back different: station address")) << shown[0].detail.toStdString();
-    // The frames Apply sends: the identification, the two writes, each written parameter read back.
+    // The frames Apply sends: the identification, the two writes, each written parameter read back and the
+    // identification again, which closes the reading back.
     const auto requests = simulator->Requests();
-    ASSERT_EQ(requests.size(), 5u);
+    ASSERT_EQ(requests.size(), 6u);
     EXPECT_TRUE(identification(requests[0]));
     EXPECT_EQ(requests[1][1], 0x10);
     EXPECT_EQ(requests[2][1], 0x10);
     EXPECT_EQ(requests[3][1], 0x03);
     EXPECT_EQ(requests[4][1], 0x03);
+    EXPECT_TRUE(identification(requests[5]));
 }
 
 } // namespace

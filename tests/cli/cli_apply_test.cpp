@@ -331,7 +331,7 @@ TEST_F(CliTest, AWriteWhoseReplyIsLostIsReadBack)
     cards::CardSettings settings;
     settings.nodeAddress = 9;
     VerifiedWrite report;
-    const Outcome outcome = session.WriteSettings(*id.card, settings, report);
+    const Outcome outcome = session.WriteSettings(*id.card, id.cardCode, settings, report);
     EXPECT_EQ(outcome.exitCode, kExitCommunication);
     EXPECT_NE(outcome.message.find("whether it was written is unknown"), std::string::npos) << outcome.message;
     EXPECT_EQ(report.write.failure, WriteReport::Failure::Unknown);
