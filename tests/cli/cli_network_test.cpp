@@ -71,6 +71,38 @@ TEST_F(CliNetworkTest, SearchReadApplyBackupAndRestoreThroughBothKindsOfLine)
     fs::remove(file);
 }
 
+// A device server that repeats a reply: through both kinds of line the copy never passes for the answer to
+// the next read (a DeviceNet card's settings have replies of one shape), and nothing is written with a value
+// the instrument does not hold. Position 0 repeats every reply.
+TEST_F(CliNetworkTest, ARepeatedReplyNeverPassesForTheNextOne)
+{
+    sim::Config config = Card(2);
+    config.nodeAddress = 3;
+    config.baudCode = 2;
+    config.exchangeChoice = 1;
+    config.wireTiming = true;
+    StartServer(config);
+    for (const std::string& device : {server.RawName(), server.Rfc2217Name()}) {
+        for (const int position : {0, 3, 4, 5, 6}) {
+            for (const int delayUs : {1000, 50'000}) {
+                const std::string what =
+                    device + ", reply " + std::to_string(position) + " after " + std::to_string(delayUs) + " us";
+                config.faults.repeatReply = position;
+                config.faults.repeatEvery = position == 0;
+                config.faults.repeatDelay = std::chrono::microseconds(delayUs);
+                simulator->SetFaults(config.faults);
+                simulator->SetParameter(0x3011, 3);
+                const Run apply = On(device, {"apply", "--address", "9"});
+                EXPECT_EQ(simulator->Parameter(0x3012), 2) << what << apply.out << apply.err;
+                EXPECT_EQ(simulator->Parameter(0x3013), 1) << what << apply.out << apply.err;
+                if (apply.code == kExitSuccess) {
+                    EXPECT_EQ(simulator->Parameter(0x3011), 9) << what;
+                }
+            }
+        }
+    }
+}
+
 TEST_F(CliNetworkTest, Rfc2217SetsTheServersPortTo57600)
 {
     StartServer(Card(5)); // ser2net opens the device at 9600
