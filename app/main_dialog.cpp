@@ -347,10 +347,13 @@ void MainDialog::UploadSettings()
                              "trusted.");
     else if (turn.cardCode != cardCode)
         why = QString::fromStdString(DescribeCardChange(cardCode, turn.cardCode));
-    if (why.isEmpty())
+    if (why.isEmpty()) {
         MessageBoxes::Show(this, QStringLiteral("Upload Complete"), MessageBoxes::Icon::None);
-    else
-        MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop, why);
+        return;
+    }
+    // What the page shows may be another read's answer: Apply must not send it back as if it were read.
+    page->ForgetShownValues();
+    MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop, why);
 }
 
 std::optional<QString> MainDialog::CardChanged(const std::optional<QString>& unread)
