@@ -119,10 +119,19 @@ int InstrumentLink::WriteRegister(std::uint16_t start, std::uint16_t value)
     return master.WriteMultipleRegisters(slaveAddress, 1, start, bytes) == ResultOk ? 1 : 0;
 }
 
+bool InstrumentLink::ReadRecord(std::uint8_t* record)
+{
+    if (ReadBlock(cards::kIdentification.start, kIdentificationBytes, record) == 0)
+        return false;
+    ++recordReads;
+    recordCardCode = IdentificationValid(record) ? static_cast<std::uint16_t>(record[2] | record[3] << 8) : 0;
+    return true;
+}
+
 std::uint16_t InstrumentLink::ReadCardCode()
 {
     std::uint8_t record[kIdentificationBytes] = {};
-    if (ReadBlock(cards::kIdentification.start, kIdentificationBytes, record) == 0 || !IdentificationValid(record))
+    if (!ReadRecord(record) || !IdentificationValid(record))
         return 0;
     return static_cast<std::uint16_t>(record[2] | record[3] << 8);
 }
@@ -130,8 +139,7 @@ std::uint16_t InstrumentLink::ReadCardCode()
 int InstrumentLink::ReadFirmwareText(char* destination)
 {
     std::uint8_t record[kIdentificationBytes] = {};
-    if (destination == nullptr || ReadBlock(cards::kIdentification.start, kIdentificationBytes, record) == 0 ||
-        !IdentificationValid(record))
+    if (destination == nullptr || !ReadRecord(record) || !IdentificationValid(record))
         return 0;
     const std::string text = FirmwareText(record);
     std::memcpy(destination, text.c_str(), text.size() + 1);
@@ -150,7 +158,7 @@ CardIdentity InstrumentLink::Identify()
 {
     CardIdentity out;
     std::uint8_t record[kIdentificationBytes] = {};
-    if (ReadBlock(cards::kIdentification.start, kIdentificationBytes, record) == 0) {
+    if (!ReadRecord(record)) {
         out.failure = CardIdentity::Failure::RecordUnread;
         return out;
     }
@@ -168,6 +176,19 @@ CardIdentity InstrumentLink::Identify()
     out.modelText = ModelText(block);
     out.modelIndex = cards::FindModelIndex(out.modelText);
     return out;
+}
+
+std::uint16_t InstrumentLink::CloseTurn(std::uint32_t recordReadsBefore)
+{
+    if (recordReads == recordReadsBefore)
+        return ReadCardCode();
+    // The round read the record itself, and a late copy of that reply would pass for this one: close with
+    // the probe block, whose reply nothing of a round resembles, and take the card from the round's record.
+    const std::uint16_t card = recordCardCode;
+    return master.ReadHoldingRegisters(slaveAddress, cards::kProbe.registers, cards::kProbe.start, probeReply) ==
+                   ResultOk
+               ? card
+               : 0;
 }
 
 void InstrumentLink::DrainForNextRound()

@@ -169,7 +169,7 @@ TEST_F(MainWindowTest, ReadAndApplyCheckTheCardAndApplyReadsBackWhatItWrote)
     sim::Config config;
     config.cardCode = 1;
     config.nodeAddress = 99;
-    config.faults.cardChangesAfter = 3; // the search's and its upload's two reads still name Profibus
+    config.faults.cardChangesAfter = 2; // the search's and its upload's reads still name Profibus
     config.faults.laterCardCode = 2;
     ASSERT_EQ(Search(config), Messages{"Upload Complete"});
     const auto identification = [](const std::vector<std::uint8_t>& frame) {
