@@ -162,6 +162,11 @@ TEST_F(CliBackupTest, CorruptFilesAreRefusedWithNothingWritten)
     const Run run = Cli({"restore", file});
     EXPECT_EQ(run.code, kExitInvalidInput);
     EXPECT_NE(run.err.find("the backup's exchangeChoice 5"), std::string::npos) << run.err;
+    // Static addresses whose gateway the card could never reach.
+    WriteFile(replace("\"addressMode\": 1", "\"addressMode\": 0").replace(good.find("10.0.0.254"), 10, "192.168.1.1"));
+    const Run gateway = Cli({"restore", file});
+    EXPECT_EQ(gateway.code, kExitInvalidInput);
+    EXPECT_NE(gateway.err.find("the gateway 192.168.1.1 is outside the subnet"), std::string::npos) << gateway.err;
     EXPECT_TRUE(Writes().empty());
 }
 

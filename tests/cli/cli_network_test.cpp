@@ -53,10 +53,10 @@ TEST_F(CliNetworkTest, SearchReadApplyBackupAndRestoreThroughBothKindsOfLine)
         ASSERT_EQ(read.code, kExitSuccess) << read.err;
         EXPECT_NE(read.out.find("255.255.255.0"), std::string::npos) << read.out;
 
-        const Run apply = On(device, {"--json", "apply", "--mask", "255.255.0.0", "--gateway", "10.255.255.1"});
+        const Run apply = On(device, {"--json", "apply", "--mask", "255.255.0.0", "--gateway", "192.168.255.1"});
         ASSERT_EQ(apply.code, kExitSuccess) << apply.err;
         EXPECT_EQ(apply.Json()["verified"], true);
-        const std::array<std::uint8_t, 12> applied{10, 1, 168, 192, 0, 0, 255, 255, 1, 255, 255, 10};
+        const std::array<std::uint8_t, 12> applied{10, 1, 168, 192, 0, 0, 255, 255, 1, 255, 168, 192};
         EXPECT_EQ(simulator->IpBlock(), applied);
 
         ASSERT_EQ(On(device, {"backup", file.string()}).code, kExitSuccess);
