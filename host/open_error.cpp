@@ -1,5 +1,7 @@
 #include "host/open_error.h"
 
+#include "host/port_map.h"
+
 #include <cctype>
 
 namespace {
@@ -43,9 +45,14 @@ OpenError DescribeNetworkError(int error, const std::string& detail)
 
 OpenError DescribeOpenError(int error, const std::string& device, const std::string& detail)
 {
-    if (device.empty())
+    if (device.empty()) {
+        // An assignment may stand in a file that is not read: then that file, not the port, is the fault.
+        if (std::string problem = ports::AssignmentProblem(); !problem.empty())
+            return {"no device stands behind this port number (" + std::move(problem) + ")",
+                    "make the file smaller or readable (or remove it), then assign the port again"};
         return {"no device stands behind this port number",
                 "assign one (the port's 'Assign Port...', or 'meshgate2-cli assign COMn DEVICE')"};
+    }
     if (OpenError network = DescribeNetworkError(error, detail); !network.reason.empty())
         return network;
     return DescribePlatformError(error, device);

@@ -61,6 +61,28 @@ TEST_F(CliPortsTest, AnAssignedPortIsFoundWithoutAnyVariableAndPortsSaysWhy)
     EXPECT_NE(Cli({"ports"}, false).out.find("COM ports:"), std::string::npos);
 }
 
+// An assignment that would make the file too large to read is refused, and a file that is not read is named
+// wherever a port found nothing because of it.
+TEST_F(CliPortsTest, APortsFileThatIsNotReadIsNamed)
+{
+    StartSimulator(Card(5));
+    ASSERT_EQ(Cli({"assign", "COM9", simulator->DevicePath()}, false).code, kExitSuccess);
+    const fs::path file = config / "meshgate2" / "ports";
+    std::ofstream(file, std::ios::app) << std::string(65535 - fs::file_size(file) - 1, '#') << "\n";
+    const Run grows = Cli({"assign", "COM8", "/dev/ttyS0"}, false);
+    EXPECT_EQ(grows.code, kExitFileError);
+    EXPECT_NE(grows.err.find(file.string() + " would grow to"), std::string::npos) << grows.err;
+    EXPECT_EQ(fs::file_size(file), 65535u);
+    EXPECT_EQ(Cli({"--port", "COM9", "search"}, false).code, kExitSuccess);
+
+    std::ofstream(file, std::ios::app) << std::string(1024, '#');
+    const Run search = Cli({"--port", "COM9", "search"}, false);
+    EXPECT_EQ(search.code, kExitPortUnavailable);
+    EXPECT_NE(search.err.find("no device stands behind this port number (" + file.string() + " is larger than 64 KiB"),
+              std::string::npos)
+        << search.err;
+}
+
 // Each way a search can fail gets a diagnosis of its own, in text and JSON; the same when the slave address
 // is given and no search is made.
 struct SearchFault
