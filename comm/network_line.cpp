@@ -20,15 +20,33 @@ using namespace network_line;
 constexpr int kMaxFarewell = 120;
 constexpr int kChunk = 256;
 
+// What a server wrote, on one line: each run of blanks and control characters (line breaks) as one blank.
 std::string Printable(const std::string& text)
 {
     std::string out;
-    for (const char c : text)
-        if (std::isprint(static_cast<unsigned char>(c)))
+    for (const char c : text) {
+        if (std::isprint(static_cast<unsigned char>(c)) && c != ' ')
             out += c;
+        else if (!out.empty() && out.back() != ' ')
+            out += ' ';
+    }
     while (!out.empty() && out.back() == ' ')
         out.pop_back();
     return out;
+}
+
+// A close while the line was being set up. Only a server's in-use answer (ser2net: "Port already in use",
+// "Port's device already in use") means another client holds the port; anything else it sent (a greeting,
+// an HTTP error: the wrong port) is shown as it came.
+LineDevice::OpenResult ClosedWith(const std::string& farewell)
+{
+    std::string said = Printable(farewell);
+    std::string lower = said;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (lower.find("in use") != std::string::npos)
+        return {kOpenErrorPortHeld, said};
+    return {kOpenErrorClosed, said.empty() ? said : "it sent \"" + said + "\""};
 }
 
 class NetworkDevice final : public timed_read::PolledDevice<NetworkDevice>
@@ -103,7 +121,7 @@ LineDevice::OpenResult NetworkDevice::AwaitFarewell(Clock::duration connectTime)
         open = ReadUntil(Clock::now() + 20ms, farewell, [] { return false; });
     if (open)
         return {};
-    return {farewell.empty() ? kOpenErrorClosed : kOpenErrorPortHeld, Printable(farewell)};
+    return ClosedWith(farewell);
 }
 
 LineDevice::OpenResult NetworkDevice::Negotiate()
@@ -115,7 +133,7 @@ LineDevice::OpenResult NetworkDevice::Negotiate()
     const auto closed = [&] {
         // A send can fail before the refusal that came with the close has been read.
         ReadUntil(Clock::now() + 100ms, farewell, [] { return false; });
-        return OpenResult{farewell.empty() ? kOpenErrorClosed : kOpenErrorPortHeld, Printable(farewell)};
+        return ClosedWith(farewell);
     };
     if (!send(ComPortControl::Greeting()))
         return closed();
@@ -123,7 +141,7 @@ LineDevice::OpenResult NetworkDevice::Negotiate()
                    [this] { return control->Accepted() || control->Refused(); }))
         return closed();
     if (!control->Accepted())
-        return {kOpenErrorNoRfc2217, control->Refused() ? "it refused the option" : ""};
+        return {control->Refused() ? kOpenErrorRfc2217Refused : kOpenErrorNoRfc2217, {}};
     if (!send(ComPortControl::SettingsRequest()))
         return closed();
     const auto answered = [this] { return control->SettingsAnswered() && control->FlowControlAnswered(); };

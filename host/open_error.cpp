@@ -29,10 +29,14 @@ OpenError DescribeNetworkError(int error, const std::string& detail)
                 "close the other program, or let the server drop a stale connection ('kickolduser' in ser2net)"};
     case kOpenErrorClosed:
         return {"the device server closed the connection while it was being set up" + said,
-                "check the server's configuration for this port"};
+                "check that this is the port of the server's serial line, and the server's configuration for it"};
     case kOpenErrorNoRfc2217:
         return {"the device server does not speak RFC 2217 (no answer to the COM port option)",
                 "set the server's port to RFC 2217 mode, or use tcp://HOST:PORT with the server set to 57600 8E1"};
+    case kOpenErrorRfc2217Refused:
+        return {"the device server refuses RFC 2217 on this port (it answered DONT to the COM port option)",
+                "use tcp://HOST:PORT with the server's port set to 57600 8E1, or set the server's port to RFC 2217 "
+                "mode"};
     case kOpenErrorSettingsRefused:
         return {"the device server would not set 57600 baud, 8 data bits, even parity, 1 stop bit" + said,
                 "check that its serial port supports these settings"};

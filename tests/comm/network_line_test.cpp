@@ -11,6 +11,7 @@
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <cstring>
 #include <mutex>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -36,6 +37,8 @@ struct Script
     bool silent = false;                  // never answer a request
     std::uint8_t lineState = 0;           // telnet: report this line state instead of answering
     int dropFirst = 0;                    // close the connection on the first N requests
+    const char* farewell = nullptr;       // send this on connecting, then close
+    bool refuseOption = false;            // telnet: answer DONT to the COM port option
 };
 
 // A device server on 127.0.0.1: accepts one client at a time and answers as the simulated instrument.
@@ -77,7 +80,7 @@ private:
     void OnNegotiation(std::uint8_t verb, std::uint8_t option) override
     {
         if (verb == kWill && option == kComPort && script.answerOption)
-            Send({kIac, kDo, kComPort});
+            Send({kIac, script.refuseOption ? kDont : kDo, kComPort});
     }
     void OnSubnegotiation(std::uint8_t option, const std::uint8_t* value, int length) override
     {
@@ -159,6 +162,11 @@ private:
                 ++connections;
                 parser.Reset();
                 pending.clear();
+                if (script.farewell != nullptr) {
+                    Send(std::vector<std::uint8_t>(script.farewell, script.farewell + std::strlen(script.farewell)));
+                    ::close(client);
+                    client = -1;
+                }
                 continue;
             }
             std::uint8_t bytes[512];
@@ -325,6 +333,7 @@ TEST(NetworkLine, FaultsOfTheServerFailCleanly)
         Script script;
         int error;
         const char* detail;
+        const char* says = ""; // part of the explanation the operator gets
     };
     for (const Refusal& c : {
              Refusal{"a Telnet server that never answers", Scripted([](Script& s) {
@@ -338,6 +347,25 @@ TEST(NetworkLine, FaultsOfTheServerFailCleanly)
                          s.parity = 1;
                      }),
                      kOpenErrorSettingsRefused, "it set 9600 baud, no parity"},
+             Refusal{"a Telnet server that refuses the option", Scripted([](Script& s) {
+                         s.telnet = true;
+                         s.refuseOption = true;
+                     }),
+                     kOpenErrorRfc2217Refused, "", "refuses RFC 2217 on this port"},
+             // Only the in-use answer means another client; whatever else came is shown as it came.
+             Refusal{"an in-use answer", Scripted([](Script& s) { s.farewell = "Port already in use\r\n"; }),
+                     kOpenErrorPortHeld, "Port already in use", "held by another client"},
+             Refusal{"a greeting and a close", Scripted([](Script& s) {
+                         s.telnet = true;
+                         s.farewell = "Hello";
+                     }),
+                     kOpenErrorClosed, "it sent \"Hello\"", "closed the connection while it was being set up"},
+             Refusal{"an HTTP server", Scripted([](Script& s) {
+                         s.telnet = true;
+                         s.farewell = "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n";
+                     }),
+                     kOpenErrorClosed, "it sent \"HTTP/1.1 400 Bad Request Content-Length: 0\"",
+                     "(it sent \"HTTP/1.1 400 Bad Request"},
          }) {
         SCOPED_TRACE(c.what);
         ScriptedServer server(c.script);
@@ -346,6 +374,8 @@ TEST(NetworkLine, FaultsOfTheServerFailCleanly)
         EXPECT_EQ(port.Open(), 0);
         EXPECT_EQ(port.LastOpenError(), c.error);
         EXPECT_EQ(port.LastOpenDetail(), c.detail);
+        const std::string explained = ExplainOpenFailure("", server.Name(), c.error, c.detail);
+        EXPECT_NE(explained.find(c.says), std::string::npos) << explained;
     }
 }
 
