@@ -55,7 +55,7 @@ public:
     OpenResult Open(const std::string& name, const Timeouts& given) override;
     void Close() override;
     int Write(const std::uint8_t* bytes, int count, bool& failed) override;
-    std::uint8_t TakeLineErrors() override { return control ? control->TakeLineErrors() : 0; }
+    std::uint8_t TakeLineErrors() override;
 
     // For timed_read: data bytes only; what the server says besides them is handled on the way.
     int ReadSome(std::uint8_t* buffer, int room);
@@ -74,6 +74,7 @@ private:
     std::optional<ComPortControl> control; // RFC 2217 only
     bool opened = false;                   // Open succeeded, so a broken connection may be renewed
     std::size_t received = 0;              // bytes from the server since the connection began
+    bool closedByServer = false;           // since the last TakeLineErrors, once open
     Clock::time_point reconnectAfter{};
 };
 
@@ -87,7 +88,18 @@ LineDevice::OpenResult NetworkDevice::Open(const std::string& name, const Timeou
     timeouts = given;
     const OpenResult result = Connect();
     opened = result.Ok();
+    closedByServer = false;
     return result;
+}
+
+std::uint8_t NetworkDevice::TakeLineErrors()
+{
+    // A server that accepts and then drops every connection would otherwise look like a silent line, as
+    // each request connects again.
+    const std::uint8_t errors =
+        (control ? control->TakeLineErrors() : 0) | (closedByServer ? kLineConnectionClosed : 0);
+    closedByServer = false;
+    return errors;
 }
 
 LineDevice::OpenResult NetworkDevice::Connect()
@@ -189,8 +201,10 @@ int NetworkDevice::ReadSome(std::uint8_t* buffer, int room)
     if (!control) {
         const int n = socket.ReadSome(buffer, room);
         received += static_cast<std::size_t>(std::max(n, 0));
-        if (n < 0)
+        if (n < 0) {
             socket.Close(); // broken: the next request connects again
+            closedByServer = opened;
+        }
         return n;
     }
     // Never more from the socket than the caller has room for: decoding only ever shrinks the bytes, and
@@ -200,6 +214,7 @@ int NetworkDevice::ReadSome(std::uint8_t* buffer, int room)
     received += static_cast<std::size_t>(std::max(n, 0));
     if (n < 0) {
         socket.Close(); // broken: the next request connects again
+        closedByServer = opened;
         return -1;
     }
     const int data = control->Feed(raw, n, buffer);

@@ -4,8 +4,13 @@
 #include "comm/tcp_socket.h"
 #include "tests/support/ser2net.h"
 
+#include <arpa/inet.h>
+#include <atomic>
 #include <fcntl.h>
 #include <filesystem>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -14,6 +19,48 @@ using namespace cli;
 namespace fs = std::filesystem;
 
 namespace {
+
+using namespace std::chrono_literals;
+
+// A device server that accepts each connection and drops it 0.3 s later without a word.
+class DroppingServer
+{
+public:
+    DroppingServer()
+    {
+        listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(listener, 4);
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+        name = "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+        thread = std::thread([this] {
+            while (!stop) {
+                pollfd pfd{listener, POLLIN, 0};
+                if (::poll(&pfd, 1, 20) <= 0)
+                    continue;
+                const int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+                std::this_thread::sleep_for(300ms);
+                ::close(client);
+            }
+        });
+    }
+    ~DroppingServer()
+    {
+        stop = true;
+        thread.join();
+        ::close(listener);
+    }
+    std::string name;
+
+private:
+    int listener = -1;
+    std::atomic<bool> stop{false};
+    std::thread thread;
+};
 
 class CliNetworkTest : public CliTest
 {
@@ -116,6 +163,18 @@ TEST_F(CliNetworkTest, ServerStoppedDuringAnApplySaysWhatWasAndWasNotWritten)
     EXPECT_EQ(simulator->Parameter(0x3015), 1);
     const std::array<std::uint8_t, 12> untouched{10, 1, 168, 192, 0, 255, 255, 255, 1, 1, 168, 192};
     EXPECT_EQ(simulator->IpBlock(), untouched);
+}
+
+// Each request connects again, so a server that drops every connection looked like a silent line.
+TEST_F(CliNetworkTest, AServerThatDropsEveryConnectionIsNamedInTheTraceAndTheDiagnosis)
+{
+    DroppingServer dropping;
+    const Run run = On(dropping.name, {"--trace", "--timeout", "1000", "--slave", "255", "search"});
+    EXPECT_EQ(run.code, kExitNoDevice);
+    EXPECT_NE(run.err.find("(nothing)  no reply: the device server closed the connection"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("The device server closed the connection 3 times (of 3 attempts)"), std::string::npos)
+        << run.err;
 }
 
 TEST_F(CliNetworkTest, ALineThatDoesNotOpenSaysWhyInOneSentence)

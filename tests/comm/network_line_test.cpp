@@ -281,6 +281,14 @@ TEST(NetworkLine, FaultsOfTheServerFailCleanly)
     for (const Attempts& c : {
              Attempts{"a raw server that never answers", Scripted([](Script& s) { s.silent = true; }), 3, 0,
                       "Nothing answered"},
+             // Through a device server, broken or slow replies point at the server and the network.
+             Attempts{"a raw server whose replies trickle", Scripted([](Script& s) { s.byteGap = 60ms; }), 0, 3,
+                      "Replies come broken or too late through the device server: set the server's serial port"},
+             Attempts{"an RFC 2217 server whose replies trickle", Scripted([](Script& s) {
+                          s.telnet = true;
+                          s.byteGap = 60ms;
+                      }),
+                      0, 3, "Replies come broken or too late through the device server: check the network"},
              Attempts{"line errors reported", Scripted([](Script& s) {
                           s.telnet = true;
                           s.lineState = 0x04;
@@ -297,7 +305,8 @@ TEST(NetworkLine, FaultsOfTheServerFailCleanly)
         EXPECT_EQ(ReadIpBlock(master, ip), ResultIncomplete);
         EXPECT_EQ(master.LastAttempts().silent, c.silent);
         EXPECT_EQ(master.LastAttempts().garbled, c.garbled);
-        EXPECT_EQ(DiagnoseSearch(master.LastAttempts(), true).find(c.diagnosis), 0u);
+        EXPECT_EQ(DiagnoseSearch(master.LastAttempts(), true, {server.Name()}).find(c.diagnosis), 0u)
+            << DiagnoseSearch(master.LastAttempts(), true, {server.Name()});
     }
 
     // A server gone after the line opened: the requests cannot be sent, and the search says so.
