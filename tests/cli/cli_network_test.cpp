@@ -2,6 +2,7 @@
 #include "cli/exit_code.h"
 #include "cli_fixture.h"
 #include "comm/tcp_socket.h"
+#include "tests/support/loopback_listener.h"
 #include "tests/support/ser2net.h"
 
 #include <arpa/inet.h>
@@ -28,15 +29,9 @@ class DroppingServer
 public:
     DroppingServer()
     {
-        listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener, 4);
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-        name = "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+        int port = 0;
+        listener = ListenOnLoopback(port);
+        name = "tcp://127.0.0.1:" + std::to_string(port);
         thread = std::thread([this] {
             while (!stop) {
                 pollfd pfd{listener, POLLIN, 0};

@@ -6,6 +6,7 @@
 #include "comm/telnet.h"
 #include "host/open_error.h"
 #include "sim/simulator.h"
+#include "tests/support/loopback_listener.h"
 
 #include <gtest/gtest.h>
 
@@ -47,15 +48,7 @@ class ScriptedServer final : Listener
 public:
     explicit ScriptedServer(Script s) : script(s)
     {
-        listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener, 4);
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-        port = ntohs(address.sin_port);
+        listener = ListenOnLoopback(port);
         thread = std::thread([this] { Serve(); });
     }
     ~ScriptedServer()
