@@ -282,7 +282,8 @@ void MainDialog::OnSearchDevice()
         readButton->setEnabled(false);
         SetStatus(QStringLiteral("No device found on %1.").arg(PortName(comPortNumber)));
         MessageBoxes::Show(this, QStringLiteral("No device found"), MessageBoxes::Icon::None,
-                           QString::fromStdString(DiagnoseSearch(link.LastSearch(), link.Master().IsOpen())));
+                           QString::fromStdString(DiagnoseSearch(link.LastSearch(), link.Master().IsOpen(),
+                                                                 {link.Master().DeviceName()})));
     }
 }
 

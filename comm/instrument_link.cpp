@@ -2,9 +2,11 @@
 
 #include "cards/card_lists.h"
 #include "cards/registers.h"
+#include "host/port_map.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -208,7 +210,7 @@ std::string SearchStep(std::uint8_t address)
            std::to_string(candidates.size()) + ")";
 }
 
-std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen)
+std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen, const SearchLine& line)
 {
     if (!portOpen)
         return "The port is not open: choose a port that opens, then search again.";
@@ -217,16 +219,44 @@ std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen)
                std::to_string(probes.exceptionCode) + "): probably not a supported instrument or firmware.";
     if (probes.otherSlave > 0)
         return "An instrument answered as slave address " + std::to_string(probes.otherAddress) +
-               ", not as the address asked: set its Modbus address to 255 (or 63, 95, 127, 159, 191 or 223).";
+               ", not as the address asked: set its Modbus address to " +
+               (line.onlyAddress != 0 ? std::to_string(line.onlyAddress)
+                                      : std::string("255 (or 63, 95, 127, 159, 191 or 223)")) +
+               ".";
     if ((probes.lineErrors & (kLineParity | kLineFraming)) != 0)
         return std::string("The device server reports ") +
                ((probes.lineErrors & kLineParity) != 0 ? "parity errors" : "framing errors") +
                " on its serial line: set the instrument to 57600 baud 8E1 and check the cable between them.";
+    const std::optional<ports::NetworkLine> network = ports::ParseNetworkName(line.device);
+    const bool raw = network && network->protocol == ports::NetworkLine::Protocol::Raw;
+    if (probes.closed > 0) {
+        const int attempts =
+            probes.silent + probes.unsent + probes.garbled + probes.otherSlave + probes.exceptions + probes.closed;
+        return "The device server closed the connection " + std::to_string(probes.closed) + " time" +
+               (probes.closed == 1 ? "" : "s") + " (of " + std::to_string(attempts) +
+               " attempts) before a reply came: another client may hold its port, or it drops connections; "
+               "check its configuration for this port and that no other program uses it.";
+    }
+    // Through a device server, the line's settings are the server's, and replies cross the network.
+    if (probes.garbled > 0 && network)
+        return std::string("Replies come broken or too late through the device server: ") +
+               (raw ? "set the server's serial port to 57600 baud 8E1 (raw mode passes bytes as they come), check"
+                    : "check") +
+               " the network between here and the server (a slow or lossy link splits and delays replies) and the "
+               "cable from the server to the instrument.";
     if (probes.garbled > 0)
         return "Something answers, but not at 57600 baud 8E1, or the wiring is noisy: check the instrument's "
                "serial settings and the cable.";
     if (probes.unsent > 0 && probes.silent == 0)
         return "The requests could not be sent: the line is gone (an unplugged adapter, or a device server that "
                "went away or refuses the connection). Check it, then search again.";
-    return "Nothing answered on any address: check the cable, the port and that the instrument is on.";
+    const std::string where =
+        line.onlyAddress != 0 ? "at slave address " + std::to_string(line.onlyAddress) : std::string("on any address");
+    const std::string address =
+        line.onlyAddress != 0 ? ", and that its Modbus address is " + std::to_string(line.onlyAddress) : "";
+    if (network)
+        return "Nothing answered " + where + ": check the cable from the device server to the instrument" +
+               (raw ? ", the server's serial port settings (57600 baud 8E1)" : "") + ", that the instrument is on" +
+               address + ".";
+    return "Nothing answered " + where + ": check the cable, the port and that the instrument is on" + address + ".";
 }

@@ -6,9 +6,18 @@
 #include <cstdint>
 #include <string>
 
+// What a search went over: the device (behind a serial device server other things are to be checked)
+// and, when no search was made, the one slave address tried (0: every candidate address was).
+struct SearchLine
+{
+    std::string device;
+    std::uint8_t onlyAddress = 0;
+};
+
 // One sentence on why a search found nothing, from what its probes got: silence everywhere, garbled
-// replies, a reply from another slave address, or a refusal; what to check follows it.
-std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen);
+// replies, a reply from another slave address, a refusal, or a device server that closed the connection;
+// what to check follows it.
+std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen, const SearchLine& line = {});
 
 // Where a search stands, as both front ends name it: "slave address 63 (2 of 7)".
 std::string SearchStep(std::uint8_t address);

@@ -100,6 +100,8 @@ TEST_F(MainWindowTest, EveryCardIsUploadedIntoItsPageAndDownloadedFromIt)
         EXPECT_EQ(PageControl<IpAddressEdit>(EtherNetIpPage::IDC_IP_ADDRESS)->GetAddress(), config.ip);
         PageControl<QComboBox>(EtherNetIpPage::IDC_MODE)->setCurrentIndex(0);
         PageControl<IpAddressEdit>(EtherNetIpPage::IDC_IP_ADDRESS)->SetAddress(0x0A000001);
+        // The read gateway (192.168.1.1) lies outside the new address's subnet: none at all instead.
+        PageControl<IpAddressEdit>(EtherNetIpPage::IDC_GATEWAY)->SetAddress(0);
         EXPECT_EQ(Apply(), Messages{"Download Complete"});
         EXPECT_EQ(simulator->Parameter(cards::kAddressMode.start), 0);
         EXPECT_EQ(simulator->IpBlock()[0], 1);

@@ -87,6 +87,12 @@ TEST_F(CliTest, BadValuesAreRefusedBeforeAnythingIsWritten)
         {8, {"apply", "--exchange", "1"}, "this Modbus-TCP card has no exchange table"},
         {7, {"apply", "--mode", "static", "--mask", "255.0.255.0"}, "the subnet mask 255.0.255.0 is not a subnet mask"},
         {8, {"apply", "--mode", "static", "--ip", "127.0.0.1"}, "the IP address 127.0.0.1 is no host address"},
+        {7, {"apply", "--mode", "static", "--gateway", "10.0.0.1"}, "the gateway 10.0.0.1 is outside the subnet"},
+        // The instrument's gateway (192.168.1.1) is left outside the new address's subnet.
+        {8, {"apply", "--ip", "10.0.0.5"}, "the gateway 192.168.1.1 is outside the subnet of the IP address 10.0.0.5"},
+        {7, {"apply", "--gateway", "192.168.1.10"}, "the gateway 192.168.1.10 is the card's own IP address"},
+        {7, {"apply", "--mask", "255.255.255.255"}, "the subnet mask 255.255.255.255 cannot be used"},
+        {8, {"apply", "--mask", "0.0.0.0"}, "the subnet mask 0.0.0.0 cannot be used"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
