@@ -81,6 +81,13 @@ TEST_F(CliPortsTest, APortsFileThatIsNotReadIsNamed)
     EXPECT_NE(search.err.find("no device stands behind this port number (" + file.string() + " is larger than 64 KiB"),
               std::string::npos)
         << search.err;
+    // A port that opens something all the same (here through the environment) says which, and why.
+    ::setenv("MESHGATE2_COM9", simulator->DevicePath().c_str(), 1);
+    const Run opened = Cli({"--port", "COM9", "search"}, false);
+    ::unsetenv("MESHGATE2_COM9");
+    EXPECT_EQ(opened.code, kExitSuccess);
+    EXPECT_NE(opened.err.find(file.string() + " is larger than 64 KiB"), std::string::npos) << opened.err;
+    EXPECT_NE(opened.err.find("COM9 opened " + simulator->DevicePath() + " ("), std::string::npos) << opened.err;
 }
 
 // Each way a search can fail gets a diagnosis of its own, in text and JSON; the same when the slave address
