@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         result.identity = id;
     if (result.outcome.Ok() && id.card != nullptr) {
         cli::SettingsRead& read = result.read.emplace();
-        result.outcome = session.ReadSettings(*id.card, read.settings, read.failed);
+        result.outcome = session.ReadSettings(*id.card, id.cardCode, read.settings, read.failed);
         Report(result);
 
         // Write back what was read: the write report and its read-back go through the same replies.
@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         cli::SettingsWrite& settings = write.write.emplace();
         settings.before = settings.after = read.settings;
         settings.checked = true;
-        write.outcome = session.WriteSettings(*id.card, read.settings, settings.report);
+        write.outcome = session.WriteSettings(*id.card, id.cardCode, read.settings, settings.report);
         Report(write);
     } else {
         Report(result);
