@@ -9,6 +9,9 @@
 // One sentence on why a search found nothing, from what its probes got: silence everywhere, garbled
 // replies, a reply from another slave address, or a refusal; what to check follows it.
 std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen);
+// Whether the attempts show the line itself gone (no request could be sent, none went unanswered): an
+// unplugged adapter, a device server that went away. Opening the line again is the only way back.
+bool LineGone(const AttemptSummary& attempts);
 
 // Where a search stands, as both front ends name it: "slave address 63 (2 of 7)".
 std::string SearchStep(std::uint8_t address);
