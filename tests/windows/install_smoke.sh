@@ -35,6 +35,10 @@ quiet wine "$setup" /S
 cli='C:\Program Files\Meshgate2\meshgate2-cli.exe'
 [ "$(quiet wine "$cli" --version | tr -d '\r')" = "meshgate2-cli $version" ] || fail "wrong --version"
 quiet wine "$cli" --port COM1 search >/dev/null || fail "search on COM1 failed"
+# Windows words: a device to assign is a COM port or a device server, not a Linux path.
+help=$(quiet wine "$cli" assign --help | tr -d '\r')
+grep -q 'like COM14 or rfc2217://HOST:PORT' <<<"$help" && ! grep -q '/dev/' <<<"$help" ||
+    fail "assign --help suggests a Linux device: $help"
 quiet wine reg query "$key" /v DisplayVersion | grep -q "$version" || fail "not listed in Apps & features"
 # Apps & features shows the size (in KB); the programs with Qt take far more than 10 MB.
 size=$(quiet wine reg query "$key" /v EstimatedSize | tr -d '\r' | sed -n 's/.*REG_DWORD *0x\([0-9a-fA-F]*\).*/\1/p')
