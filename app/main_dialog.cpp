@@ -9,6 +9,7 @@
 #include "app/window_tools.h"
 #include "cards/card_info.h"
 #include "cards/settings_check.h"
+#include "comm/card_transfer.h"
 #include "host/open_error.h"
 #include "host/port_map.h"
 #include "host/settings_file.h"
@@ -134,15 +135,8 @@ MainDialog::MainDialog(QWidget* parent)
     link.Master().SetIdleHook(&MainDialog::KeepPainted, this);
     link.SetProbeObserver(&MainDialog::OnProbe, this);
     // Apply checks the card with one identification read before its first write and reads back what it wrote.
-    for (BusPage* page : CardPages()) {
-        page->verifyWrites = true;
-        page->beforeFirstWrite = [this]() -> std::optional<QString> {
-            auto refused = CardChanged(QStringLiteral("The card could not be identified before writing."));
-            if (refused)
-                *refused += QStringLiteral(" Nothing was written.");
-            return refused;
-        };
-    }
+    for (BusPage* page : CardPages())
+        page->downloadChecks = {true, true};
     tools = new WindowTools(
         this, link.Master(),
         [this]() -> BusPage* {
@@ -345,10 +339,27 @@ void MainDialog::UploadSettings()
     page->modelIndex = modelIndex;
     page->cardCode = cardCode;
     page->SetFirmwareRange(firmwareRange);
-    if (page->ReadSettings(&link) == 1)
+    // The page's reads end with one of the identification record, so a reply taken out of turn (a line that
+    // repeats or delays frames) or another card behind the cable never passes for this card's values.
+    TurnCheck turn;
+    const int read = link.ReadInTurn([&] { return page->ReadSettings(&link); }, turn);
+    if (read != 1) {
+        MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop);
+        return;
+    }
+    QString why;
+    if (turn.outOfTurn)
+        why = QStringLiteral("Replies came out of turn (the line repeats or delays frames: check the converter or "
+                             "device server). The values shown cannot be trusted.");
+    else if (turn.cardCode == 0)
+        why = QStringLiteral("The card could not be identified again after reading. The values shown cannot be "
+                             "trusted.");
+    else if (turn.cardCode != cardCode)
+        why = QString::fromStdString(DescribeCardChange(cardCode, turn.cardCode));
+    if (why.isEmpty())
         MessageBoxes::Show(this, QStringLiteral("Upload Complete"), MessageBoxes::Icon::None);
     else
-        MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop);
+        MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop, why);
 }
 
 std::optional<QString> MainDialog::CardChanged(const std::optional<QString>& unread)
@@ -358,8 +369,7 @@ std::optional<QString> MainDialog::CardChanged(const std::optional<QString>& unr
         return std::nullopt;
     if (now == 0)
         return unread;
-    return QStringLiteral("The instrument now has the %1, not the %2 the search found: search again.")
-        .arg(QString::fromStdString(cards::CardText(now)), QString::fromStdString(cards::CardText(cardCode)));
+    return QString::fromStdString(DescribeCardChange(cardCode, now));
 }
 
 // Read, as the button asks for it: the card is checked first, so another instrument's values never land on

@@ -1,6 +1,9 @@
 // Modbus transactions against the simulated instrument over a pseudo-terminal, timed beside the time
 // the same frames would take on the real 57600 baud 8E1 line.
+#include "cards/parameter_order.h"
 #include "cards/registers.h"
+#include "comm/card_transfer.h"
+#include "comm/instrument_link.h"
 #include "comm/modbus_master.h"
 #include "monitor/frame_log.h"
 #include "sim/simulator.h"
@@ -199,5 +202,59 @@ void LineKinds(benchmark::State& state)
 BENCHMARK(LineKinds)
     ->ArgsProduct({{0, 1, 2}, {0, 1}})
     ->ArgNames({"line", "wire"})
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+
+// A card's settings read as both front ends read them: a DeviceNet card's three parameters, plain or as a
+// checked sequence (InstrumentLink::ReadInTurn), whose closing identification read is what knowing that
+// every reply answered its own request costs, on the pseudo-terminal and behind ser2net's raw TCP.
+void SettingsRead(benchmark::State& state)
+{
+    const int line = static_cast<int>(state.range(0));
+    const bool checked = state.range(1) != 0;
+    sim::Config config;
+    config.cardCode = 2;
+    config.wireTiming = true;
+    sim::Simulator instrument(config);
+    if (!instrument.Start()) {
+        state.SkipWithError(instrument.Error().c_str());
+        return;
+    }
+    Ser2net server;
+    if (line != 0 && !server.Start(instrument.DevicePath(), {})) {
+        state.SkipWithError(server.Error().c_str());
+        return;
+    }
+    InstrumentLink link;
+    if (link.OpenDevice(line == 0 ? instrument.DevicePath() : server.RawName()) != 1) {
+        state.SkipWithError("cannot open the line");
+        return;
+    }
+    const auto order = cards::ReadOrder(cards::Bus::DeviceNet);
+    const auto readAll = [&] {
+        cards::CardSettings settings;
+        int ok = 1;
+        for (const cards::Parameter& p : order)
+            ok &= ReadParameter(link, p, settings);
+        return ok;
+    };
+    int failures = 0;
+    for (auto _ : state) {
+        TurnCheck turn;
+        const int ok = checked ? link.ReadInTurn(readAll, turn) : readAll();
+        if (ok != 1 || (checked && !turn.inTurn))
+            ++failures;
+    }
+    // The frames of the plain read: three 8-byte requests, three 7-byte replies.
+    state.counters["wire_us"] =
+        std::chrono::duration<double, std::micro>(sim::kCharTime * (3 * (8 + 7) + (checked ? 8 + 29 : 0))).count();
+    state.counters["failures"] = failures;
+    state.SetLabel(std::string(line == 0 ? "pseudo-terminal" : "ser2net tcp://") + (checked ? ", checked" : ", plain"));
+}
+
+// line: 0 the pseudo-terminal, 1 ser2net raw TCP; checked: 1 as a checked sequence. Always wire-timed.
+BENCHMARK(SettingsRead)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"line", "checked"})
     ->UseRealTime()
     ->Unit(benchmark::kMicrosecond);

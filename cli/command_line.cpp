@@ -33,7 +33,9 @@ constexpr const char* kExitCodeHelp = "Exit codes:\n"
                                       "  4  communication failure: a read or write failed, or a value did not verify\n"
                                       "  5  unsupported card: the instrument's card has no settings known here\n"
                                       "  6  port unavailable: missing, no permission, or in use by another program\n"
-                                      "  7  file error: the backup, capture or log file cannot be read or written";
+                                      "  7  file error: the backup, capture or log file cannot be read or written\n"
+                                      "  129, 130  stopped by a hang-up (SIGHUP), or by Ctrl-C or SIGTERM, after the\n"
+                                      "     transaction under way; the report says what was and was not written";
 
 // The files --capture and --log name (empty when not asked for), with the format of each.
 struct OutputFile

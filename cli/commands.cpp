@@ -70,7 +70,7 @@ bool ConnectAndRead(const Command& c, InstrumentSession& session, CommandResult&
     }
     SettingsRead read;
     read.range = c.firmwareRange;
-    result.outcome = session.ReadSettings(*id.card, read.settings, read.failed);
+    result.outcome = session.ReadSettings(*id.card, id.cardCode, read.settings, read.failed);
     if (!result.outcome.Ok()) {
         result.outcome.message += consequence;
         if (report) {
@@ -97,7 +97,7 @@ void CheckAndWrite(InstrumentSession& session, CommandResult& result, int range,
         return;
     }
     write.checked = true;
-    result.outcome = session.WriteSettings(*id.card, after, write.report);
+    result.outcome = session.WriteSettings(*id.card, id.cardCode, after, write.report);
 }
 
 // A backup file's fault as the command line reports it: a file that is no usable backup is invalid input.

@@ -6,9 +6,11 @@
 // What differs between a Linux terminal and the Windows console for the command line.
 namespace cli {
 
-// Lets Ctrl-C (and SIGTERM, or closing the console window on Windows) ask for a stop between transactions:
+// Lets Ctrl-C (and SIGTERM, a hang-up, or closing the console window on Windows) ask for a stop between transactions:
 // the one under way finishes, and the report says what was written.
 void CatchStopSignals();
+// The exit code of a command, as a stop signal that ended it makes it: 129 after a hang-up (SIGHUP).
+int ExitCodeAfterStop(int code);
 
 // Whether standard error is a terminal or console window, where the progress line is rewritten in place
 // (never a file or pipe, which get a line per step).

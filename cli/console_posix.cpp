@@ -1,15 +1,16 @@
 #include "cli/console.h"
 
 #include "cli/command_line.h"
+#include "cli/exit_code.h"
 
 #include <csignal>
 #include <unistd.h>
 
 namespace {
 
-void OnStopSignal(int)
+void OnStopSignal(int signal)
 {
-    cli::StopRequest() = 1;
+    cli::StopRequest() = signal;
 }
 
 } // namespace
@@ -22,6 +23,19 @@ void cli::CatchStopSignals()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A dropped ssh session or a closed terminal window is a stop too, never a card left half written.
+    sigaction(SIGHUP, &action, nullptr);
+    // A reader that went away (`apply ... | head -1`) costs the output, not the rest of the apply: writes to
+    // it fail instead of ending the program.
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, nullptr);
+}
+
+int cli::ExitCodeAfterStop(int code)
+{
+    return code == kExitInterrupted && StopRequest() == SIGHUP ? kExitHangUp : code;
 }
 
 bool cli::StandardErrorIsTerminal()

@@ -104,6 +104,11 @@ void cli::CatchStopSignals()
     ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
+int cli::ExitCodeAfterStop(int code)
+{
+    return code;
+}
+
 bool cli::StandardErrorIsTerminal()
 {
     // A console window (cmd.exe, PowerShell), not a file, a pipe or NUL, which the C runtime's isatty takes

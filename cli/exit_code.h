@@ -15,6 +15,7 @@ enum ExitCode : int
     kExitUnsupportedCard = 5, // the instrument carries a card without settings known here
     kExitPortUnavailable = 6, // the port could not be opened: missing, no permission, or in use
     kExitFileError = 7,       // the backup file could not be read or written
+    kExitHangUp = 129,        // stopped by SIGHUP, the terminal or session gone (after the transaction under way)
     kExitInterrupted = 130,   // stopped by SIGINT or SIGTERM (after the transaction under way)
 };
 

@@ -111,39 +111,66 @@ Outcome InstrumentSession::Identify(Identification& out)
     return {};
 }
 
-Outcome InstrumentSession::ReadSettings(const cards::CardInfo& card, cards::CardSettings& settings,
-                                        std::vector<cards::Parameter>& failed)
+Outcome InstrumentSession::ReadSettings(const cards::CardInfo& card, std::uint16_t cardCode,
+                                        cards::CardSettings& settings, std::vector<cards::Parameter>& failed)
 {
-    failed.clear();
-    for (const cards::Parameter& p : cards::ReadOrder(card.bus)) {
-        if (ReadParameter(link, p, settings) != 1) {
-            failed.push_back(p);
-        }
-    }
+    const auto order = cards::ReadOrder(card.bus);
+    TurnCheck turn;
+    link.ReadInTurn(
+        [&] {
+            failed.clear();
+            for (const cards::Parameter& p : order) {
+                if (ReadParameter(link, p, settings) != 1) {
+                    failed.push_back(p);
+                }
+            }
+            return failed.size() == order.size() ? 0 : 1;
+        },
+        turn);
     if (Stopped()) {
         return Outcome::Fail(kExitInterrupted, "stopped; not read: " + cards::ListParameters(card.bus, failed));
     }
     if (!failed.empty()) {
         return Outcome::Fail(kExitCommunication, "could not read " + cards::ListParameters(card.bus, failed));
     }
+    if (turn.outOfTurn) {
+        failed.assign(order.begin(), order.end());
+        return Outcome::Fail(kExitCommunication, "replies came out of turn in " + std::to_string(turn.rounds) +
+                                                     " tries (the line repeats or delays frames: check the converter "
+                                                     "or device server); nothing read can be trusted");
+    }
+    if (turn.cardCode == 0) {
+        failed.assign(order.begin(), order.end());
+        return Outcome::Fail(kExitCommunication,
+                             "the card could not be identified again after reading; nothing read can be trusted");
+    }
+    if (turn.cardCode != cardCode) {
+        failed.assign(order.begin(), order.end());
+        return Outcome::Fail(kExitCommunication, DescribeCardChange(cardCode, turn.cardCode));
+    }
     return {};
 }
 
-Outcome InstrumentSession::WriteSettings(const cards::CardInfo& card, const cards::CardSettings& settings,
-                                         VerifiedWrite& report)
+Outcome InstrumentSession::WriteSettings(const cards::CardInfo& card, std::uint16_t cardCode,
+                                         const cards::CardSettings& settings, VerifiedWrite& report)
 {
     report = {};
-    report.write = WriteParameters(link, cards::WriteOrder(card.bus), settings);
+    const Download download = DownloadSettings(link, cardCode, cards::WriteOrder(card.bus), settings);
+    report.write = download.write;
+    if (!download.Written()) {
+        return Outcome::Fail(Stopped() ? kExitInterrupted : kExitCommunication,
+                             DescribeDownload(card.bus, cardCode, download));
+    }
     const WriteReport& write = report.write;
     if (!write.Ok()) {
         return Outcome::Fail(write.failure == WriteReport::Failure::Stopped ? kExitInterrupted : kExitCommunication,
                              DescribeWriteFailure(card.bus, write));
     }
 
-    const Verification check = VerifyWritten(link, write.written, settings);
+    const Verification& check = *download.verification;
     report.mismatched = check.mismatched;
     report.unverified = check.unverified;
-    if (!report.mismatched.empty()) {
+    if (!report.mismatched.empty() || check.CardChanged() || check.outOfTurn) {
         return Outcome::Fail(kExitCommunication, DescribeVerification(card.bus, check));
     }
     if (Stopped()) {

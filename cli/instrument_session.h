@@ -61,11 +61,14 @@ public:
     Outcome Identify(Identification& out);
     // Reads every parameter of the card in its read order. A parameter that cannot be read is listed in
     // `failed` and the others are still read; the outcome is then a communication failure.
-    Outcome ReadSettings(const cards::CardInfo& card, cards::CardSettings& settings,
+    // The reads end with one of the identification record, which must name `cardCode` still; replies that
+    // came out of turn fail the read (see InstrumentLink::ReadInTurn).
+    Outcome ReadSettings(const cards::CardInfo& card, std::uint16_t cardCode, cards::CardSettings& settings,
                          std::vector<cards::Parameter>& failed);
-    // Writes the card's parameters in its write order, stopping at the first failure, then reads each
-    // written parameter back and compares.
-    Outcome WriteSettings(const cards::CardInfo& card, const cards::CardSettings& settings, VerifiedWrite& report);
+    // Checks that the instrument still has the card `cardCode`, writes the card's parameters in its write
+    // order, stopping at the first failure, then reads each written parameter back and compares.
+    Outcome WriteSettings(const cards::CardInfo& card, std::uint16_t cardCode, const cards::CardSettings& settings,
+                          VerifiedWrite& report);
 
     InstrumentLink& Link() { return link; }
     // A stop was asked for and a transaction was refused because of it.

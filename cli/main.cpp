@@ -9,7 +9,7 @@ int main(int argc, char** argv)
 {
     cli::CatchStopSignals();
     try {
-        return cli::RunCommandLine(cli::Arguments(argc, argv), std::cout, std::cerr);
+        return cli::ExitCodeAfterStop(cli::RunCommandLine(cli::Arguments(argc, argv), std::cout, std::cerr));
     } catch (const std::exception& e) {
         std::cerr << "meshgate2-cli: internal error: " << e.what() << '\n';
         return cli::kExitInternal;

@@ -1,6 +1,7 @@
 #include "comm/card_transfer.h"
 
 #include "cards/parameter_order.h"
+#include "cards/settings_check.h"
 
 int ReadParameter(InstrumentLink& link, const cards::Parameter& parameter, cards::CardSettings& settings)
 {
@@ -83,22 +84,87 @@ std::string DescribeWriteFailure(cards::Bus bus, const WriteReport& report)
     }
 }
 
-Verification VerifyWritten(InstrumentLink& link, std::span<const cards::Parameter> written,
+Verification VerifyWritten(InstrumentLink& link, std::uint16_t cardCode, std::span<const cards::Parameter> written,
                            const cards::CardSettings& settings)
 {
     Verification result;
-    for (const cards::Parameter& p : written) {
-        cards::CardSettings actual = settings;
-        if (ReadParameter(link, p, actual) != 1)
-            result.unverified.push_back(p);
-        else if (actual != settings)
-            result.mismatched.push_back(p);
+    result.cardWanted = cardCode;
+    if (written.empty())
+        return result;
+    TurnCheck turn;
+    const int read = link.ReadInTurn(
+        [&] {
+            result.mismatched.clear();
+            result.unverified.clear();
+            for (const cards::Parameter& p : written) {
+                cards::CardSettings actual = settings;
+                if (ReadParameter(link, p, actual) != 1)
+                    result.unverified.push_back(p);
+                else if (actual != settings)
+                    result.mismatched.push_back(p);
+            }
+            // A mismatch too needs the closing read: it may be a reply out of turn.
+            return result.unverified.size() == written.size() ? 0 : 1;
+        },
+        turn);
+    result.cardAfter = turn.cardCode;
+    if (read == 1 && !turn.inTurn) {
+        // What was read back is not known to answer what was asked.
+        result.outOfTurn = turn.outOfTurn;
+        result.mismatched.clear();
+        result.unverified.assign(written.begin(), written.end());
     }
     return result;
 }
 
+Download DownloadSettings(InstrumentLink& link, std::uint16_t cardCode, std::span<const cards::Parameter> order,
+                          const cards::CardSettings& settings, DownloadChecks checks)
+{
+    Download download;
+    if (checks.checkCard) {
+        download.cardFound = link.ReadCardCode();
+        if (download.cardFound == 0)
+            download.cardCheck = Download::CardCheck::Unread;
+        else if (download.cardFound != cardCode)
+            download.cardCheck = Download::CardCheck::Changed;
+        if (!download.Written())
+            return download;
+    }
+    download.write = WriteParameters(link, order, settings);
+    if (checks.verify && download.write.Ok())
+        download.verification = VerifyWritten(link, cardCode, download.write.written, settings);
+    return download;
+}
+
+std::string DescribeCardChange(std::uint16_t found, std::uint16_t now)
+{
+    return "The instrument now has the " + cards::CardText(now) + ", not the " + cards::CardText(found) +
+           " the search found: search again.";
+}
+
+std::string DescribeDownload(cards::Bus bus, std::uint16_t cardCode, const Download& download)
+{
+    switch (download.cardCheck) {
+    case Download::CardCheck::Unread:
+        return "The card could not be identified before writing. Nothing was written.";
+    case Download::CardCheck::Changed:
+        return DescribeCardChange(cardCode, download.cardFound) + " Nothing was written.";
+    case Download::CardCheck::Same:
+        break;
+    }
+    if (!download.write.Ok())
+        return DescribeWriteFailure(bus, download.write);
+    return download.verification ? DescribeVerification(bus, *download.verification) : std::string();
+}
+
 std::string DescribeVerification(cards::Bus bus, const Verification& verification)
 {
+    if (verification.CardChanged())
+        return "written, but reading back found another card: " +
+               DescribeCardChange(verification.cardWanted, verification.cardAfter);
+    if (verification.outOfTurn)
+        return "written, but replies came out of turn while reading back (the line repeats or delays frames: "
+               "check the converter or device server): not verified";
     if (!verification.mismatched.empty())
         return "written, but reads back different: " + cards::ListParameters(bus, verification.mismatched);
     if (!verification.unverified.empty())

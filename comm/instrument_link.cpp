@@ -170,6 +170,15 @@ CardIdentity InstrumentLink::Identify()
     return out;
 }
 
+void InstrumentLink::DrainForNextRound()
+{
+    // Longer than any reply takes to come, so that a copy a slow device server sends late is in before the
+    // next round; bounded, as a line that never falls silent would hold the window forever.
+    constexpr auto kQuiet = std::chrono::milliseconds(kReadTimeoutMs / 2);
+    constexpr auto kLimit = std::chrono::milliseconds(4 * kReadTimeoutMs);
+    master.DrainUntilQuiet(kQuiet, kLimit);
+}
+
 std::string SearchStep(std::uint8_t address)
 {
     const auto& candidates = InstrumentLink::kCandidateAddresses;

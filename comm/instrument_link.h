@@ -33,6 +33,16 @@ struct CardIdentity
     int modelIndex = 0; // as IdentifyModel: 0 also when the model block could not be read
 };
 
+// What a checked sequence of reads (InstrumentLink::ReadInTurn) found.
+struct TurnCheck
+{
+    bool inTurn = false;        // every reply taken answered its own request: the values can be trusted
+    bool outOfTurn = false;     // bytes came that answered nothing asked, in every round: the line repeats
+                                // or delays replies
+    std::uint16_t cardCode = 0; // the card the closing identification read names; 0 when it did not come
+    int rounds = 0;             // how often the reads were done
+};
+
 // The connection to one leak-test instrument: finds its slave address, identifies card and model,
 // and reads or writes parameter registers. Every operation answers 1 for success and 0 for failure.
 // Register contents travel as byte images; the instrument keeps 16-bit numbers low byte first.
@@ -62,6 +72,18 @@ public:
     // and one of the model block, in that order; what both front ends identify an instrument by.
     CardIdentity Identify();
 
+    // Runs `reads` (a callable answering 1 or 0, doing its reads through this link) so that every reply it
+    // takes is known to answer its own request. A line that repeats or delays a reply can hand one read the
+    // reply of another of the same shape; the real reply then comes as bytes that answer nothing (the
+    // master's OutOfTurn). The reads end with one of the identification record, which no parameter's reply
+    // resembles: the instrument answers in order, so once its reply is in, every older one has come. When
+    // anything came out of turn, the line is drained and the reads are done again, up to kTurnRounds times.
+    // Answers what the last round of `reads` answered; `check` says whether it can be trusted, and which card
+    // the closing read found (a caller compares it with the card it expects). A sequence that fails with
+    // nothing out of turn is not done again, nor closed.
+    template <class Reads> int ReadInTurn(Reads&& reads, TurnCheck& check);
+    static constexpr int kTurnRounds = 3;
+
     std::uint8_t SlaveAddress() const { return slaveAddress; }
     // Talk to this address without a search (an instrument whose address is known).
     void SetSlaveAddress(std::uint8_t address) { slaveAddress = address; }
@@ -75,6 +97,9 @@ public:
     void SetProbeObserver(ProbeObserver observer, void* context);
 
 private:
+    // Between rounds of a sequence that came out of turn: every late copy is let in and dropped.
+    void DrainForNextRound();
+
     ModbusMaster master;
     std::uint8_t probeReply[20] = {};
     std::uint8_t slaveAddress = 0xFF;
@@ -82,3 +107,24 @@ private:
     ProbeObserver probeObserver = nullptr;
     void* probeContext = nullptr;
 };
+
+template <class Reads> int InstrumentLink::ReadInTurn(Reads&& reads, TurnCheck& check)
+{
+    check = {};
+    for (;;) {
+        ++check.rounds;
+        master.ForgiveDropped();
+        const std::uint32_t before = master.OutOfTurn();
+        const int result = reads();
+        if (master.LastResult() == ResultStopped)
+            return result;
+        if (result == 1)
+            check.cardCode = ReadCardCode();
+        check.outOfTurn = master.OutOfTurn() != before;
+        check.inTurn = result == 1 && !check.outOfTurn && check.cardCode != 0;
+        if (check.inTurn || !check.outOfTurn || check.rounds == kTurnRounds || master.LastResult() == ResultStopped)
+            return result;
+        check.cardCode = 0;
+        DrainForNextRound();
+    }
+}

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -46,6 +49,35 @@ public:
         bool Ok() const { return error == 0; }
     };
 
+    // The received bytes a Write dropped because they came before its request left: they answer nothing
+    // it asked, and the Modbus master judges whether they were only the copy of a reply it already has.
+    // The first kKept of them are kept; `count` says how many there were.
+    class Dropped
+    {
+    public:
+        static constexpr int kKept = 256;
+        // `bytes` may be null: then they are only counted.
+        void Add(const std::uint8_t* bytes, int n)
+        {
+            const int room = std::min(n, kKept - count);
+            if (room > 0 && bytes != nullptr)
+                std::memcpy(kept.data() + count, bytes, static_cast<std::size_t>(room));
+            count += std::max(n, 0);
+        }
+        // How many were dropped since the last call; the first `room` of them go to `into`.
+        int Take(std::uint8_t* into, int room)
+        {
+            const int n = count;
+            std::memcpy(into, kept.data(), static_cast<std::size_t>(std::max(0, std::min({n, room, kKept}))));
+            count = 0;
+            return n;
+        }
+
+    private:
+        std::array<std::uint8_t, kKept> kept{};
+        int count = 0;
+    };
+
     virtual ~LineDevice() = default;
 
     // Opens the device exclusively and sets 57600 baud, 8 data bits, even parity, one stop bit on it.
@@ -53,8 +85,9 @@ public:
     // Gives the device back as it was found; a closed device may be opened again.
     virtual void Close() = 0;
     // One request: drops what waits in both directions, sends `count` bytes within the write time-out, waits
-    // until they have left, then drops what arrived meanwhile, but only while no reply can have begun.
-    // Answers how many bytes went out; `failed` when the device refused or is gone.
+    // until they have left, then drops what arrived meanwhile, but only while no reply can have begun
+    // (InputPurgeIsSafe). Every received byte dropped goes to TakeDropped. Answers how many bytes went out;
+    // `failed` when the device refused or is gone.
     virtual int Write(const std::uint8_t* bytes, int count, bool& failed) = 0;
     // Reads until `count` bytes have arrived or a read time-out ends it; answers how many arrived. Returns the
     // moment the last byte arrives, never later. A device that is gone ends the read at once.
@@ -66,6 +99,12 @@ public:
     // Errors of the serial line the device reported since the last call, as LineError bits: a device
     // server tells of parity errors on its port, which its client would otherwise never learn of.
     virtual std::uint8_t TakeLineErrors() { return 0; }
+
+    // The received bytes the writes since the last call dropped (see Dropped::Take).
+    int TakeDropped(std::uint8_t* into, int room) { return dropped.Take(into, room); }
+
+protected:
+    Dropped dropped;
 };
 
 // What a device reports of its serial line (the values the RFC 2217 line-state notification uses).

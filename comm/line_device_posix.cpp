@@ -77,6 +77,7 @@ public:
 
 private:
     void Configure();
+    void DropInput();
 
     int fd = -1;
     bool rtsByHand = false;             // no driver toggling: raise and lower RTS around each write
@@ -205,7 +206,8 @@ void TtyDevice::Close()
 int TtyDevice::Write(const std::uint8_t* bytes, int count, bool& failed)
 {
     failed = false;
-    tcflush(fd, TCIOFLUSH);
+    tcflush(fd, TCOFLUSH);
+    DropInput();
     if (rtsByHand) {
         int rts = TIOCM_RTS;
         ioctl(fd, TIOCMBIS, &rts);
@@ -254,8 +256,23 @@ int TtyDevice::Write(const std::uint8_t* bytes, int count, bool& failed)
     // to this request can have begun: the request's own line time plus the 3.5-character silence.
     // A drain that returns late (some USB adapters) must not throw away the start of the reply.
     if (purgeAfterWriteIsTimed && InputPurgeIsSafe(Clock::now() - start, count))
-        tcflush(fd, TCIFLUSH);
+        DropInput();
     return written;
+}
+
+// A purge that keeps what it drops, for the master to judge: read out what waits. A line that never stops
+// talking is cut off after a few reads, and the rest flushed.
+void TtyDevice::DropInput()
+{
+    constexpr int kMaxReads = 16;
+    std::uint8_t scratch[Dropped::kKept];
+    for (int i = 0; i < kMaxReads; ++i) {
+        const int n = ReadSome(scratch, sizeof scratch);
+        if (n <= 0)
+            return;
+        dropped.Add(scratch, n);
+    }
+    tcflush(fd, TCIFLUSH);
 }
 
 int TtyDevice::ReadSome(std::uint8_t* buffer, int room)

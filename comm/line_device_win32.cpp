@@ -71,6 +71,7 @@ public:
 private:
     bool SetTimeouts(DWORD interval, DWORD multiplier, DWORD constant);
     void SetRts(bool raised);
+    void DropInput();
 
     HANDLE port = INVALID_HANDLE_VALUE;
     Timeouts timeouts;
@@ -169,7 +170,8 @@ void ComDevice::Close()
 int ComDevice::Write(const std::uint8_t* bytes, int count, bool& failed)
 {
     failed = false;
-    ::PurgeComm(port, PURGE_TXCLEAR | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_RXABORT);
+    ::PurgeComm(port, PURGE_TXCLEAR | PURGE_TXABORT | PURGE_RXABORT);
+    DropInput();
     SetRts(true);
     const auto start = Clock::now();
     Transfer transfer;
@@ -183,8 +185,27 @@ int ComDevice::Write(const std::uint8_t* bytes, int count, bool& failed)
     // Drop what arrived while we sent (a late answer to an earlier attempt), but only while no reply to this
     // request can have begun; a purge later would throw away the start of a fast reply.
     if (InputPurgeIsSafe(Clock::now() - start, count))
-        ::PurgeComm(port, PURGE_RXCLEAR);
+        DropInput();
     return failed ? 0 : written;
+}
+
+// A purge that keeps what it drops, for the master to judge: what waits in the driver is read out (a read of
+// no more than is there returns at once), anything beyond the first bytes purged.
+void ComDevice::DropInput()
+{
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (::ClearCommError(port, &errors, &status) && status.cbInQue > 0) {
+        std::uint8_t scratch[Dropped::kKept];
+        Transfer transfer;
+        const DWORD want = std::min<DWORD>(status.cbInQue, sizeof scratch);
+        const int got = transfer.Finish(port, ::ReadFile(port, scratch, want, nullptr, transfer.Overlapped()), {});
+        if (got > 0)
+            dropped.Add(scratch, got);
+        if (status.cbInQue > want)
+            dropped.Add(nullptr, static_cast<int>(status.cbInQue - want)); // counted, not kept
+    }
+    ::PurgeComm(port, PURGE_RXCLEAR);
 }
 
 int ComDevice::Read(std::uint8_t* buffer, int count, const Idle& idle)

@@ -66,7 +66,8 @@ bool Unanswered(int result)
 } // namespace
 
 ModbusMaster::ModbusMaster()
-    : requestBuffer(new std::uint8_t[kBufferSize]()), replyBuffer(new std::uint8_t[kBufferSize]())
+    : requestBuffer(new std::uint8_t[kBufferSize]()), replyBuffer(new std::uint8_t[kBufferSize]()),
+      lastReply(new std::uint8_t[kBufferSize]()), droppedBytes(new std::uint8_t[kBufferSize]())
 {}
 
 ModbusMaster::~ModbusMaster() = default;
@@ -98,6 +99,7 @@ void ModbusMaster::SetSyncRead(std::uint16_t start, std::uint16_t count)
 int ModbusMaster::SendRequest(int length)
 {
     const int result = Write(length, requestBuffer.get());
+    JudgeDropped();
     if (frameObserver != nullptr)
         frameObserver(frameContext, FrameEvent{FrameEvent::Direction::Sent, requestBuffer.get(), LastWriteCount(),
                                                result, attempt, transaction});
@@ -208,6 +210,22 @@ AttemptSummary& AttemptSummary::operator+=(const AttemptSummary& more)
     return *this;
 }
 
+void ModbusMaster::JudgeDropped()
+{
+    const int dropped = TakeDropped(droppedBytes.get(), kBufferSize);
+    const bool forgiven = forgiveDropped;
+    forgiveDropped = false;
+    if (dropped == 0 || forgiven)
+        return;
+    // A line that repeats a reply delivers the copy after the original: it answers nothing, and what it
+    // would have said was taken from the original. Anything else may be the real reply to a request whose
+    // answer was taken from something else.
+    const bool copyOfLast = dropped <= lastReplyLength &&
+                            std::memcmp(droppedBytes.get(), lastReply.get(), static_cast<std::size_t>(dropped)) == 0;
+    if (!copyOfLast)
+        ++outOfTurn;
+}
+
 void ModbusMaster::Note(int result)
 {
     switch (result) {
@@ -217,6 +235,7 @@ void ModbusMaster::Note(int result)
     case ResultStopped:
         break;
     case ResultWrongSlave:
+        ++outOfTurn;
         ++lastAttempts.otherSlave;
         lastAttempts.otherAddress = replyBuffer[0];
         break;
@@ -225,6 +244,8 @@ void ModbusMaster::Note(int result)
         lastAttempts.exceptionCode = replyBuffer[2];
         break;
     default:
+        if (LastReadCount() > 0)
+            ++outOfTurn;
         // A reply the device server saw damaged on its line is a garbled one, even if none of it came on.
         lastAttempts.lineErrors |= LastLineErrors();
         if (LastReadCount() == 0 && LastLineErrors() == 0)
@@ -249,7 +270,13 @@ int ModbusMaster::Attempts(const Shape& shape, int requestLength, int replyLengt
         if (result == ResultOk) {
             if (destination != nullptr)
                 std::memcpy(destination, replyBuffer.get() + 3, static_cast<std::size_t>(replyLength - 5));
+            std::memcpy(lastReply.get(), replyBuffer.get(), static_cast<std::size_t>(replyLength));
+            lastReplyLength = replyLength;
             break;
+        }
+        if (result == ResultException) {
+            std::memcpy(lastReply.get(), replyBuffer.get(), static_cast<std::size_t>(kExceptionLength));
+            lastReplyLength = kExceptionLength;
         }
         unansweredAttempt = unansweredAttempt || Unanswered(result);
         if (sent)

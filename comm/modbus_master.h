@@ -76,6 +76,16 @@ public:
     int LastResult() const { return lastResult; }
     const AttemptSummary& LastAttempts() const { return lastAttempts; }
 
+    // How often bytes came that answered no request of ours: dropped before a request left (unless they
+    // were only a copy of the reply just taken), or a frame that was no answer to the request it came to.
+    // A line that repeats or delays a reply can make one read's reply pass for the answer to the next (a
+    // function 3 reply does not name its register); the real reply then comes as such bytes. A caller that
+    // counts none across a sequence of reads ended by a read whose reply none of them shares knows that
+    // every reply of the sequence answered its own request. Never goes down.
+    std::uint32_t OutOfTurn() const { return outOfTurn; }
+    // What the next request drops is not counted: what waited before a new sequence belongs to no request.
+    void ForgiveDropped() { forgiveDropped = true; }
+
     // After bytes that were no reply, the line must fall silent this long before the next attempt (the rest
     // of a garbled or late frame may still come). A harness whose peer speaks only when asked sets 0.
     void SetQuietAfterNoise(std::chrono::milliseconds quiet) { quietAfterNoise = quiet; }
@@ -91,6 +101,8 @@ protected:
 
     std::unique_ptr<std::uint8_t[]> requestBuffer;
     std::unique_ptr<std::uint8_t[]> replyBuffer;
+    std::unique_ptr<std::uint8_t[]> lastReply;    // the last reply taken, to know a copy of it
+    std::unique_ptr<std::uint8_t[]> droppedBytes; // what a request dropped, for comparing with lastReply
     std::uint8_t tryCount = 3;
 
 private:
@@ -110,6 +122,7 @@ private:
     int Attempts(const Shape& shape, int requestLength, int replyLength, std::uint8_t* destination);
     bool MayBeConfused(const Shape& shape) const;
     void Note(int result); // counts a failed attempt in lastAttempts
+    void JudgeDropped();   // counts what the request dropped as out of turn, unless a copy of lastReply
     void Remember(const Shape& shape);
     void Forget(std::uint8_t slave);
     int Sync(std::uint8_t slave);
@@ -123,6 +136,9 @@ private:
     std::uint16_t syncCount = 0;
     const volatile std::sig_atomic_t* stopFlag = nullptr;
     std::chrono::milliseconds quietAfterNoise{20};
+    std::uint32_t outOfTurn = 0;
+    bool forgiveDropped = false;
+    int lastReplyLength = 0;
     int lastResult = ResultOk;
     AttemptSummary lastAttempts;
     int attempt = 0;

@@ -215,7 +215,7 @@ int NetworkDevice::Write(const std::uint8_t* bytes, int count, bool& failed)
     std::size_t before = 0;
     do { // until nothing more waits: a read of Telnet commands alone gives no data but is no silence
         before = received;
-        ReadSome(scratch, kChunk);
+        dropped.Add(scratch, std::max(ReadSome(scratch, kChunk), 0));
     } while (received != before && socket.IsOpen());
     if (!socket.IsOpen()) {
         if (Clock::now() < reconnectAfter)

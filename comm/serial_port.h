@@ -60,6 +60,9 @@ public:
     std::uint8_t LastLineErrors() const { return lastLineErrors; }
     // How many bytes the last Write handed to the driver.
     int LastWriteCount() const { return lastWriteCount; }
+    // The received bytes the writes since the last call dropped because they came before their request left
+    // (how many; the first `room` go to `into`).
+    int TakeDropped(std::uint8_t* into, int room) { return handle ? handle->TakeDropped(into, room) : 0; }
 
     // Called every few tens of milliseconds while a read waits, so a single-threaded GUI can repaint.
     // A plain function pointer: costs nothing when unset and never allocates.

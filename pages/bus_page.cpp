@@ -149,13 +149,7 @@ int BusPage::WriteCollected(InstrumentLink* link, cards::Bus bus)
             return 0;
         }
     }
-    if (beforeFirstWrite) {
-        if (const auto refused = beforeFirstWrite()) {
-            failureDetail = *refused;
-            return 0;
-        }
-    }
-    return io::Write(*link, bus, values, failureDetail, verifyWrites);
+    return io::Write(*link, bus, cardCode, values, failureDetail, downloadChecks);
 }
 
 bool BusPage::TakeSettings(cards::CardSettings& settings)

@@ -64,11 +64,10 @@ public:
     std::uint16_t cardCode = 0;
     int modelIndex = cards::kModelNone;
 
-    // What the window adds around a download: asked once the values are collected and before the first
-    // write, a text refuses the download with that text as its detail and nothing written (the card is
-    // not the one the page shows); and reading back what was written, a difference failing the download.
-    std::function<std::optional<QString>()> beforeFirstWrite;
-    bool verifyWrites = false;
+    // What the window adds around a download: the card identified once the values are collected and right
+    // before the first write (another card refuses the download, nothing written), and reading back what was
+    // written, a difference failing the download.
+    DownloadChecks downloadChecks{false, false};
 
 protected:
     // The widget classes this page binds to template controls (title banner, firmware field, ...).

@@ -172,7 +172,8 @@ void PutAddressValues(Outgoing& values, const QComboBox* modeList, const look::I
     values.PutIp({controls.ip->GetAddress(), controls.mask->GetAddress(), controls.gateway->GetAddress()});
 }
 
-int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString& detail, bool verify)
+int Write(InstrumentLink& link, cards::Bus bus, std::uint16_t cardCode, const Outgoing& values, QString& detail,
+          DownloadChecks checks)
 {
     const auto order = cards::WriteOrder(bus);
     const bool complete =
@@ -180,17 +181,9 @@ int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString&
     if (!complete) {
         return 0;
     }
-    const WriteReport report = WriteParameters(link, order, values.Settings());
-    detail = QString::fromStdString(DescribeWriteFailure(bus, report));
-    if (!report.Ok()) {
-        return 0;
-    }
-    if (verify) {
-        const Verification check = VerifyWritten(link, report.written, values.Settings());
-        detail = QString::fromStdString(DescribeVerification(bus, check));
-        return check.Ok() ? 1 : 0;
-    }
-    return 1;
+    const Download download = DownloadSettings(link, cardCode, order, values.Settings(), checks);
+    detail = QString::fromStdString(DescribeDownload(bus, cardCode, download));
+    return download.Ok() ? 1 : 0;
 }
 
 } // namespace io

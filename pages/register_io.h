@@ -3,6 +3,7 @@
 #include "cards/card_lists.h"
 #include "cards/card_settings.h"
 #include "cards/registers.h"
+#include "comm/card_transfer.h"
 #include "pages/page_look.h"
 
 #include <QString>
@@ -88,10 +89,11 @@ private:
 // The address mode and IP block as the controls show them (disabled controls included).
 void PutAddressValues(Outgoing& values, const QComboBox* modeList, const look::IpControls& controls);
 
-// Sends the parameters of the bus's write order one after another, stopping at the first failed write
-// (later parameters stay untouched). When one of them has no value, nothing at all is written. When a
-// write fails, `detail` says which and what was and was not written. With `verify`, every written
-// parameter is read back; one that reads back different, or cannot be read, fails the write and is named.
-int Write(InstrumentLink& link, cards::Bus bus, const Outgoing& values, QString& detail, bool verify = false);
+// Sends the parameters of the bus's write order one after another through the download both front ends
+// share (card_transfer.h), stopping at the first failed write (later parameters stay untouched). When one of
+// them has no value, nothing at all is written. When the download fails, `detail` says why: another card
+// answers, which write failed and what was and was not written, or which value reads back different.
+int Write(InstrumentLink& link, cards::Bus bus, std::uint16_t cardCode, const Outgoing& values, QString& detail,
+          DownloadChecks checks);
 
 } // namespace io

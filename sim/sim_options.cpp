@@ -47,6 +47,10 @@ Faults:
   --ignore-writes      acknowledge writes but keep the old values
   --card-changes-after N:CODE
                        after N reads of the card identification, report card CODE
+  --repeat-reply WHICH[:US]
+                       send reply WHICH (a number: the Nth reply; "all": every one) a second
+                       time, US microseconds after it (default 1000), as a line that repeats
+                       frames does
   -h, --help           show this help
   --version            show the version
 
@@ -226,6 +230,22 @@ Options ParseOptions(const std::vector<std::string>& args)
             else {
                 c.faults.cardChangesAfter = static_cast<int>(reads);
                 c.faults.laterCardCode = static_cast<std::uint16_t>(code);
+            }
+        } else if (name == "--repeat-reply") {
+            if (!takeValue())
+                continue;
+            const std::size_t colon = value.find(':');
+            const std::string which = value.substr(0, colon);
+            unsigned long long nth = 0;
+            unsigned long long us = 1000;
+            const bool every = which == "all";
+            if ((!every && (!ParseUnsigned(which, kMaxInt, &nth) || nth == 0)) ||
+                (colon != std::string::npos && !ParseUnsigned(value.substr(colon + 1), kMaxInt, &us)))
+                options.error = "bad value '" + value + "' for " + name + " (N or all, then :US, like 4:1000)";
+            else {
+                c.faults.repeatReply = static_cast<int>(nth);
+                c.faults.repeatEvery = every;
+                c.faults.repeatDelay = std::chrono::microseconds(us);
             }
         } else
             options.error = "unknown option '" + args[i] + "'";

@@ -254,6 +254,7 @@ void Simulator::SetFaults(const Faults& faults)
     config.faults = faults;
     failedSoFar = 0;
     identificationReads = 0;
+    repliesSent = 0;
 }
 
 void Simulator::SetFrameLogger(FrameLogger logger, void* context)
@@ -407,15 +408,65 @@ std::vector<std::uint8_t> Simulator::Finish(std::vector<std::uint8_t> reply, con
 bool Simulator::SleepUntil(Clock::time_point deadline)
 {
     for (;;) {
+        SendCopiesDue();
         const auto now = Clock::now();
         if (now >= deadline)
             return true;
         pollfd pfd{wakeRead, POLLIN, 0};
-        const timespec ts = ToTimespec(deadline - now);
+        const timespec ts = ToTimespec(std::min(deadline, NextCopyDue()) - now);
         const int ready = ppoll(&pfd, 1, &ts, nullptr);
         if (ready > 0)
             return false;
     }
+}
+
+Clock::time_point Simulator::NextCopyDue() const
+{
+    auto next = Clock::time_point::max();
+    for (const auto& copy : copies)
+        next = std::min(next, copy.first);
+    return next;
+}
+
+void Simulator::SendCopiesDue()
+{
+    const auto now = Clock::now();
+    for (std::size_t i = 0; i < copies.size();) {
+        if (copies[i].first > now) {
+            ++i;
+            continue;
+        }
+        const std::vector<std::uint8_t> frame = std::move(copies[i].second);
+        copies.erase(copies.begin() + static_cast<std::ptrdiff_t>(i));
+        SendFrame(frame);
+    }
+}
+
+void Simulator::SendFrame(const std::vector<std::uint8_t>& frame)
+{
+    std::size_t sent = 0;
+    while (sent < frame.size()) {
+        const ssize_t n = ::write(master, frame.data() + sent, frame.size() - sent);
+        if (n > 0)
+            sent += static_cast<std::size_t>(n);
+        else if (n < 0 && errno != EINTR && errno != EAGAIN)
+            return; // the configurator closed the port meanwhile
+        else if (n < 0 && errno == EAGAIN) {
+            pollfd pfd{wakeRead, POLLIN, 0};
+            const timespec ts = ToTimespec(kHangupRetry);
+            if (ppoll(&pfd, 1, &ts, nullptr) > 0)
+                return;
+        }
+    }
+    FrameLogger logger = nullptr;
+    void* context = nullptr;
+    {
+        std::lock_guard lock(mutex);
+        logger = frameLogger;
+        context = frameContext;
+    }
+    if (logger != nullptr)
+        logger(context, false, frame.data(), static_cast<int>(frame.size()));
 }
 
 void Simulator::HandleFrame(const std::uint8_t* frame, int length, Clock::time_point arrival)
@@ -425,6 +476,8 @@ void Simulator::HandleFrame(const std::uint8_t* frame, int length, Clock::time_p
     std::chrono::milliseconds delay{0};
     bool wireTiming = false;
     std::chrono::microseconds turnaround{0};
+    bool repeat = false;
+    std::chrono::microseconds repeatDelay{0};
     {
         std::lock_guard lock(mutex);
         if (requests.size() == kRequestLogSize)
@@ -442,6 +495,12 @@ void Simulator::HandleFrame(const std::uint8_t* frame, int length, Clock::time_p
     const std::vector<std::uint8_t> reply = Answer(frame, length);
     if (reply.empty())
         return;
+    {
+        std::lock_guard lock(mutex);
+        ++repliesSent;
+        repeat = config.faults.repeatEvery || repliesSent == config.faults.repeatReply;
+        repeatDelay = config.faults.repeatDelay;
+    }
 
     // On a line, the reply's last byte arrives after the request and the reply have both crossed it.
     auto due = arrival + delay;
@@ -450,19 +509,14 @@ void Simulator::HandleFrame(const std::uint8_t* frame, int length, Clock::time_p
                turnaround;
     if (!SleepUntil(due))
         return;
-
-    std::size_t sent = 0;
-    while (sent < reply.size()) {
-        const ssize_t n = ::write(master, reply.data() + sent, reply.size() - sent);
-        if (n > 0)
-            sent += static_cast<std::size_t>(n);
-        else if (n < 0 && errno != EINTR && errno != EAGAIN)
-            break; // the configurator closed the port meanwhile
-        else if (n < 0 && errno == EAGAIN && !SleepUntil(Clock::now() + kHangupRetry))
-            return;
-    }
-    if (logger != nullptr)
-        logger(context, false, reply.data(), static_cast<int>(reply.size()));
+    SendFrame(reply);
+    // On a wire-timed line the copy, too, takes its line time after the original's end.
+    if (repeat)
+        copies.emplace_back(
+            Clock::now() + repeatDelay +
+                (wireTiming ? std::chrono::duration_cast<Clock::duration>(kCharTime * static_cast<int>(reply.size()))
+                            : Clock::duration::zero()),
+            reply);
 }
 
 void Simulator::Serve()
@@ -474,15 +528,24 @@ void Simulator::Serve()
     std::uint8_t chunk[256];
 
     for (;;) {
+        SendCopiesDue();
         pollfd pfds[2] = {{wakeRead, POLLIN, 0}, {master, POLLIN, 0}};
-        timespec gap = ToTimespec(kFrameGap);
-        const int ready = ppoll(pfds, 2, pending.empty() ? nullptr : &gap, nullptr);
+        Clock::duration waitFor = Clock::duration::max();
+        if (!pending.empty())
+            waitFor = kFrameGap;
+        if (!copies.empty())
+            waitFor = std::min(waitFor, NextCopyDue() - Clock::now());
+        const bool waitForever = waitFor == Clock::duration::max();
+        timespec wait = ToTimespec(waitForever ? Clock::duration::zero() : waitFor);
+        const int ready = ppoll(pfds, 2, waitForever ? nullptr : &wait, nullptr);
         if (ready < 0 && errno != EINTR)
             return;
         if (pfds[0].revents != 0)
             return;
+        if (ready == 0 && (pending.empty() || Clock::now() - lastByte < kFrameGap))
+            continue; // a copy is due, not yet the silence that ends a frame
 
-        if (ready == 0 && !pending.empty()) {
+        if (ready == 0) {
             // Silence after an incomplete or unknown frame: take what came as one frame and start afresh.
             HandleFrame(pending.data(), static_cast<int>(pending.size()), frameStart);
             pending.clear();

@@ -33,6 +33,11 @@ struct Faults
     // `laterCardCode`: the cable was moved to another instrument.
     int cardChangesAfter = 0;
     std::uint16_t laterCardCode = 2;
+    // A line that repeats a frame (a converter, a device server): a copy of the Nth reply since the faults
+    // were set (repeatReply N, 0: none), or of every reply, arrives `repeatDelay` after its original ends.
+    int repeatReply = 0;
+    bool repeatEvery = false;
+    std::chrono::microseconds repeatDelay{1000};
 };
 
 struct Config
@@ -107,7 +112,10 @@ private:
     void Serve();
     // The reply's CRC and the faults that change a whole reply.
     static std::vector<std::uint8_t> Finish(std::vector<std::uint8_t> reply, const Faults& faults);
-    bool SleepUntil(std::chrono::steady_clock::time_point deadline); // false when asked to stop
+    bool SleepUntil(std::chrono::steady_clock::time_point deadline); // false when asked to stop; sends copies due
+    void SendFrame(const std::vector<std::uint8_t>& frame);
+    void SendCopiesDue();
+    std::chrono::steady_clock::time_point NextCopyDue() const;
     void HandleFrame(const std::uint8_t* frame, int length, std::chrono::steady_clock::time_point arrival);
     Slot* FindSlot(std::uint16_t start);
     const Slot* FindSlot(std::uint16_t start) const;
@@ -125,6 +133,9 @@ private:
     std::vector<Slot> parameterSlots;
     int failedSoFar = 0;
     int identificationReads = 0; // since the faults were set
+    int repliesSent = 0;         // since the faults were set
+    // Copies of replies still to be sent, with when; only the serving thread touches them.
+    std::vector<std::pair<std::chrono::steady_clock::time_point, std::vector<std::uint8_t>>> copies;
     FrameLogger frameLogger = nullptr;
     void* frameContext = nullptr;
 };

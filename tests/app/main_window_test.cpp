@@ -169,7 +169,7 @@ TEST_F(MainWindowTest, ReadAndApplyCheckTheCardAndApplyReadsBackWhatItWrote)
     sim::Config config;
     config.cardCode = 1;
     config.nodeAddress = 99;
-    config.faults.cardChangesAfter = 2; // the search's and its upload's reads still name Profibus
+    config.faults.cardChangesAfter = 3; // the search's and its upload's two reads still name Profibus
     config.faults.laterCardCode = 2;
     ASSERT_EQ(Search(config), Messages{"Upload Complete"});
     const auto identification = [](const std::vector<std::uint8_t>& frame) {
@@ -199,14 +199,52 @@ TEST_F(MainWindowTest, ReadAndApplyCheckTheCardAndApplyReadsBackWhatItWrote)
     shown = MessageBoxes::Take();
     ASSERT_EQ(Texts(shown), Messages{"Download Fail"});
     EXPECT_TRUE(shown[0].detail.contains("reads back different: station address")) << shown[0].detail.toStdString();
-    // The frames Apply sends: the identification, the two writes, each written parameter read back.
+    // The frames Apply sends: the identification, the two writes, each written parameter read back and the
+    // identification again, which closes the reading back.
     const auto requests = simulator->Requests();
-    ASSERT_EQ(requests.size(), 5u);
+    ASSERT_EQ(requests.size(), 6u);
     EXPECT_TRUE(identification(requests[0]));
     EXPECT_EQ(requests[1][1], 0x10);
     EXPECT_EQ(requests[2][1], 0x10);
     EXPECT_EQ(requests[3][1], 0x03);
     EXPECT_EQ(requests[4][1], 0x03);
+    EXPECT_TRUE(identification(requests[5]));
+}
+
+// A line that repeats one reply, at each position of the search with its upload and of an Apply: the copy
+// must never pass for the answer to the next read (it names no register), so the page never shows a value
+// the instrument does not hold with "Upload Complete", and Apply writes only what the page shows.
+TEST_F(MainWindowTest, ARepeatedReplyNeverPassesForTheNextOne)
+{
+    for (const int position : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}) {
+        for (const int delayUs : {1000, 50'000}) {
+            const std::string what = std::to_string(position) + " after " + std::to_string(delayUs) + " us";
+            sim::Config config;
+            config.cardCode = 2;
+            config.nodeAddress = 3;
+            config.baudCode = 2;
+            config.exchangeChoice = 1;
+            config.wireTiming = true;
+            config.faults.repeatReply = position;
+            config.faults.repeatDelay = std::chrono::microseconds(delayUs);
+            const Messages upload = Search(config);
+            if (upload == Messages{"Upload Complete"}) {
+                EXPECT_EQ(PageControl<QLineEdit>(DeviceNetPage::IDC_ADDRESS)->text(), "3") << what;
+                EXPECT_EQ(PageControl<QComboBox>(DeviceNetPage::IDC_BAUD)->currentIndex(), 2) << what;
+                EXPECT_EQ(PageControl<QComboBox>(DeviceNetPage::IDC_EXCHANGE)->currentIndex(), 1) << what;
+            }
+            simulator->SetFaults(config.faults);
+            PageControl<QLineEdit>(DeviceNetPage::IDC_ADDRESS)->setText("9");
+            const Messages download = Apply();
+            if (upload == Messages{"Upload Complete"}) {
+                EXPECT_EQ(simulator->Parameter(cards::kBaudCode.start), 2) << what;
+                EXPECT_EQ(simulator->Parameter(cards::kExchangeChoice.start), 1) << what;
+            }
+            if (download == Messages{"Download Complete"}) {
+                EXPECT_EQ(simulator->Parameter(cards::kNodeAddress.start), 9) << what;
+            }
+        }
+    }
 }
 
 // The instrument's line goes away (an adapter pulled out) and comes back under the same name: Read says so

@@ -305,6 +305,51 @@ TEST_P(LateReplies, NeverGiveAWrongValueNorWriteOne)
 
 INSTANTIATE_TEST_SUITE_P(AroundTheTimeOut, LateReplies, ::testing::Values(380, 405, 408, 416, 425, 440, 450, 460));
 
+// A line that repeats a reply (a converter or device server), at each position of an apply and a read and
+// from under a millisecond to past the read time-out: the copy must never pass for the answer to the next
+// read, which names no register. A DeviceNet card's three settings have replies of one shape. Position 0
+// repeats every reply.
+class RepeatedReplies : public CliTest, public ::testing::WithParamInterface<std::tuple<int, int>>
+{};
+
+TEST_P(RepeatedReplies, NeverShowNorWriteAValueTheInstrumentDoesNotHold)
+{
+    const auto [position, delayUs] = GetParam();
+    sim::Config config = Card(2);
+    config.nodeAddress = 3;
+    config.baudCode = 2;
+    config.exchangeChoice = 1;
+    config.wireTiming = true;
+    config.faults.repeatReply = position;
+    config.faults.repeatEvery = position == 0;
+    config.faults.repeatDelay = std::chrono::microseconds(delayUs);
+    StartSimulator(config);
+    const Run read = Cli({"--json", "read"});
+    if (read.code == kExitSuccess) {
+        const auto settings = read.Json()["parameters"];
+        std::vector<int> raw;
+        for (const auto& s : settings) {
+            raw.push_back(s["raw"]);
+        }
+        EXPECT_EQ(raw, (std::vector<int>{3, 2, 1})) << read.out;
+    }
+    simulator->SetFaults(config.faults); // the positions count again
+    const Run apply = Cli({"--json", "apply", "--address", "9"});
+    EXPECT_EQ(simulator->Parameter(0x3012), 2) << apply.out;
+    EXPECT_EQ(simulator->Parameter(0x3013), 1) << apply.out;
+    if (apply.code == kExitSuccess) {
+        EXPECT_EQ(simulator->Parameter(0x3011), 9);
+    }
+    for (const auto& frame : simulator->Requests()) {
+        if (frame.size() == 11 && frame[1] == 0x10 && frame[3] != 0x11) {
+            EXPECT_EQ(frame[7], frame[3] == 0x12 ? 2 : 1) << "a setting nobody gave, written with another value";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPositionAndDelay, RepeatedReplies,
+                         ::testing::Combine(::testing::Range(0, 14), ::testing::Values(300, 1000, 50'000, 600'000)));
+
 TEST_F(CliTest, AWriteWhoseReplyIsLostIsReadBack)
 {
     sim::Config config = Card(5);
@@ -331,7 +376,7 @@ TEST_F(CliTest, AWriteWhoseReplyIsLostIsReadBack)
     cards::CardSettings settings;
     settings.nodeAddress = 9;
     VerifiedWrite report;
-    const Outcome outcome = session.WriteSettings(*id.card, settings, report);
+    const Outcome outcome = session.WriteSettings(*id.card, id.cardCode, settings, report);
     EXPECT_EQ(outcome.exitCode, kExitCommunication);
     EXPECT_NE(outcome.message.find("whether it was written is unknown"), std::string::npos) << outcome.message;
     EXPECT_EQ(report.write.failure, WriteReport::Failure::Unknown);
@@ -339,10 +384,49 @@ TEST_F(CliTest, AWriteWhoseReplyIsLostIsReadBack)
     EXPECT_EQ(simulator->Parameter(0x3011), 9);
 }
 
-// SIGINT during a write: the transaction under way ends, nothing more is sent, and the report says what
-// was and was not written.
-TEST_F(CliTest, AStopSignalEndsBetweenTransactions)
+// The cable moved to another instrument in the middle of one command: the card is identified again at the
+// end of the read, right before the first write and at the end of the read-back, and another card there
+// ends the command with nothing (more) written. EtherNet/IP values must never land on a Profibus card.
+TEST_F(CliTest, ACardThatChangesMidCommandIsNeverWrittenNorVerified)
 {
+    sim::Config config = Card(7);
+    StartSimulator(config);
+    const std::string backup = ::testing::TempDir() + "card-change.json";
+    ASSERT_EQ(Cli({"backup", backup}).code, kExitSuccess);
+    // Identification reads of an apply: the search's, the read's closing one, the one before the first
+    // write, the read-back's closing one.
+    for (const int after : {1, 2, 3}) {
+        for (const bool restore : {false, true}) {
+            config.faults.cardChangesAfter = after;
+            config.faults.laterCardCode = 5;
+            simulator->SetFaults(config.faults);
+            simulator->ClearRequests();
+            const Run run = restore ? Cli({"restore", backup}) : Cli({"apply", "--exchange", "3"});
+            const std::string what = (restore ? "restore, change after " : "apply, change after ") +
+                                     std::to_string(after) + ": " + run.out + run.err;
+            EXPECT_EQ(run.code, kExitCommunication) << what;
+            EXPECT_NE(run.err.find("now has the Profibus card (code 5)"), std::string::npos) << what;
+            EXPECT_EQ(Writes().empty(), after < 3) << what;
+        }
+    }
+    std::filesystem::remove(backup);
+}
+
+// A stop signal during a write: the transaction under way ends, nothing more is sent, and the report says
+// what was and was not written, wherever output still goes. A hang-up (a dropped ssh session) is such a
+// stop; a reader of standard output that went away stops nothing.
+struct StopCase
+{
+    int signal; // 0: none, standard output closed instead
+    int exitCode;
+};
+
+class StopSignals : public CliTest, public ::testing::WithParamInterface<StopCase>
+{};
+
+TEST_P(StopSignals, EndBetweenTransactions)
+{
+    const StopCase stop = GetParam();
     sim::Config config = Card(7);
     config.faults.delay = std::chrono::milliseconds(150);
     StartSimulator(config);
@@ -363,7 +447,16 @@ TEST_F(CliTest, AStopSignalEndsBetweenTransactions)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ASSERT_FALSE(Writes().empty());
-    ::kill(child, SIGINT);
+    if (stop.signal == 0) {
+        ::close(output[0]);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), stop.exitCode);
+        EXPECT_EQ(Writes(), (std::vector<std::uint16_t>{0x3015, 0x3014, 0x3013}));
+        return;
+    }
+    ::kill(child, stop.signal);
     std::string out;
     char chunk[4096];
     for (ssize_t n; (n = ::read(output[0], chunk, sizeof chunk)) > 0;) {
@@ -372,8 +465,8 @@ TEST_F(CliTest, AStopSignalEndsBetweenTransactions)
     ::close(output[0]);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), kExitInterrupted);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), stop.exitCode);
     const auto result = nlohmann::json::parse(out);
     EXPECT_EQ(result["stopped"], true);
     EXPECT_EQ(result["written"], nlohmann::json({"address mode"}));
@@ -381,3 +474,11 @@ TEST_F(CliTest, AStopSignalEndsBetweenTransactions)
     EXPECT_EQ(Writes(), std::vector<std::uint16_t>{0x3015});
     EXPECT_EQ(simulator->Parameter(0x3015), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(InterruptAndHangUp, StopSignals,
+                         ::testing::Values(StopCase{SIGINT, kExitInterrupted}, StopCase{SIGHUP, kExitHangUp},
+                                           StopCase{0, kExitSuccess}),
+                         [](const auto& info) {
+                             return info.param.signal == 0 ? std::string("OutputClosed")
+                                                           : "Signal" + std::to_string(info.param.signal);
+                         });

@@ -226,7 +226,7 @@ TEST_F(CliTest, AParameterThatCannotBeReadIsNamedAndTheOthersAreStillRead)
     simulator->SetFaults(faults);
     cards::CardSettings settings;
     std::vector<cards::Parameter> failed;
-    const Outcome outcome = session.ReadSettings(*id.card, settings, failed);
+    const Outcome outcome = session.ReadSettings(*id.card, id.cardCode, settings, failed);
     EXPECT_EQ(outcome.exitCode, kExitCommunication);
     EXPECT_EQ(outcome.message, "could not read address mode");
     ASSERT_EQ(failed.size(), 1u);

@@ -184,6 +184,12 @@ TEST(SerialPortLine, InputIsPurgedAfterWritingOnlyBeforeAReplyCanBegin)
     // The largest frame: 255 characters are 48.7 ms on the line.
     EXPECT_TRUE(InputPurgeIsSafe(50ms, 255));
     EXPECT_FALSE(InputPurgeIsSafe(51ms, 255));
+    // A drain that returns before the request's line time (a virtual port, a buffering adapter) shows
+    // nothing of when the request left, and a fast line's reply may already be in: nothing is dropped.
+    EXPECT_FALSE(InputPurgeIsSafe(0us, 8));
+    EXPECT_FALSE(InputPurgeIsSafe(1300us, 8));
+    EXPECT_TRUE(InputPurgeIsSafe(1400us, 8));
+    EXPECT_FALSE(InputPurgeIsSafe(40ms, 255));
 }
 
 TEST_F(SerialPortTest, OpenAppliesTheLineSettingsAndCloseGivesTheOldOnesBack)
