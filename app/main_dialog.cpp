@@ -464,7 +464,7 @@ void MainDialog::keyPressEvent(QKeyEvent* event)
 void MainDialog::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
-    QAction* assign = menu.addAction(QStringLiteral("Assign Port..."));
+    QAction* assign = menu.addAction(QStringLiteral("Assign &Port..."));
     assign->setEnabled(!busy);
     menu.addSeparator();
     QAction* about = menu.addAction(QString::fromLatin1(app_texts::kAboutItem));

@@ -48,6 +48,15 @@ cmake --build "$dir" --target meshgate2-zip meshgate2-installer >&2
 
 $run_tests || exit 0
 
+# The zip's programs and runtime DLLs carry no debug information (Debian's libstdc++ alone holds 19 MB of it).
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dir/CMakeCache.txt")
+for file in "$dir/dist/windows/meshgate2-$version-windows-x64"/*.exe "$dir/dist/windows/meshgate2-$version-windows-x64"/lib*.dll; do
+    if x86_64-w64-mingw32-objdump -h "$file" | grep -q ' \.debug_'; then
+        echo "windows.sh: $file carries debug information" >&2
+        exit 1
+    fi
+done
+
 # The simulated instruments the tests talk to, on pseudo-terminals of this machine.
 sim="$root/build/sim/meshgate2-sim"
 [ -x "$sim" ] || "$root/scripts/build.sh" >/dev/null
@@ -192,6 +201,5 @@ done
 # The installed program on COM1, an instrument that logs its frames for the configurator's run.
 map COM1 "$(start_sim configurator --trace)"
 restart_wine
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dir/CMakeCache.txt")
 bash "$root/tests/windows/install_smoke.sh" "$dir/dist/windows/meshgate2-$version-setup.exe" "$version" \
     "$root/build/cli/meshgate2-cli" "$work/configurator" "$work/configurator.log" "$dir/configurator-test"

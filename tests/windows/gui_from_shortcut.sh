@@ -71,8 +71,9 @@ answer apply
 click "$main" 39 154 # Read
 answer "read after apply"
 
-# The card's settings to a file, through the window's context menu and the system's file dialog.
-click "$main" 200 30 3
+# The card's settings to a file, through the window's context menu (right-clicked over the page, left of its
+# controls) and the system's file dialog.
+click "$main" $((85 + 2 + 6)) $((67 + 15 + 30)) 3
 sleep 2 # the menu opens; a popup has no title to wait for
 screenshot menu
 xdotool key --clearmodifiers s # the menu item's key: &Save Settings to File...
@@ -85,6 +86,18 @@ xdotool type --delay 50 "$saved"
 xdotool key --clearmodifiers Return
 gone "$dialog" || fail "the file dialog stays"
 answer save # "Settings saved to ..."
+
+# The line monitor in the system's own fonts fits the screen (and the screenshot shows its columns).
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool key --clearmodifiers ctrl+l
+monitor=$(window 'Line Monitor' 200 2000 60) || fail "Ctrl+L did not open the line monitor"
+sleep 1
+screenshot line-monitor
+[ "$(xdotool getwindowgeometry --shell "$monitor" | sed -n 's/^WIDTH=//p')" -le 1280 ] ||
+    fail "the line monitor is wider than the screen"
+xdotool windowfocus --sync "$monitor" 2>/dev/null || true
+xdotool key --clearmodifiers alt+F4
+gone "$monitor" || fail "the line monitor did not close"
 
 click "$main" 39 232 # Exit
 gone "$main" || fail "the main window did not close"
