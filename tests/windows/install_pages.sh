@@ -28,7 +28,7 @@ press() { # WINDOW_ID KEY
 start_display
 
 (wine "$setup" </dev/null >/dev/null 2>&1 &)
-pages=$(window 'Meshgate2 .* Setup *' 200 1000 120) || fail "the installer did not open"
+pages=$(window 'Meshgate2 .* Setup.*' 200 1000 120) || fail "the installer did not open"
 sleep 2
 screenshot licence
 press "$pages" Return # I Agree
