@@ -290,7 +290,8 @@ void MainDialog::OnSearchDevice()
                                      : QStringLiteral("%1 could not be opened.").arg(PortName(comPortNumber)));
         MessageBoxes::Show(this, QStringLiteral("No device found"), MessageBoxes::Icon::None,
                            unopened.isEmpty()
-                               ? QString::fromStdString(DiagnoseSearch(link.LastSearch(), link.Master().IsOpen()))
+                               ? QString::fromStdString(DiagnoseSearch(link.LastSearch(), link.Master().IsOpen(),
+                                                                       {link.Master().DeviceName()}))
                                : unopened);
     }
 }
@@ -356,10 +357,13 @@ void MainDialog::UploadSettings()
                              "trusted.");
     else if (turn.cardCode != cardCode)
         why = QString::fromStdString(DescribeCardChange(cardCode, turn.cardCode));
-    if (why.isEmpty())
+    if (why.isEmpty()) {
         MessageBoxes::Show(this, QStringLiteral("Upload Complete"), MessageBoxes::Icon::None);
-    else
-        MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop, why);
+        return;
+    }
+    // What the page shows may be another read's answer: Apply must not send it back as if it were read.
+    page->ForgetShownValues();
+    MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop, why);
 }
 
 std::optional<QString> MainDialog::CardChanged(const std::optional<QString>& unread)
@@ -388,7 +392,8 @@ void MainDialog::OnRead()
         if (LineGone(link.Master().LastAttempts())) {
             SetStatus(QStringLiteral("The line on %1 is gone.").arg(PortName(comPortNumber)));
             MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop,
-                               QString::fromStdString(DiagnoseSearch(link.Master().LastAttempts(), true)) +
+                               QString::fromStdString(
+                                   DiagnoseSearch(link.Master().LastAttempts(), true, {link.Master().DeviceName()})) +
                                    QStringLiteral(" Nothing was read: the page shows the values last read."));
             return;
         }

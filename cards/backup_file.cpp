@@ -7,6 +7,7 @@
 #include "cards/parameters.h"
 
 #include <set>
+#include <vector>
 
 namespace cards {
 
@@ -20,6 +21,44 @@ constexpr int kVersion = 1;
 std::string BadBackupFile(const std::string& what)
 {
     return "bad backup file: " + what;
+}
+
+std::optional<std::string> ParseBackupText(std::string_view text, nlohmann::json& document)
+{
+    if (const auto nul = text.find('\0'); nul != std::string_view::npos) {
+        return "holds a NUL byte (byte " + std::to_string(nul + 1) + " of " + std::to_string(text.size()) +
+               "); a backup is plain text";
+    }
+    // The keys seen so far in each object being parsed, innermost last, with the key that object belongs to.
+    struct Open
+    {
+        std::string name;
+        std::set<std::string> keys;
+    };
+    std::vector<Open> open;
+    std::string lastKey;
+    std::optional<std::string> twice;
+    const auto note = [&](int, nlohmann::json::parse_event_t event, nlohmann::json& parsed) {
+        using Event = nlohmann::json::parse_event_t;
+        if (event == Event::object_start) {
+            open.push_back({open.empty() ? std::string() : lastKey, {}});
+        } else if (event == Event::object_end && !open.empty()) {
+            open.pop_back();
+        } else if (event == Event::key && !open.empty() && parsed.is_string()) {
+            lastKey = parsed.get<std::string>();
+            if (!open.back().keys.insert(lastKey).second && !twice) {
+                twice = "has \"" + lastKey + "\" twice" +
+                        (open.back().name.empty() ? std::string() : " in \"" + open.back().name + "\"") +
+                        "; keep the one you mean";
+            }
+        }
+        return true;
+    };
+    document = nlohmann::json::parse(text.begin(), text.end(), note, false);
+    if (document.is_discarded()) {
+        return "is not valid JSON";
+    }
+    return twice;
 }
 
 const char* BackupKey(const Parameter& parameter)

@@ -34,6 +34,11 @@ nlohmann::json BackupToJson(std::uint16_t cardCode, int firmwareRange, const Car
 // ("bad backup file: ...").
 std::optional<std::string> BackupFromJson(const nlohmann::json& document, Backup& out);
 
+// A file's text as a backup's JSON document, refusing what a JSON parser passes silently: a NUL byte (the
+// parser stops reading there) and a key given twice in one object (it keeps the last). Nothing on success,
+// else what is wrong, worded to follow the file's name: "is not valid JSON", "has \"cardCode\" twice".
+std::optional<std::string> ParseBackupText(std::string_view text, nlohmann::json& document);
+
 // The whole text of a file that is not even JSON, or is far too big to be a backup, in the same words.
 std::string BadBackupFile(const std::string& what);
 

@@ -7,6 +7,7 @@
 #include "cards/parameters.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace cards {
 
@@ -104,19 +105,48 @@ std::optional<std::string> CheckIpBlock(const CardInfo& card, const CardSettings
     if ((hostBits & (hostBits + 1)) != 0) {
         return fault(kIpParts[1], ip.mask, "is not a subnet mask: its ones must come first, as in 255.255.255.0");
     }
+    // Both extremes parse as masks but leave the card unreachable: with no ones every address is local, with
+    // no zeros no other device is.
+    if (ip.mask == 0 || hostBits == 0) {
+        return fault(kIpParts[1], ip.mask,
+                     std::string("cannot be used: ") +
+                         (ip.mask == 0 ? "it has no network part" : "it leaves no other device in the card's subnet") +
+                         "; give the network's mask, as in 255.255.255.0");
+    }
     if (const char* why = NoHost(ip.ip)) {
         return fault(kIpParts[0], ip.ip, std::string("is no host address: it is ") + why);
     }
-    // A /31 or /32 has no network or broadcast address of its own.
-    if (hostBits > 1 && ((ip.ip & hostBits) == 0 || (ip.ip & hostBits) == hostBits)) {
+    const auto subnetEdge = [&](std::uint32_t address) -> const char* {
+        // A /31 has no network or broadcast address of its own.
+        if (hostBits == 1 || ((address & hostBits) != 0 && (address & hostBits) != hostBits)) {
+            return nullptr;
+        }
+        return (address & hostBits) == 0 ? "network" : "broadcast";
+    };
+    if (const char* edge = subnetEdge(ip.ip)) {
         return fault(kIpParts[0], ip.ip,
-                     std::string("is no host address: it is the ") +
-                         ((ip.ip & hostBits) == 0 ? "network" : "broadcast") + " address of its subnet (mask " +
+                     std::string("is no host address: it is the ") + edge + " address of its subnet (mask " +
                          FormatIp(ip.mask) + ")");
     }
     if (ip.gateway != 0) {
         if (const char* why = NoHost(ip.gateway)) {
             return fault(kIpParts[2], ip.gateway, std::string("is no host address: it is ") + why);
+        }
+        // The card reaches its gateway directly, so it must be another host of the card's own subnet.
+        const std::string subnet = FormatIp(ip.ip & ip.mask) + "/" + std::to_string(std::popcount(ip.mask));
+        const std::string instead = "; give a router's address in " + subnet + ", or 0.0.0.0 for none";
+        if (ip.gateway == ip.ip) {
+            return fault(kIpParts[2], ip.gateway, "is the card's own IP address" + instead);
+        }
+        if ((ip.gateway & ip.mask) != (ip.ip & ip.mask)) {
+            return fault(kIpParts[2], ip.gateway,
+                         "is outside the subnet of the IP address " + FormatIp(ip.ip) + " (mask " + FormatIp(ip.mask) +
+                             "), where the card cannot reach it" + instead);
+        }
+        if (const char* edge = subnetEdge(ip.gateway)) {
+            return fault(kIpParts[2], ip.gateway,
+                         std::string("is no host address: it is the ") + edge + " address of the card's subnet" +
+                             instead);
         }
     }
     return std::nullopt;

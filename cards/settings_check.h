@@ -34,9 +34,10 @@ std::optional<std::string> CheckWritable(std::uint16_t cardCode, int firmwareRan
                                          const ValueLabel& label);
 
 // Why the IP block a card would write can never work, naming the address: in static mode (or on a card
-// without an address mode) a mask whose ones are not contiguous, an IP address that is no host address
-// (0.0.0.0, broadcast, loopback, multicast, reserved, or its subnet's own network or broadcast address),
-// a gateway that is none (0.0.0.0 means no gateway and passes). Nothing for a card that writes no IP block
+// without an address mode) a mask whose ones are not contiguous, or 0.0.0.0 or 255.255.255.255; an IP
+// address that is no host address (0.0.0.0, broadcast, loopback, multicast, reserved, or its subnet's own
+// network or broadcast address); a gateway that is no other host of the IP address's subnet (0.0.0.0 means
+// no gateway and passes). Nothing for a card that writes no IP block
 // and in DHCP mode, where the card takes its addresses from the network.
 std::optional<std::string> CheckIpBlock(const CardInfo& card, const CardSettings& settings);
 

@@ -94,6 +94,14 @@ void SaveFrames(const Options& o, const monitor::FrameLog& frames, CommandResult
     }
 }
 
+// A check to put before a range: CLI11's range check words an empty value as "Value  not in range".
+CLI::Validator Given(const std::string& expected)
+{
+    return CLI::Validator(
+        [expected](const std::string& value) { return value.empty() ? "the value is empty: give " + expected : ""; },
+        "", "given");
+}
+
 } // namespace
 
 volatile std::sig_atomic_t& StopRequest()
@@ -132,9 +140,11 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
                    "write every frame to this pcap file (Wireshark: Modbus RTU on link type USER0, see README)");
     app.add_option("--log", o.log, "write every frame, decoded, to this CSV file");
     app.add_option("--timeout", o.timeoutMs, "serial reply time-out in ms (the configurator uses 400)")
+        ->check(Given("a number of milliseconds from 1 to 60000"))
         ->check(CLI::Range(1, 60000))
         ->capture_default_str();
     app.add_option("--slave", o.slave, "the instrument's Modbus address (1 to 255): no search")
+        ->check(Given("an address from 1 to 255"))
         ->check(CLI::Range(1, 255));
     app.add_flag("--quiet", o.quiet, "no search progress on standard error");
 

@@ -41,6 +41,16 @@ Outcome Connect(const Command& c, InstrumentSession& session, Identification& id
     }
     link.device = o.device;
     Outcome outcome = session.Open(link);
+    // A port number that opens something although the assignments are not read may open another device than
+    // the one assigned to it: say so beside whatever the command does.
+    if (outcome.Ok() && link.port) {
+        if (const std::string problem = ports::AssignmentProblem(); !problem.empty()) {
+            const ports::ComPort opened = ports::ResolveComPort(*link.port);
+            result.notes.push_back(problem + "; COM" + std::to_string(*link.port) + " opened " +
+                                   session.Link().Master().DeviceName() + " (" + ports::SourceName(opened.source) +
+                                   "), not an assignment of it");
+        }
+    }
     if (outcome.Ok()) {
         outcome = session.Identify(id);
         if (outcome.exitCode == kExitNoDevice) {

@@ -12,7 +12,8 @@ namespace cli {
 
 std::string InstrumentSession::SearchDiagnosis() const
 {
-    return DiagnoseSearch(slave != 0 ? firstContact : link.LastSearch(), link.Master().IsOpen());
+    return DiagnoseSearch(slave != 0 ? firstContact : link.LastSearch(), link.Master().IsOpen(),
+                          {link.Master().DeviceName(), static_cast<std::uint8_t>(slave)});
 }
 
 void InstrumentSession::OnProbe(void* context, std::uint8_t address)

@@ -2,9 +2,11 @@
 
 #include "cards/card_lists.h"
 #include "cards/registers.h"
+#include "host/port_map.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -119,10 +121,19 @@ int InstrumentLink::WriteRegister(std::uint16_t start, std::uint16_t value)
     return master.WriteMultipleRegisters(slaveAddress, 1, start, bytes) == ResultOk ? 1 : 0;
 }
 
+bool InstrumentLink::ReadRecord(std::uint8_t* record)
+{
+    if (ReadBlock(cards::kIdentification.start, kIdentificationBytes, record) == 0)
+        return false;
+    ++recordReads;
+    recordCardCode = IdentificationValid(record) ? static_cast<std::uint16_t>(record[2] | record[3] << 8) : 0;
+    return true;
+}
+
 std::uint16_t InstrumentLink::ReadCardCode()
 {
     std::uint8_t record[kIdentificationBytes] = {};
-    if (ReadBlock(cards::kIdentification.start, kIdentificationBytes, record) == 0 || !IdentificationValid(record))
+    if (!ReadRecord(record) || !IdentificationValid(record))
         return 0;
     return static_cast<std::uint16_t>(record[2] | record[3] << 8);
 }
@@ -130,8 +141,7 @@ std::uint16_t InstrumentLink::ReadCardCode()
 int InstrumentLink::ReadFirmwareText(char* destination)
 {
     std::uint8_t record[kIdentificationBytes] = {};
-    if (destination == nullptr || ReadBlock(cards::kIdentification.start, kIdentificationBytes, record) == 0 ||
-        !IdentificationValid(record))
+    if (destination == nullptr || !ReadRecord(record) || !IdentificationValid(record))
         return 0;
     const std::string text = FirmwareText(record);
     std::memcpy(destination, text.c_str(), text.size() + 1);
@@ -150,7 +160,7 @@ CardIdentity InstrumentLink::Identify()
 {
     CardIdentity out;
     std::uint8_t record[kIdentificationBytes] = {};
-    if (ReadBlock(cards::kIdentification.start, kIdentificationBytes, record) == 0) {
+    if (!ReadRecord(record)) {
         out.failure = CardIdentity::Failure::RecordUnread;
         return out;
     }
@@ -168,6 +178,19 @@ CardIdentity InstrumentLink::Identify()
     out.modelText = ModelText(block);
     out.modelIndex = cards::FindModelIndex(out.modelText);
     return out;
+}
+
+std::uint16_t InstrumentLink::CloseTurn(std::uint32_t recordReadsBefore)
+{
+    if (recordReads == recordReadsBefore)
+        return ReadCardCode();
+    // The round read the record itself, and a late copy of that reply would pass for this one: close with
+    // the probe block, whose reply nothing of a round resembles, and take the card from the round's record.
+    const std::uint16_t card = recordCardCode;
+    return master.ReadHoldingRegisters(slaveAddress, cards::kProbe.registers, cards::kProbe.start, probeReply) ==
+                   ResultOk
+               ? card
+               : 0;
 }
 
 void InstrumentLink::DrainForNextRound()
@@ -192,7 +215,7 @@ bool LineGone(const AttemptSummary& attempts)
     return attempts.unsent > 0 && attempts.silent == 0;
 }
 
-std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen)
+std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen, const SearchLine& line)
 {
     if (!portOpen)
         return "The port is not open: choose a port that opens, then search again.";
@@ -201,16 +224,44 @@ std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen)
                std::to_string(probes.exceptionCode) + "): probably not a supported instrument or firmware.";
     if (probes.otherSlave > 0)
         return "An instrument answered as slave address " + std::to_string(probes.otherAddress) +
-               ", not as the address asked: set its Modbus address to 255 (or 63, 95, 127, 159, 191 or 223).";
+               ", not as the address asked: set its Modbus address to " +
+               (line.onlyAddress != 0 ? std::to_string(line.onlyAddress)
+                                      : std::string("255 (or 63, 95, 127, 159, 191 or 223)")) +
+               ".";
     if ((probes.lineErrors & (kLineParity | kLineFraming)) != 0)
         return std::string("The device server reports ") +
                ((probes.lineErrors & kLineParity) != 0 ? "parity errors" : "framing errors") +
                " on its serial line: set the instrument to 57600 baud 8E1 and check the cable between them.";
+    const std::optional<ports::NetworkLine> network = ports::ParseNetworkName(line.device);
+    const bool raw = network && network->protocol == ports::NetworkLine::Protocol::Raw;
+    if (probes.closed > 0) {
+        const int attempts =
+            probes.silent + probes.unsent + probes.garbled + probes.otherSlave + probes.exceptions + probes.closed;
+        return "The device server closed the connection " + std::to_string(probes.closed) + " time" +
+               (probes.closed == 1 ? "" : "s") + " (of " + std::to_string(attempts) +
+               " attempts) before a reply came: another client may hold its port, or it drops connections; "
+               "check its configuration for this port and that no other program uses it.";
+    }
+    // Through a device server, the line's settings are the server's, and replies cross the network.
+    if (probes.garbled > 0 && network)
+        return std::string("Replies come broken or too late through the device server: ") +
+               (raw ? "set the server's serial port to 57600 baud 8E1 (raw mode passes bytes as they come), check"
+                    : "check") +
+               " the network between here and the server (a slow or lossy link splits and delays replies) and the "
+               "cable from the server to the instrument.";
     if (probes.garbled > 0)
         return "Something answers, but not at 57600 baud 8E1, or the wiring is noisy: check the instrument's "
                "serial settings and the cable.";
     if (LineGone(probes))
         return "The requests could not be sent: the line is gone (an unplugged adapter, or a device server that "
                "went away or refuses the connection). Check it, then search again.";
-    return "Nothing answered on any address: check the cable, the port and that the instrument is on.";
+    const std::string where =
+        line.onlyAddress != 0 ? "at slave address " + std::to_string(line.onlyAddress) : std::string("on any address");
+    const std::string address =
+        line.onlyAddress != 0 ? ", and that its Modbus address is " + std::to_string(line.onlyAddress) : "";
+    if (network)
+        return "Nothing answered " + where + ": check the cable from the device server to the instrument" +
+               (raw ? ", the server's serial port settings (57600 baud 8E1)" : "") + ", that the instrument is on" +
+               address + ".";
+    return "Nothing answered " + where + ": check the cable, the port and that the instrument is on" + address + ".";
 }

@@ -6,9 +6,18 @@
 #include <cstdint>
 #include <string>
 
+// What a search went over: the device (behind a serial device server other things are to be checked)
+// and, when no search was made, the one slave address tried (0: every candidate address was).
+struct SearchLine
+{
+    std::string device;
+    std::uint8_t onlyAddress = 0;
+};
+
 // One sentence on why a search found nothing, from what its probes got: silence everywhere, garbled
-// replies, a reply from another slave address, or a refusal; what to check follows it.
-std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen);
+// replies, a reply from another slave address, a refusal, or a device server that closed the connection;
+// what to check follows it.
+std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen, const SearchLine& line = {});
 // Whether the attempts show the line itself gone (no request could be sent, none went unanswered): an
 // unplugged adapter, a device server that went away. Opening the line again is the only way back.
 bool LineGone(const AttemptSummary& attempts);
@@ -75,8 +84,9 @@ public:
     // Runs `reads` (a callable answering 1 or 0, doing its reads through this link) so that every reply it
     // takes is known to answer its own request. A line that repeats or delays a reply can hand one read the
     // reply of another of the same shape; the real reply then comes as bytes that answer nothing (the
-    // master's OutOfTurn). The reads end with one of the identification record, which no parameter's reply
-    // resembles: the instrument answers in order, so once its reply is in, every older one has come. When
+    // master's OutOfTurn). The reads end with one whose reply no other of them resembles: the identification
+    // record, or, when `reads` read that record itself (a copy of its reply would pass for the closing one),
+    // the probe block. The instrument answers in order, so once that reply is in, every older one has come. When
     // anything came out of turn, the line is drained and the reads are done again, up to kTurnRounds times.
     // Answers what the last round of `reads` answered; `check` says whether it can be trusted, and which card
     // the closing read found (a caller compares it with the card it expects). A sequence that fails with
@@ -99,6 +109,14 @@ public:
 private:
     // Between rounds of a sequence that came out of turn: every late copy is let in and dropped.
     void DrainForNextRound();
+    // The closing read of a round (see ReadInTurn); the card code it, or the round's own read of the
+    // identification record, names; 0 when the closing read failed.
+    std::uint16_t CloseTurn(std::uint32_t recordReadsBefore);
+    // The identification record, read and checked; the card code when valid, else 0.
+    bool ReadRecord(std::uint8_t* record);
+
+    std::uint32_t recordReads = 0;    // successful reads of the identification record
+    std::uint16_t recordCardCode = 0; // what the last of them named (0: an invalid record)
 
     ModbusMaster master;
     std::uint8_t probeReply[20] = {};
@@ -115,11 +133,12 @@ template <class Reads> int InstrumentLink::ReadInTurn(Reads&& reads, TurnCheck& 
         ++check.rounds;
         master.ForgiveDropped();
         const std::uint32_t before = master.OutOfTurn();
+        const std::uint32_t records = recordReads;
         const int result = reads();
         if (master.LastResult() == ResultStopped)
             return result;
         if (result == 1)
-            check.cardCode = ReadCardCode();
+            check.cardCode = CloseTurn(records);
         check.outOfTurn = master.OutOfTurn() != before;
         check.inTurn = result == 1 && !check.outOfTurn && check.cardCode != 0;
         if (check.inTurn || !check.outOfTurn || check.rounds == kTurnRounds || master.LastResult() == ResultStopped)

@@ -97,7 +97,8 @@ public:
                                  const Idle& idle) = 0;
 
     // Errors of the serial line the device reported since the last call, as LineError bits: a device
-    // server tells of parity errors on its port, which its client would otherwise never learn of.
+    // server tells of parity errors on its port, which its client would otherwise never learn of; and
+    // whether the server closed the connection meanwhile.
     virtual std::uint8_t TakeLineErrors() { return 0; }
 
     // The received bytes the writes since the last call dropped (see Dropped::Take).
@@ -107,12 +108,16 @@ protected:
     Dropped dropped;
 };
 
-// What a device reports of its serial line (the values the RFC 2217 line-state notification uses).
+// What a device reports of its serial line (the values the RFC 2217 line-state notification uses), and of
+// the connection to a device server.
 enum LineError : std::uint8_t
 {
     kLineOverrun = 0x02,
     kLineParity = 0x04,
     kLineFraming = 0x08,
+    // Not of the serial line: a device server closed the connection (the line connects again for the next
+    // request). RFC 2217's own 0x80, a time-out error, is never taken from a server.
+    kLineConnectionClosed = 0x80,
 };
 
 // This platform's local serial port (line_device_posix.cpp, line_device_win32.cpp).

@@ -116,7 +116,7 @@ int ModbusMaster::ReceiveReply(int length)
         result = ResultException;
     if (frameObserver != nullptr)
         frameObserver(frameContext, FrameEvent{FrameEvent::Direction::Received, replyBuffer.get(), LastReadCount(),
-                                               result, attempt, transaction});
+                                               result, attempt, transaction, LastLineErrors()});
     return result;
 }
 
@@ -202,6 +202,7 @@ AttemptSummary& AttemptSummary::operator+=(const AttemptSummary& more)
     garbled += more.garbled;
     otherSlave += more.otherSlave;
     exceptions += more.exceptions;
+    closed += more.closed;
     lineErrors |= more.lineErrors;
     if (more.otherSlave > 0)
         otherAddress = more.otherAddress;
@@ -248,7 +249,9 @@ void ModbusMaster::Note(int result)
             ++outOfTurn;
         // A reply the device server saw damaged on its line is a garbled one, even if none of it came on.
         lastAttempts.lineErrors |= LastLineErrors();
-        if (LastReadCount() == 0 && LastLineErrors() == 0)
+        if ((LastLineErrors() & kLineConnectionClosed) != 0)
+            ++lastAttempts.closed;
+        else if (LastReadCount() == 0 && LastLineErrors() == 0)
             ++lastAttempts.silent;
         else
             ++lastAttempts.garbled;

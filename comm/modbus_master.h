@@ -21,7 +21,8 @@ struct FrameEvent
     int length;  // bytes actually sent or received (a short reply shows what did arrive)
     int result;  // the result code of this step: ResultOk, ResultBadCrc, ResultIncomplete, ResultWrongSlave...
     int attempt; // 1 for the first try of a transaction, 2 and 3 for its retries
-    std::uint32_t transaction; // counts the master's transactions, so a log can group attempts
+    std::uint32_t transaction;   // counts the master's transactions, so a log can group attempts
+    std::uint8_t lineErrors = 0; // received: what the device reported during the read (LineError bits)
 };
 
 // What the attempts of a transaction got back, for telling an operator why an instrument was not found.
@@ -32,6 +33,7 @@ struct AttemptSummary
     int garbled = 0;               // bytes came, but no intact reply (bad CRC, too short, not an answer to the request)
     int otherSlave = 0;            // an intact reply from another slave address
     int exceptions = 0;            // the slave refused with a Modbus exception
+    int closed = 0;                // a device server closed the connection before a reply came
     std::uint8_t lineErrors = 0;   // what a device server reported of its serial line (LineError bits)
     std::uint8_t otherAddress = 0; // the address the last such reply came from
     std::uint8_t exceptionCode = 0;

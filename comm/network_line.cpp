@@ -20,15 +20,33 @@ using namespace network_line;
 constexpr int kMaxFarewell = 120;
 constexpr int kChunk = 256;
 
+// What a server wrote, on one line: each run of blanks and control characters (line breaks) as one blank.
 std::string Printable(const std::string& text)
 {
     std::string out;
-    for (const char c : text)
-        if (std::isprint(static_cast<unsigned char>(c)))
+    for (const char c : text) {
+        if (std::isprint(static_cast<unsigned char>(c)) && c != ' ')
             out += c;
+        else if (!out.empty() && out.back() != ' ')
+            out += ' ';
+    }
     while (!out.empty() && out.back() == ' ')
         out.pop_back();
     return out;
+}
+
+// A close while the line was being set up. Only a server's in-use answer (ser2net: "Port already in use",
+// "Port's device already in use") means another client holds the port; anything else it sent (a greeting,
+// an HTTP error: the wrong port) is shown as it came.
+LineDevice::OpenResult ClosedWith(const std::string& farewell)
+{
+    std::string said = Printable(farewell);
+    std::string lower = said;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (lower.find("in use") != std::string::npos)
+        return {kOpenErrorPortHeld, said};
+    return {kOpenErrorClosed, said.empty() ? said : "it sent \"" + said + "\""};
 }
 
 class NetworkDevice final : public timed_read::PolledDevice<NetworkDevice>
@@ -37,7 +55,7 @@ public:
     OpenResult Open(const std::string& name, const Timeouts& given) override;
     void Close() override;
     int Write(const std::uint8_t* bytes, int count, bool& failed) override;
-    std::uint8_t TakeLineErrors() override { return control ? control->TakeLineErrors() : 0; }
+    std::uint8_t TakeLineErrors() override;
 
     // For timed_read: data bytes only; what the server says besides them is handled on the way.
     int ReadSome(std::uint8_t* buffer, int room);
@@ -56,6 +74,7 @@ private:
     std::optional<ComPortControl> control; // RFC 2217 only
     bool opened = false;                   // Open succeeded, so a broken connection may be renewed
     std::size_t received = 0;              // bytes from the server since the connection began
+    bool closedByServer = false;           // since the last TakeLineErrors, once open
     Clock::time_point reconnectAfter{};
 };
 
@@ -69,7 +88,18 @@ LineDevice::OpenResult NetworkDevice::Open(const std::string& name, const Timeou
     timeouts = given;
     const OpenResult result = Connect();
     opened = result.Ok();
+    closedByServer = false;
     return result;
+}
+
+std::uint8_t NetworkDevice::TakeLineErrors()
+{
+    // A server that accepts and then drops every connection would otherwise look like a silent line, as
+    // each request connects again.
+    const std::uint8_t errors =
+        (control ? control->TakeLineErrors() : 0) | (closedByServer ? kLineConnectionClosed : 0);
+    closedByServer = false;
+    return errors;
 }
 
 LineDevice::OpenResult NetworkDevice::Connect()
@@ -103,7 +133,7 @@ LineDevice::OpenResult NetworkDevice::AwaitFarewell(Clock::duration connectTime)
         open = ReadUntil(Clock::now() + 20ms, farewell, [] { return false; });
     if (open)
         return {};
-    return {farewell.empty() ? kOpenErrorClosed : kOpenErrorPortHeld, Printable(farewell)};
+    return ClosedWith(farewell);
 }
 
 LineDevice::OpenResult NetworkDevice::Negotiate()
@@ -115,7 +145,7 @@ LineDevice::OpenResult NetworkDevice::Negotiate()
     const auto closed = [&] {
         // A send can fail before the refusal that came with the close has been read.
         ReadUntil(Clock::now() + 100ms, farewell, [] { return false; });
-        return OpenResult{farewell.empty() ? kOpenErrorClosed : kOpenErrorPortHeld, Printable(farewell)};
+        return ClosedWith(farewell);
     };
     if (!send(ComPortControl::Greeting()))
         return closed();
@@ -123,7 +153,7 @@ LineDevice::OpenResult NetworkDevice::Negotiate()
                    [this] { return control->Accepted() || control->Refused(); }))
         return closed();
     if (!control->Accepted())
-        return {kOpenErrorNoRfc2217, control->Refused() ? "it refused the option" : ""};
+        return {control->Refused() ? kOpenErrorRfc2217Refused : kOpenErrorNoRfc2217, {}};
     if (!send(ComPortControl::SettingsRequest()))
         return closed();
     const auto answered = [this] { return control->SettingsAnswered() && control->FlowControlAnswered(); };
@@ -171,8 +201,10 @@ int NetworkDevice::ReadSome(std::uint8_t* buffer, int room)
     if (!control) {
         const int n = socket.ReadSome(buffer, room);
         received += static_cast<std::size_t>(std::max(n, 0));
-        if (n < 0)
+        if (n < 0) {
             socket.Close(); // broken: the next request connects again
+            closedByServer = opened;
+        }
         return n;
     }
     // Never more from the socket than the caller has room for: decoding only ever shrinks the bytes, and
@@ -182,6 +214,7 @@ int NetworkDevice::ReadSome(std::uint8_t* buffer, int room)
     received += static_cast<std::size_t>(std::max(n, 0));
     if (n < 0) {
         socket.Close(); // broken: the next request connects again
+        closedByServer = opened;
         return -1;
     }
     const int data = control->Feed(raw, n, buffer);

@@ -1,9 +1,10 @@
 // A backup file as anyone may hand it to restore: loaded, and when it is good, saved and loaded again;
-// the second load must give exactly the settings of the first.
+// the second load must give exactly the settings of the first, and nothing of the file may have been skipped.
 #include "cards/card_info.h"
 #include "host/backup_io.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -30,6 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     if (cards::FindCard(first.cardCode) == nullptr)
         std::abort(); // the loader lets only known cards through
+    if (std::memchr(data, 0, size) != nullptr)
+        std::abort(); // a NUL would have ended the parse early, hiding what follows it
     if (!backup_io::SaveBackup(saved, cards::BackupToJson(first.cardCode, first.firmwareRange, first.settings)).Ok())
         std::abort();
     cards::Backup second;

@@ -1,8 +1,10 @@
 // Any frames a line can carry, with any outcome, through the frame log, decoded and written out in every
 // export. The input is a run of frames: a flags byte (bit 0 received, bits 1-3 the outcome, bits 4-5 the
-// attempt), a length byte and that many bytes. Whatever the bytes, every export must hold every frame and
-// nothing that could steer a terminal: the texts are valid UTF-8 without control characters.
+// attempt, bit 6 a connection the device server closed), a length byte and that many bytes. Whatever the bytes, every
+// export must hold every frame and nothing that could steer a terminal: the texts are valid UTF-8 without control
+// characters.
 #include "monitor/frame_decoding.h"
+#include "comm/line_device.h"
 #include "monitor/frame_export.h"
 #include "monitor/frame_log.h"
 
@@ -42,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                static_cast<int>(length),
                                kResults[(flags >> 1) & 7],
                                ((flags >> 4) & 3) + 1,
-                               (flags & 1) == 0 ? ++transaction : transaction};
+                               (flags & 1) == 0 ? ++transaction : transaction,
+                               static_cast<std::uint8_t>((flags & 0x40) != 0 ? kLineConnectionClosed : 0)};
         log.Record(event);
         at += 2 + length;
     }

@@ -28,9 +28,9 @@ Result LoadBackup(const std::string& path, cards::Backup& out)
     if (!read.Ok()) {
         return Fail(Result::Fault::CannotRead, "cannot read " + path + ": " + read.what);
     }
-    const nlohmann::json document = nlohmann::json::parse(content, nullptr, false);
-    if (document.is_discarded()) {
-        return Fail(Result::Fault::BadFile, cards::BadBackupFile(path + " is not valid JSON"));
+    nlohmann::json document;
+    if (auto fault = cards::ParseBackupText(content, document)) {
+        return Fail(Result::Fault::BadFile, cards::BadBackupFile(path + " " + *fault));
     }
     if (auto fault = cards::BackupFromJson(document, out)) {
         return Fail(Result::Fault::BadFile, std::move(*fault));

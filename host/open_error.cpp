@@ -1,5 +1,7 @@
 #include "host/open_error.h"
 
+#include "host/port_map.h"
+
 #include <cctype>
 
 namespace {
@@ -27,10 +29,14 @@ OpenError DescribeNetworkError(int error, const std::string& detail)
                 "close the other program, or let the server drop a stale connection ('kickolduser' in ser2net)"};
     case kOpenErrorClosed:
         return {"the device server closed the connection while it was being set up" + said,
-                "check the server's configuration for this port"};
+                "check that this is the port of the server's serial line, and the server's configuration for it"};
     case kOpenErrorNoRfc2217:
         return {"the device server does not speak RFC 2217 (no answer to the COM port option)",
                 "set the server's port to RFC 2217 mode, or use tcp://HOST:PORT with the server set to 57600 8E1"};
+    case kOpenErrorRfc2217Refused:
+        return {"the device server refuses RFC 2217 on this port (it answered DONT to the COM port option)",
+                "use tcp://HOST:PORT with the server's port set to 57600 8E1, or set the server's port to RFC 2217 "
+                "mode"};
     case kOpenErrorSettingsRefused:
         return {"the device server would not set 57600 baud, 8 data bits, even parity, 1 stop bit" + said,
                 "check that its serial port supports these settings"};
@@ -43,9 +49,14 @@ OpenError DescribeNetworkError(int error, const std::string& detail)
 
 OpenError DescribeOpenError(int error, const std::string& device, const std::string& detail)
 {
-    if (device.empty())
+    if (device.empty()) {
+        // An assignment may stand in a file that is not read: then that file, not the port, is the fault.
+        if (std::string problem = ports::AssignmentProblem(); !problem.empty())
+            return {"no device stands behind this port number (" + std::move(problem) + ")",
+                    "make the file smaller or readable (or remove it), then assign the port again"};
         return {"no device stands behind this port number",
                 "assign one (the port's 'Assign Port...', or 'meshgate2-cli assign COMn DEVICE')"};
+    }
     if (OpenError network = DescribeNetworkError(error, detail); !network.reason.empty())
         return network;
     return DescribePlatformError(error, device);

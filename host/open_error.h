@@ -20,9 +20,11 @@ enum : int
     kOpenErrorNoAnswer,                 // the connection timed out
     kOpenErrorUnreachable,              // no route to the host
     kOpenErrorPortHeld,                 // the server serves another client and closed our connection
-    kOpenErrorClosed,                   // the server closed the connection while it was being set up
+    kOpenErrorClosed,                   // the server closed the connection while it was being set up; the
+                                        // detail quotes what it sent, if anything
     kOpenErrorNoRfc2217,                // no answer to the COM port control option
     kOpenErrorSettingsRefused,          // the server would not set 57600 8E1; the detail says what it set
+    kOpenErrorRfc2217Refused,           // the server answered DONT to the COM port control option
 };
 
 // `error` is the errno of the failed open (SerialPort::LastOpenError); `device` the path tried, empty

@@ -291,7 +291,13 @@ file_io::Result Assign(int number, const std::string& device, const Roots& roots
     const file_io::Result read = file_io::ReadSmallFile(file, kMaxAssignmentFile, text);
     if (!read.Ok() && read.error != ENOENT)
         return {read.error, AssignmentProblem(roots)};
-    return file_io::WriteFileAtomically(file, EditAssignments(text, number, StoredDevicePath(device)));
+    // A file past the size that is read would be ignored whole from then on, every assignment in it lost.
+    const std::string edited = EditAssignments(text, number, StoredDevicePath(device));
+    if (edited.size() > kMaxAssignmentFile)
+        return {EFBIG, file + " would grow to " + std::to_string(edited.size()) + " bytes, past the " +
+                           std::to_string(kMaxAssignmentFile) + " the program reads, and would then be ignored; " +
+                           "it is not changed. Remove lines it does not need (comments, old assignments) first"};
+    return file_io::WriteFileAtomically(file, edited);
 }
 
 } // namespace ports

@@ -127,7 +127,8 @@ std::string AssignmentProblem(const Roots& roots = {});
 std::string StoredDevicePath(const std::string& device);
 // Assigns a device to COMn (an empty device removes the assignment), stored as StoredDevicePath, written
 // whole or not at all under a lock, so programs assigning at once lose nothing; every line of the file
-// that is not COMn's stays as it was. A file that cannot be read (far too large, say) is refused and left.
+// that is not COMn's stays as it was. A file that cannot be read (far too large, say), or that the change
+// would make too large to be read, is refused and left.
 file_io::Result Assign(int number, const std::string& device, const Roots& roots = {});
 
 } // namespace ports

@@ -5,6 +5,7 @@
 #include "cards/encoding.h"
 #include "cards/parameters.h"
 #include "cards/settings_check.h"
+#include "comm/line_device.h"
 #include "comm/line_settings.h"
 #include "comm/modbus_frame.h"
 
@@ -302,6 +303,13 @@ std::string OutcomeText(const FrameRecord& record)
     if (record.result == ResultException && record.bytes.size() >= 3) {
         const std::uint8_t code = record.bytes[2];
         text += " " + std::to_string(code) + " (" + ExceptionName(code) + ")";
+    }
+    if ((record.lineErrors & kLineConnectionClosed) != 0) {
+        // The wait ended because the connection did, not because the time was up.
+        if (record.result == ResultIncomplete && record.bytes.empty()) {
+            return "no reply: the device server closed the connection";
+        }
+        text += ", then the device server closed the connection";
     }
     return text;
 }

@@ -24,7 +24,8 @@ std::optional<const char*> BlockName(std::uint16_t start, std::uint16_t count);
 const char* ExceptionName(std::uint8_t code);
 
 // The outcome of the master's step in words: "ok", "bad CRC", "time-out", "short reply", "wrong slave",
-// "not the reply to this request", "Modbus exception 2 (illegal data address)", "stopped", ...
+// "not the reply to this request", "Modbus exception 2 (illegal data address)", "stopped", ...; when a device
+// server closed the connection, "no reply: the device server closed the connection" or that after the words.
 std::string OutcomeText(const FrameRecord& record);
 // The same from the master's result code; `length` tells a silent line from a short reply.
 const char* OutcomeWords(int result, int length);

@@ -73,6 +73,7 @@ void FrameLog::Record(const FrameEvent& event)
     r.result = event.result;
     r.attempt = event.attempt;
     r.transaction = event.transaction;
+    r.lineErrors = event.lineErrors;
     const int length = std::clamp(event.length, 0, ModbusMaster::kBufferSize);
     if (event.bytes != nullptr && length > 0) {
         r.bytes.assign(event.bytes, event.bytes + length);

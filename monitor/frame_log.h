@@ -25,6 +25,7 @@ struct FrameRecord
     int result = ResultOk; // the master's result code for this step
     int attempt = 1;       // 1, then 2 and 3 for the retries of the same transaction
     std::uint32_t transaction = 0;
+    std::uint8_t lineErrors = 0;     // for a received frame: what the device reported meanwhile (LineError bits)
     std::vector<std::uint8_t> bytes; // what actually went or came; empty for a time-out
     // For a received frame: slave, function, start and count of the request it answers (as sent, high
     // byte first); all zero when the log did not see that request.

@@ -111,6 +111,13 @@ void BusPage::SetKnown(QWidget* control, bool known)
         placeholders.insert(control);
 }
 
+void BusPage::ForgetShownValues()
+{
+    for (const Watched& w : watched)
+        if (w.control)
+            placeholders.insert(w.control);
+}
+
 bool BusPage::AllKnown(cards::Bus bus, const std::vector<HeldValue>& values)
 {
     std::vector<cards::Parameter> unknown;

@@ -60,6 +60,10 @@ public:
     // its value (a list without that entry, a position outside the up-down's range) or there is no window.
     bool PutSettings(const cards::CardSettings& settings);
 
+    // After a read whose replies cannot be trusted: every value shown counts as not read, so Apply sends none
+    // of them until the operator sets it (or a read succeeds).
+    void ForgetShownValues();
+
     int firmwareRange = 0; // legacy until told otherwise
     std::uint16_t cardCode = 0;
     int modelIndex = cards::kModelNone;

@@ -91,6 +91,13 @@ TEST(CardSettings, StaticIpBlocksThatCanNeverWorkAreRefused)
              Case{"192.168.1.0", "255.255.255.0", "0.0.0.0", "the network address of its subnet"},
              Case{"192.168.1.10", "255.255.255.0", "255.255.255.255", "gateway 255.255.255.255 is no host"},
              Case{"192.168.1.10", "255.255.255.0", "239.1.1.1", "gateway 239.1.1.1 is no host"},
+             Case{"192.168.1.10", "255.255.255.0", "10.0.0.1", "gateway 10.0.0.1 is outside the subnet"},
+             Case{"10.0.0.5", "255.255.255.0", "192.168.1.1", "gateway 192.168.1.1 is outside the subnet"},
+             Case{"192.168.1.10", "255.255.255.0", "192.168.1.10", "gateway 192.168.1.10 is the card's own"},
+             Case{"192.168.1.10", "255.255.255.0", "192.168.1.255", "gateway 192.168.1.255 is no host"},
+             Case{"192.168.1.10", "255.255.255.255", "0.0.0.0", "subnet mask 255.255.255.255 cannot be used"},
+             Case{"192.168.1.10", "0.0.0.0", "192.168.1.1", "subnet mask 0.0.0.0 cannot be used"},
+             Case{"10.0.0.0", "255.255.255.254", "10.0.0.1", nullptr}, // the other host of a /31
          }) {
         CardSettings settings;
         settings.addressMode = kModeStatic;

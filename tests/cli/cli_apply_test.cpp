@@ -87,6 +87,12 @@ TEST_F(CliTest, BadValuesAreRefusedBeforeAnythingIsWritten)
         {8, {"apply", "--exchange", "1"}, "this Modbus-TCP card has no exchange table"},
         {7, {"apply", "--mode", "static", "--mask", "255.0.255.0"}, "the subnet mask 255.0.255.0 is not a subnet mask"},
         {8, {"apply", "--mode", "static", "--ip", "127.0.0.1"}, "the IP address 127.0.0.1 is no host address"},
+        {7, {"apply", "--mode", "static", "--gateway", "10.0.0.1"}, "the gateway 10.0.0.1 is outside the subnet"},
+        // The instrument's gateway (192.168.1.1) is left outside the new address's subnet.
+        {8, {"apply", "--ip", "10.0.0.5"}, "the gateway 192.168.1.1 is outside the subnet of the IP address 10.0.0.5"},
+        {7, {"apply", "--gateway", "192.168.1.10"}, "the gateway 192.168.1.10 is the card's own IP address"},
+        {7, {"apply", "--mask", "255.255.255.255"}, "the subnet mask 255.255.255.255 cannot be used"},
+        {8, {"apply", "--mask", "0.0.0.0"}, "the subnet mask 0.0.0.0 cannot be used"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
@@ -315,6 +321,8 @@ class RepeatedReplies : public CliTest, public ::testing::WithParamInterface<std
 TEST_P(RepeatedReplies, NeverShowNorWriteAValueTheInstrumentDoesNotHold)
 {
     const auto [position, delayUs] = GetParam();
+    const std::string backup =
+        ::testing::TempDir() + "repeated-" + std::to_string(position) + "-" + std::to_string(delayUs) + ".json";
     sim::Config config = Card(2);
     config.nodeAddress = 3;
     config.baudCode = 2;
@@ -324,6 +332,15 @@ TEST_P(RepeatedReplies, NeverShowNorWriteAValueTheInstrumentDoesNotHold)
     config.faults.repeatEvery = position == 0;
     config.faults.repeatDelay = std::chrono::microseconds(delayUs);
     StartSimulator(config);
+    simulator->SetFaults({});
+    ASSERT_EQ(Cli({"backup", backup}).code, kExitSuccess);
+    simulator->SetFaults(config.faults);
+    const Run search = Cli({"--json", "search"});
+    if (search.code == kExitSuccess) {
+        EXPECT_EQ(search.Json()["cardCode"], 2) << search.out;
+        EXPECT_EQ(search.Json()["modelText"], "VORN K320") << search.out;
+    }
+    simulator->SetFaults(config.faults);
     const Run read = Cli({"--json", "read"});
     if (read.code == kExitSuccess) {
         const auto settings = read.Json()["parameters"];
@@ -340,11 +357,20 @@ TEST_P(RepeatedReplies, NeverShowNorWriteAValueTheInstrumentDoesNotHold)
     if (apply.code == kExitSuccess) {
         EXPECT_EQ(simulator->Parameter(0x3011), 9);
     }
+    // The backup holds node 3: restoring it puts back every value it holds, and nothing else.
+    simulator->SetFaults(config.faults);
+    const Run restore = Cli({"restore", backup});
+    EXPECT_EQ(simulator->Parameter(0x3012), 2) << restore.out << restore.err;
+    EXPECT_EQ(simulator->Parameter(0x3013), 1) << restore.out << restore.err;
+    if (restore.code == kExitSuccess) {
+        EXPECT_EQ(simulator->Parameter(0x3011), 3);
+    }
     for (const auto& frame : simulator->Requests()) {
         if (frame.size() == 11 && frame[1] == 0x10 && frame[3] != 0x11) {
             EXPECT_EQ(frame[7], frame[3] == 0x12 ? 2 : 1) << "a setting nobody gave, written with another value";
         }
     }
+    std::filesystem::remove(backup);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPositionAndDelay, RepeatedReplies,

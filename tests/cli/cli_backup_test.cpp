@@ -151,6 +151,20 @@ TEST_F(CliBackupTest, CorruptFilesAreRefusedWithNothingWritten)
         EXPECT_EQ(run.code, kExitInvalidInput) << text;
         EXPECT_NE(run.err.find("bad backup file"), std::string::npos) << run.err;
     }
+    // What a JSON parser passes silently: a key twice (it keeps the last), a NUL byte (it stops reading there).
+    const std::pair<std::string, const char*> hidden[] = {
+        {replace("\"exchangeChoice\": 4", "\"exchangeChoice\": 4, \"exchangeChoice\": 3"),
+         "has \"exchangeChoice\" twice in \"parameters\""},
+        {replace("\"cardCode\": 7", "\"cardCode\": 7, \"cardCode\": 5"), "has \"cardCode\" twice;"},
+        {good + std::string(1, '\0'), "holds a NUL byte"},
+        {good + std::string(1, '\0') + "{", "holds a NUL byte"},
+    };
+    for (const auto& [text, message] : hidden) {
+        WriteFile(text);
+        const Run run = Cli({"restore", file});
+        EXPECT_EQ(run.code, kExitInvalidInput) << text;
+        EXPECT_NE(run.err.find("bad backup file: " + file + " " + message), std::string::npos) << run.err;
+    }
     WriteFile(std::string(100000, ' '));
     const Run huge = Cli({"restore", file});
     EXPECT_EQ(huge.code, kExitInvalidInput);
@@ -162,6 +176,11 @@ TEST_F(CliBackupTest, CorruptFilesAreRefusedWithNothingWritten)
     const Run run = Cli({"restore", file});
     EXPECT_EQ(run.code, kExitInvalidInput);
     EXPECT_NE(run.err.find("the backup's exchangeChoice 5"), std::string::npos) << run.err;
+    // Static addresses whose gateway the card could never reach.
+    WriteFile(replace("\"addressMode\": 1", "\"addressMode\": 0").replace(good.find("10.0.0.254"), 10, "192.168.1.1"));
+    const Run gateway = Cli({"restore", file});
+    EXPECT_EQ(gateway.code, kExitInvalidInput);
+    EXPECT_NE(gateway.err.find("the gateway 192.168.1.1 is outside the subnet"), std::string::npos) << gateway.err;
     EXPECT_TRUE(Writes().empty());
 }
 

@@ -2,10 +2,16 @@
 #include "cli/exit_code.h"
 #include "cli_fixture.h"
 #include "comm/tcp_socket.h"
+#include "tests/support/loopback_listener.h"
 #include "tests/support/ser2net.h"
 
+#include <arpa/inet.h>
+#include <atomic>
 #include <fcntl.h>
 #include <filesystem>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -14,6 +20,42 @@ using namespace cli;
 namespace fs = std::filesystem;
 
 namespace {
+
+using namespace std::chrono_literals;
+
+// A device server that accepts each connection and drops it 0.3 s later without a word.
+class DroppingServer
+{
+public:
+    DroppingServer()
+    {
+        int port = 0;
+        listener = ListenOnLoopback(port);
+        name = "tcp://127.0.0.1:" + std::to_string(port);
+        thread = std::thread([this] {
+            while (!stop) {
+                pollfd pfd{listener, POLLIN, 0};
+                if (::poll(&pfd, 1, 20) <= 0)
+                    continue;
+                const int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+                std::this_thread::sleep_for(300ms);
+                ::close(client);
+            }
+        });
+    }
+    ~DroppingServer()
+    {
+        stop = true;
+        thread.join();
+        ::close(listener);
+    }
+    std::string name;
+
+private:
+    int listener = -1;
+    std::atomic<bool> stop{false};
+    std::thread thread;
+};
 
 class CliNetworkTest : public CliTest
 {
@@ -53,10 +95,10 @@ TEST_F(CliNetworkTest, SearchReadApplyBackupAndRestoreThroughBothKindsOfLine)
         ASSERT_EQ(read.code, kExitSuccess) << read.err;
         EXPECT_NE(read.out.find("255.255.255.0"), std::string::npos) << read.out;
 
-        const Run apply = On(device, {"--json", "apply", "--mask", "255.255.0.0", "--gateway", "10.255.255.1"});
+        const Run apply = On(device, {"--json", "apply", "--mask", "255.255.0.0", "--gateway", "192.168.255.1"});
         ASSERT_EQ(apply.code, kExitSuccess) << apply.err;
         EXPECT_EQ(apply.Json()["verified"], true);
-        const std::array<std::uint8_t, 12> applied{10, 1, 168, 192, 0, 0, 255, 255, 1, 255, 255, 10};
+        const std::array<std::uint8_t, 12> applied{10, 1, 168, 192, 0, 0, 255, 255, 1, 255, 168, 192};
         EXPECT_EQ(simulator->IpBlock(), applied);
 
         ASSERT_EQ(On(device, {"backup", file.string()}).code, kExitSuccess);
@@ -69,6 +111,38 @@ TEST_F(CliNetworkTest, SearchReadApplyBackupAndRestoreThroughBothKindsOfLine)
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
     }
     fs::remove(file);
+}
+
+// A device server that repeats a reply: through both kinds of line the copy never passes for the answer to
+// the next read (a DeviceNet card's settings have replies of one shape), and nothing is written with a value
+// the instrument does not hold. Position 0 repeats every reply.
+TEST_F(CliNetworkTest, ARepeatedReplyNeverPassesForTheNextOne)
+{
+    sim::Config config = Card(2);
+    config.nodeAddress = 3;
+    config.baudCode = 2;
+    config.exchangeChoice = 1;
+    config.wireTiming = true;
+    StartServer(config);
+    for (const std::string& device : {server.RawName(), server.Rfc2217Name()}) {
+        for (const int position : {0, 3, 4, 5, 6}) {
+            for (const int delayUs : {1000, 50'000}) {
+                const std::string what =
+                    device + ", reply " + std::to_string(position) + " after " + std::to_string(delayUs) + " us";
+                config.faults.repeatReply = position;
+                config.faults.repeatEvery = position == 0;
+                config.faults.repeatDelay = std::chrono::microseconds(delayUs);
+                simulator->SetFaults(config.faults);
+                simulator->SetParameter(0x3011, 3);
+                const Run apply = On(device, {"apply", "--address", "9"});
+                EXPECT_EQ(simulator->Parameter(0x3012), 2) << what << apply.out << apply.err;
+                EXPECT_EQ(simulator->Parameter(0x3013), 1) << what << apply.out << apply.err;
+                if (apply.code == kExitSuccess) {
+                    EXPECT_EQ(simulator->Parameter(0x3011), 9) << what;
+                }
+            }
+        }
+    }
 }
 
 TEST_F(CliNetworkTest, Rfc2217SetsTheServersPortTo57600)
@@ -116,6 +190,18 @@ TEST_F(CliNetworkTest, ServerStoppedDuringAnApplySaysWhatWasAndWasNotWritten)
     EXPECT_EQ(simulator->Parameter(0x3015), 1);
     const std::array<std::uint8_t, 12> untouched{10, 1, 168, 192, 0, 255, 255, 255, 1, 1, 168, 192};
     EXPECT_EQ(simulator->IpBlock(), untouched);
+}
+
+// Each request connects again, so a server that drops every connection looked like a silent line.
+TEST_F(CliNetworkTest, AServerThatDropsEveryConnectionIsNamedInTheTraceAndTheDiagnosis)
+{
+    DroppingServer dropping;
+    const Run run = On(dropping.name, {"--trace", "--timeout", "1000", "--slave", "255", "search"});
+    EXPECT_EQ(run.code, kExitNoDevice);
+    EXPECT_NE(run.err.find("(nothing)  no reply: the device server closed the connection"), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("The device server closed the connection 3 times (of 3 attempts)"), std::string::npos)
+        << run.err;
 }
 
 TEST_F(CliNetworkTest, ALineThatDoesNotOpenSaysWhyInOneSentence)

@@ -263,12 +263,18 @@ TEST_F(CliTest, InstrumentTextsAreShownSafely)
 TEST_F(CliTest, BadCommandLinesAreExplainedAndGiveJsonWhenAskedFor)
 {
     StartSimulator(Card(5));
-    for (std::initializer_list<std::string> arguments :
-         {std::initializer_list<std::string>{"--json", "apply", "--bogus", "1"},
-          {"--json", "--timeout", "0", "read"},
-          {"--json", "frobnicate"}}) {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--json", "apply", "--bogus", "1"}, "--bogus"},
+        {{"--json", "--timeout", "0", "read"}, "--timeout"},
+        {{"--json", "--timeout", "", "read"}, "--timeout: the value is empty: give a number of milliseconds"},
+        {{"--json", "--slave", "", "read"}, "--slave: the value is empty: give an address from 1 to 255"},
+        {{"--json", "--slave", "256", "read"}, "--slave"},
+        {{"--json", "frobnicate"}, "subcommand"},
+    };
+    for (const auto& [arguments, says] : cases) {
         const Run run = Cli(arguments, false);
         EXPECT_EQ(run.code, kExitInvalidInput);
+        EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
         const auto result = nlohmann::json::parse(run.out);
         EXPECT_EQ(result["exitCode"], kExitInvalidInput);
         EXPECT_EQ(result["ok"], false);

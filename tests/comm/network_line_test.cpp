@@ -6,11 +6,13 @@
 #include "comm/telnet.h"
 #include "host/open_error.h"
 #include "sim/simulator.h"
+#include "tests/support/loopback_listener.h"
 
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <cstring>
 #include <mutex>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -36,6 +38,8 @@ struct Script
     bool silent = false;                  // never answer a request
     std::uint8_t lineState = 0;           // telnet: report this line state instead of answering
     int dropFirst = 0;                    // close the connection on the first N requests
+    const char* farewell = nullptr;       // send this on connecting, then close
+    bool refuseOption = false;            // telnet: answer DONT to the COM port option
 };
 
 // A device server on 127.0.0.1: accepts one client at a time and answers as the simulated instrument.
@@ -44,15 +48,7 @@ class ScriptedServer final : Listener
 public:
     explicit ScriptedServer(Script s) : script(s)
     {
-        listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener, 4);
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-        port = ntohs(address.sin_port);
+        listener = ListenOnLoopback(port);
         thread = std::thread([this] { Serve(); });
     }
     ~ScriptedServer()
@@ -77,7 +73,7 @@ private:
     void OnNegotiation(std::uint8_t verb, std::uint8_t option) override
     {
         if (verb == kWill && option == kComPort && script.answerOption)
-            Send({kIac, kDo, kComPort});
+            Send({kIac, script.refuseOption ? kDont : kDo, kComPort});
     }
     void OnSubnegotiation(std::uint8_t option, const std::uint8_t* value, int length) override
     {
@@ -159,6 +155,11 @@ private:
                 ++connections;
                 parser.Reset();
                 pending.clear();
+                if (script.farewell != nullptr) {
+                    Send(std::vector<std::uint8_t>(script.farewell, script.farewell + std::strlen(script.farewell)));
+                    ::close(client);
+                    client = -1;
+                }
                 continue;
             }
             std::uint8_t bytes[512];
@@ -273,6 +274,14 @@ TEST(NetworkLine, FaultsOfTheServerFailCleanly)
     for (const Attempts& c : {
              Attempts{"a raw server that never answers", Scripted([](Script& s) { s.silent = true; }), 3, 0,
                       "Nothing answered"},
+             // Through a device server, broken or slow replies point at the server and the network.
+             Attempts{"a raw server whose replies trickle", Scripted([](Script& s) { s.byteGap = 60ms; }), 0, 3,
+                      "Replies come broken or too late through the device server: set the server's serial port"},
+             Attempts{"an RFC 2217 server whose replies trickle", Scripted([](Script& s) {
+                          s.telnet = true;
+                          s.byteGap = 60ms;
+                      }),
+                      0, 3, "Replies come broken or too late through the device server: check the network"},
              Attempts{"line errors reported", Scripted([](Script& s) {
                           s.telnet = true;
                           s.lineState = 0x04;
@@ -289,7 +298,8 @@ TEST(NetworkLine, FaultsOfTheServerFailCleanly)
         EXPECT_EQ(ReadIpBlock(master, ip), ResultIncomplete);
         EXPECT_EQ(master.LastAttempts().silent, c.silent);
         EXPECT_EQ(master.LastAttempts().garbled, c.garbled);
-        EXPECT_EQ(DiagnoseSearch(master.LastAttempts(), true).find(c.diagnosis), 0u);
+        EXPECT_EQ(DiagnoseSearch(master.LastAttempts(), true, {server.Name()}).find(c.diagnosis), 0u)
+            << DiagnoseSearch(master.LastAttempts(), true, {server.Name()});
     }
 
     // A server gone after the line opened: the requests cannot be sent, and the search says so.
@@ -325,6 +335,7 @@ TEST(NetworkLine, FaultsOfTheServerFailCleanly)
         Script script;
         int error;
         const char* detail;
+        const char* says = ""; // part of the explanation the operator gets
     };
     for (const Refusal& c : {
              Refusal{"a Telnet server that never answers", Scripted([](Script& s) {
@@ -338,6 +349,25 @@ TEST(NetworkLine, FaultsOfTheServerFailCleanly)
                          s.parity = 1;
                      }),
                      kOpenErrorSettingsRefused, "it set 9600 baud, no parity"},
+             Refusal{"a Telnet server that refuses the option", Scripted([](Script& s) {
+                         s.telnet = true;
+                         s.refuseOption = true;
+                     }),
+                     kOpenErrorRfc2217Refused, "", "refuses RFC 2217 on this port"},
+             // Only the in-use answer means another client; whatever else came is shown as it came.
+             Refusal{"an in-use answer", Scripted([](Script& s) { s.farewell = "Port already in use\r\n"; }),
+                     kOpenErrorPortHeld, "Port already in use", "held by another client"},
+             Refusal{"a greeting and a close", Scripted([](Script& s) {
+                         s.telnet = true;
+                         s.farewell = "Hello";
+                     }),
+                     kOpenErrorClosed, "it sent \"Hello\"", "closed the connection while it was being set up"},
+             Refusal{"an HTTP server", Scripted([](Script& s) {
+                         s.telnet = true;
+                         s.farewell = "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n";
+                     }),
+                     kOpenErrorClosed, "it sent \"HTTP/1.1 400 Bad Request Content-Length: 0\"",
+                     "(it sent \"HTTP/1.1 400 Bad Request"},
          }) {
         SCOPED_TRACE(c.what);
         ScriptedServer server(c.script);
@@ -346,6 +376,8 @@ TEST(NetworkLine, FaultsOfTheServerFailCleanly)
         EXPECT_EQ(port.Open(), 0);
         EXPECT_EQ(port.LastOpenError(), c.error);
         EXPECT_EQ(port.LastOpenDetail(), c.detail);
+        const std::string explained = ExplainOpenFailure("", server.Name(), c.error, c.detail);
+        EXPECT_NE(explained.find(c.says), std::string::npos) << explained;
     }
 }
 

@@ -144,6 +144,19 @@ TEST_F(PortMapTest, AssignChangesOnlyItsOwnLineAndKeepsPathsAbsolute)
     ASSERT_TRUE(ports::Assign(4, "", roots).Ok());
     EXPECT_EQ(text(), "# mine\nBAUD 57600\nCOM300 /dev/later\nCOM2 " + absolute + "\n");
 
+    // An assignment that would take the file past what is read is refused; one that shrinks it is not.
+    std::ofstream(file, std::ios::app) << std::string(65535 - text().size() - 1, '#') << "\n";
+    const std::string full = text();
+    ASSERT_EQ(full.size(), 65535u);
+    const file_io::Result grows = ports::Assign(5, "/dev/ttyS0", roots);
+    EXPECT_EQ(grows.error, EFBIG);
+    EXPECT_NE(grows.what.find(file.string() + " would grow to 65551 bytes, past the 65536 the program reads"),
+              std::string::npos)
+        << grows.what;
+    EXPECT_EQ(text(), full);
+    EXPECT_EQ(ports::LoadAssignments(roots).at(2), absolute);
+    ASSERT_TRUE(ports::Assign(2, "", roots).Ok());
+
     std::ofstream(file, std::ios::app) << std::string(70 * 1024, '#');
     const std::string large = text();
     const file_io::Result refused = ports::Assign(5, "/dev/ttyS0", roots);

@@ -128,6 +128,36 @@ TYPED_TEST(AddressPageTest, DownloadWithoutModeWritesNothingAndAFailedBlockKeeps
     EXPECT_EQ(this->page.ReadSettings(nullptr), 0);
 }
 
+// Static addresses the card could never use are refused before anything is sent, naming the field.
+TYPED_TEST(AddressPageTest, StaticAddressesThatCanNeverWorkAreRefused)
+{
+    this->Instrument(0);
+    ASSERT_EQ(this->Upload(this->page, this->kCardCode), 1);
+    struct Case
+    {
+        IpAddressEdit* edit;
+        QStringList octets;
+        const char* fault;
+    };
+    for (const Case& c : {
+             Case{this->gateway, {"10", "0", "0", "1"}, "The gateway 10.0.0.1 is outside the subnet"},
+             Case{this->ip, {"10", "0", "0", "5"}, "The gateway 192.168.1.1 is outside the subnet"},
+             Case{this->gateway, {"192", "168", "1", "10"}, "The gateway 192.168.1.10 is the card's own IP address"},
+             Case{this->mask, {"255", "255", "255", "255"}, "The subnet mask 255.255.255.255 cannot be used"},
+             Case{this->mask, {"0", "0", "0", "0"}, "The subnet mask 0.0.0.0 cannot be used"},
+         }) {
+        const std::uint32_t before = c.edit->GetAddress();
+        this->instrument->ClearRequests();
+        this->TypeAddress(c.edit, c.octets);
+        EXPECT_EQ(this->page.WriteSettings(&this->link), 0);
+        EXPECT_TRUE(this->Frames().empty());
+        EXPECT_TRUE(this->page.FailureDetail().startsWith(c.fault)) << this->page.FailureDetail().toStdString();
+        c.edit->SetAddress(before);
+    }
+    this->TypeAddress(this->gateway, {"0", "0", "0", "0"});
+    EXPECT_EQ(this->page.WriteSettings(&this->link), 1) << "no gateway at all is allowed";
+}
+
 using EtherNetIpTest = AddressPageTest<EtherNetIpPage>;
 using ModbusTcpTest = AddressPageTest<ModbusTcpPage>;
 
