@@ -37,7 +37,7 @@ AssignPortDialog::AssignPortDialog(const ports::ComPort& port, const std::vector
         this));
     path = new QLineEdit(this);
     path->setObjectName(QStringLiteral("path"));
-    path->setPlaceholderText(QStringLiteral("/dev/serial/by-id/..."));
+    path->setPlaceholderText(QString::fromLatin1(ports::DeviceExample()) + QStringLiteral(" or rfc2217://HOST:PORT"));
     if (port.source == ports::Source::Assignment)
         path->setText(QString::fromStdString(port.path));
     layout->addWidget(path);

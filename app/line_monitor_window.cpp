@@ -14,10 +14,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -189,10 +192,19 @@ LineMonitorWindow::LineMonitorWindow(ModbusMaster& master, QWidget* parent)
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     QHeaderView* header = table->horizontalHeader();
     header->setStretchLastSection(true);
+    // Wide enough for what the column holds, in the table's font, and for its title, in the header's (a
+    // platform's header font may be wider: Windows' is).
     const int digit = table->fontMetrics().horizontalAdvance(QLatin1Char('0'));
     const int widths[ColumnCount] = {9, 8, 7, 11, 3, 18, 68, 40};
-    for (int c = 0; c < ColumnCount; ++c)
-        header->resizeSection(c, widths[c] * digit + 12);
+    const int titleMargin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 8;
+    int beforeFrame = 0;
+    for (int c = 0; c < ColumnCount; ++c) {
+        const QString title = model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        header->resizeSection(
+            c, std::max(widths[c] * digit + 12, header->fontMetrics().horizontalAdvance(title) + titleMargin));
+        if (c < ColumnFrame)
+            beforeFrame += header->sectionSize(c);
+    }
 
     counters = new QLabel(this);
     counters->setObjectName(QStringLiteral("counters"));
@@ -215,7 +227,18 @@ LineMonitorWindow::LineMonitorWindow(ModbusMaster& master, QWidget* parent)
     layout->addWidget(table, 1);
     layout->addWidget(counters);
     layout->addLayout(buttons);
-    resize(150 * digit, 36 * (table->fontMetrics().height() + 6));
+    // Every column up to the frame's bytes and the first of those in view, on a screen that has room for them;
+    // on a narrower one, the meaning gives up width so the frame still starts inside the window.
+    const int frameShown = 24 * digit;
+    const int frame = 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width() +
+                      layout->contentsMargins().left() + layout->contentsMargins().right();
+    int width = beforeFrame + frameShown + frame;
+    if (const QScreen* screen = this->screen(); screen != nullptr && width > screen->availableGeometry().width()) {
+        width = screen->availableGeometry().width();
+        const int meaning = header->sectionSize(ColumnMeaning) - (beforeFrame + frameShown + frame - width);
+        header->resizeSection(ColumnMeaning, std::max(meaning, 12 * digit));
+    }
+    resize(width, 36 * (table->fontMetrics().height() + 6));
 
     connect(errorsOnly, &QCheckBox::toggled, this, [this](bool on) { filter->SetErrorsOnly(on); });
     connect(clearButton, &QPushButton::clicked, this, &LineMonitorWindow::OnClear);

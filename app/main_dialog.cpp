@@ -265,7 +265,13 @@ void MainDialog::OnSearchDevice()
 {
     const FlagGuard guard(busy);
     const WaitCursor wait;
-    if (link.Discover() == 1) {
+    // A search starts afresh on the line: after the device went away and came back (an adapter plugged in
+    // again, a device server restarted) the handle opened before is dead, and only a new open reaches it.
+    QString unopened;
+    if (comPortNumber > 0 && link.OpenPort(comPortNumber) == 0)
+        unopened = OpenFailureDetail(comPortNumber, link.Master().DeviceName(), link.Master().LastOpenError(),
+                                     link.Master().LastOpenDetail());
+    if (unopened.isEmpty() && link.Discover() == 1) {
         applyButton->setEnabled(true);
         readButton->setEnabled(true);
         const CardIdentity identity = link.Identify();
@@ -280,10 +286,13 @@ void MainDialog::OnSearchDevice()
     } else {
         applyButton->setEnabled(false);
         readButton->setEnabled(false);
-        SetStatus(QStringLiteral("No device found on %1.").arg(PortName(comPortNumber)));
+        SetStatus(unopened.isEmpty() ? QStringLiteral("No device found on %1.").arg(PortName(comPortNumber))
+                                     : QStringLiteral("%1 could not be opened.").arg(PortName(comPortNumber)));
         MessageBoxes::Show(this, QStringLiteral("No device found"), MessageBoxes::Icon::None,
-                           QString::fromStdString(DiagnoseSearch(link.LastSearch(), link.Master().IsOpen(),
-                                                                 {link.Master().DeviceName()})));
+                           unopened.isEmpty()
+                               ? QString::fromStdString(DiagnoseSearch(link.LastSearch(), link.Master().IsOpen(),
+                                                                       {link.Master().DeviceName()}))
+                               : unopened);
     }
 }
 
@@ -374,9 +383,18 @@ void MainDialog::OnRead()
     BusPage* page = tabSheet->GetPage(0);
     if (page && page != &infoPage) {
         const FlagGuard guard(busy);
-        // A record that cannot be read leaves the upload to fail on its own, as it always has.
+        // A record that cannot be read leaves the upload to fail on its own, as it always has; but on a line
+        // that is gone no upload can succeed, and a failed one would clear the page of the values last read.
         if (const auto changed = CardChanged(std::nullopt)) {
             MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop, *changed);
+            return;
+        }
+        if (LineGone(link.Master().LastAttempts())) {
+            SetStatus(QStringLiteral("The line on %1 is gone.").arg(PortName(comPortNumber)));
+            MessageBoxes::Show(this, QStringLiteral("Upload Fail"), MessageBoxes::Icon::Stop,
+                               QString::fromStdString(
+                                   DiagnoseSearch(link.Master().LastAttempts(), true, {link.Master().DeviceName()})) +
+                                   QStringLiteral(" Nothing was read: the page shows the values last read."));
             return;
         }
     }
@@ -451,7 +469,7 @@ void MainDialog::keyPressEvent(QKeyEvent* event)
 void MainDialog::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
-    QAction* assign = menu.addAction(QStringLiteral("Assign Port..."));
+    QAction* assign = menu.addAction(QStringLiteral("Assign &Port..."));
     assign->setEnabled(!busy);
     menu.addSeparator();
     QAction* about = menu.addAction(QString::fromLatin1(app_texts::kAboutItem));

@@ -14,14 +14,14 @@ WindowTools::WindowTools(QWidget* window, ModbusMaster& master, std::function<Bu
       firmwareRange(std::move(firmwareRange))
 {
     // Actions of the window itself, so that Ctrl+L works without the menu and tests find them by name.
-    lineMonitorAction = new QAction(QStringLiteral("&Line Monitor..."), window);
+    lineMonitorAction = new QAction(QStringLiteral("Line &Monitor..."), window);
     lineMonitorAction->setObjectName(QStringLiteral("lineMonitorAction"));
     lineMonitorAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     lineMonitorAction->setShortcutContext(Qt::WindowShortcut);
     window->addAction(lineMonitorAction);
     saveSettingsAction = new QAction(QStringLiteral("&Save Settings to File..."), window);
     saveSettingsAction->setObjectName(QStringLiteral("saveSettingsAction"));
-    loadSettingsAction = new QAction(QStringLiteral("L&oad Settings from File..."), window);
+    loadSettingsAction = new QAction(QStringLiteral("&Load Settings from File..."), window);
     loadSettingsAction->setObjectName(QStringLiteral("loadSettingsAction"));
     connect(lineMonitorAction, &QAction::triggered, this, &WindowTools::OnLineMonitor);
     connect(saveSettingsAction, &QAction::triggered, this, &WindowTools::OnSaveSettings);

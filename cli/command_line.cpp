@@ -153,7 +153,8 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
                                                 "the configurator (kept per user)");
     assign->add_option("COMn", o.assignPort, "the port, COM1 to COM255")->required();
     auto* device_ = assign->add_option("DEVICE", o.assignDevice,
-                                       "the device it opens, like /dev/serial/by-id/... or rfc2217://HOST:PORT");
+                                       std::string("the device it opens, like ") + ports::DeviceExample() +
+                                           " or rfc2217://HOST:PORT");
     assign->add_flag("--clear", o.clear, "back to the automatic choice")->excludes(device_);
     auto* search = app.add_subcommand("search", "find the instrument and identify its card, model and firmware");
     auto* read = app.add_subcommand("read", "read every setting of the card, with its raw value and meaning");

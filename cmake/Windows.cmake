@@ -43,4 +43,7 @@ function(meshgate2_windows_resources target description)
     set(MESHGATE2_RC_DESCRIPTION "${description}")
     configure_file(${PROJECT_SOURCE_DIR}/dist/windows/version.rc.in ${PROJECT_BINARY_DIR}/${target}.rc @ONLY)
     target_sources(${target} PRIVATE ${PROJECT_BINARY_DIR}/${target}.rc)
+    # windres reads these through the .rc, which CMake does not scan.
+    set_source_files_properties(${PROJECT_BINARY_DIR}/${target}.rc PROPERTIES OBJECT_DEPENDS
+        "${PROJECT_SOURCE_DIR}/res/meshgate2.ico;${PROJECT_SOURCE_DIR}/dist/windows/meshgate2.manifest")
 endfunction()

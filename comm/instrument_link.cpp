@@ -210,6 +210,11 @@ std::string SearchStep(std::uint8_t address)
            std::to_string(candidates.size()) + ")";
 }
 
+bool LineGone(const AttemptSummary& attempts)
+{
+    return attempts.unsent > 0 && attempts.silent == 0;
+}
+
 std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen, const SearchLine& line)
 {
     if (!portOpen)
@@ -247,7 +252,7 @@ std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen, const Se
     if (probes.garbled > 0)
         return "Something answers, but not at 57600 baud 8E1, or the wiring is noisy: check the instrument's "
                "serial settings and the cable.";
-    if (probes.unsent > 0 && probes.silent == 0)
+    if (LineGone(probes))
         return "The requests could not be sent: the line is gone (an unplugged adapter, or a device server that "
                "went away or refuses the connection). Check it, then search again.";
     const std::string where =

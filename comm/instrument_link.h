@@ -18,6 +18,9 @@ struct SearchLine
 // replies, a reply from another slave address, a refusal, or a device server that closed the connection;
 // what to check follows it.
 std::string DiagnoseSearch(const AttemptSummary& probes, bool portOpen, const SearchLine& line = {});
+// Whether the attempts show the line itself gone (no request could be sent, none went unanswered): an
+// unplugged adapter, a device server that went away. Opening the line again is the only way back.
+bool LineGone(const AttemptSummary& attempts);
 
 // Where a search stands, as both front ends name it: "slave address 63 (2 of 7)".
 std::string SearchStep(std::uint8_t address);

@@ -28,6 +28,9 @@ Result ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string&
 // is overwritten in place, as opening it for writing would.
 Result WriteFileAtomically(const std::string& path, std::string_view content, bool inPlaceFallback = false);
 
+// `name` inside `folder`, joined with this system's separator (a path the user is shown reads natively).
+std::string InFolder(const std::string& folder, const std::string& name);
+
 // Makes the folder and any folder above it that is missing; a folder that exists is no error.
 Result CreateFolders(const std::string& path);
 

@@ -240,6 +240,11 @@ Result Lock::Acquire(const std::string& path)
     return {};
 }
 
+std::string InFolder(const std::string& folder, const std::string& name)
+{
+    return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
 Result CreateFolders(const std::string& path)
 {
     std::error_code error;

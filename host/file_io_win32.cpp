@@ -12,24 +12,28 @@ namespace file_io {
 
 namespace {
 
-// The system's error in the words the program uses everywhere, with the errno value that means the same.
+// The system's error in its own words, with the errno value that means the same for the callers' checks.
 Result Fail(DWORD error)
 {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-        return {ENOENT, "No such file or directory"};
+        return {ENOENT, utf16::SystemMessage(error)};
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-        return {EACCES, "Permission denied"};
+        return {EACCES, utf16::SystemMessage(error)};
     case ERROR_WRITE_PROTECT:
-        return {EROFS, "Read-only file system"};
+        return {EROFS, utf16::SystemMessage(error)};
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-        return {ENOSPC, "No space left on device"};
+        return {ENOSPC, utf16::SystemMessage(error)};
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_DIRECTORY:
+        return {EINVAL, utf16::SystemMessage(error)};
     default:
-        return {EIO, "system error " + std::to_string(error)};
+        return {EIO, utf16::SystemMessage(error)};
     }
 }
 
@@ -145,11 +149,29 @@ Result WriteFileAtomically(const std::string& path, std::string_view content, bo
     return {};
 }
 
+std::string InFolder(const std::string& folder, const std::string& name)
+{
+    return folder.empty() || folder.back() == '\\' || folder.back() == '/' ? folder + name : folder + "\\" + name;
+}
+
 Result CreateFolders(const std::string& path)
 {
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(utf16::Widen(path)), error);
-    return error ? Result{error.value(), error.message()} : Result{};
+    // Folder by folder from the root, so a failure is the system's own error for the folder it stopped at.
+    const std::filesystem::path whole(utf16::Widen(path));
+    std::filesystem::path made;
+    for (const std::filesystem::path& part : whole) {
+        made /= part;
+        if (::CreateDirectoryW(made.c_str(), nullptr))
+            continue;
+        const DWORD error = ::GetLastError();
+        const DWORD attributes = ::GetFileAttributesW(made.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            continue; // there already, or a drive or share
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            return {ENOTDIR, utf16::Narrow(made.wstring()) + " is a file, not a folder"};
+        return Fail(error);
+    }
+    return {};
 }
 
 Result CheckWritable(const std::string& path)

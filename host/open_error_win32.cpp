@@ -33,17 +33,7 @@ OpenError DescribePlatformError(int error, const std::string&)
     default:
         break;
     }
-    wchar_t* text = nullptr;
-    const DWORD n =
-        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    std::string reason = n > 0 ? utf16::Narrow(std::wstring(text, n)) : "system error " + std::to_string(error);
-    if (text != nullptr)
-        ::LocalFree(text);
-    while (!reason.empty() &&
-           (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.' || reason.back() == ' '))
-        reason.pop_back();
-    return {reason, {}};
+    return {utf16::SystemMessage(static_cast<DWORD>(error)), {}};
 }
 
 std::string AccessProblem(const std::string&)

@@ -45,8 +45,8 @@ ComPort Resolve(int number, const std::vector<SerialDevice>& devices, const std:
     if (number < 1 || number > 0xFFFF)
         return port;
     const std::string variable = "MESHGATE2_COM" + std::to_string(number);
-    if (const char* value = std::getenv(variable.c_str()); value != nullptr && value[0] != '\0') {
-        port.path = value;
+    if (std::string value = EnvironmentValue(variable); !value.empty()) {
+        port.path = std::move(value);
         port.source = Source::Environment;
     } else if (const auto it = assigned.find(number); it != assigned.end()) {
         port.path = it->second;
@@ -247,7 +247,7 @@ std::string FormatAssignments(const std::map<int, std::string>& assignments)
 
 std::string AssignmentFile(const Roots& roots)
 {
-    return ConfigFolder(roots) + "/" + kAssignmentFileName;
+    return file_io::InFolder(ConfigFolder(roots), kAssignmentFileName);
 }
 
 std::map<int, std::string> LoadAssignments(const Roots& roots)

@@ -63,6 +63,11 @@ struct ComPort
 // What the automatic map gives COMn from the devices found (empty: nothing): by position on Linux, where
 // devices have other names; the system's own COMn on Windows.
 std::string AutomaticDevice(int number, const std::vector<SerialDevice>& devices);
+// An environment variable's value in UTF-8, empty when unset. Windows: from the wide environment, not its
+// copy in the ANSI code page, so a name with any letter comes through whole.
+std::string EnvironmentValue(const std::string& name);
+// A device to show as an example of what a port may be assigned: an adapter's stable name here.
+const char* DeviceExample();
 // Whether something stands behind a local device's name now (an adapter may have been unplugged).
 bool LocalDevicePresent(const std::string& device);
 // Whether the name is one the system itself gives a port ("COM14", "\\.\COM14" on Windows), which no

@@ -111,6 +111,17 @@ std::vector<std::string> NamesWithPrefix(const std::string& directory, const std
 
 } // namespace
 
+std::string EnvironmentValue(const std::string& name)
+{
+    const char* value = std::getenv(name.c_str());
+    return value != nullptr ? value : "";
+}
+
+const char* DeviceExample()
+{
+    return "/dev/serial/by-id/...";
+}
+
 std::string ConfigFolder(const Roots& roots)
 {
     if (!roots.config.empty())

@@ -92,6 +92,17 @@ std::vector<std::pair<std::string, std::string>> FriendlyNames()
 
 } // namespace
 
+std::string EnvironmentValue(const std::string& name)
+{
+    const wchar_t* value = ::_wgetenv(utf16::Widen(name).c_str());
+    return value != nullptr ? utf16::Narrow(value) : "";
+}
+
+const char* DeviceExample()
+{
+    return "COM14";
+}
+
 std::string ConfigFolder(const Roots& roots)
 {
     if (!roots.config.empty())

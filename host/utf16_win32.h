@@ -31,4 +31,22 @@ inline std::string Narrow(const std::wstring& wide)
     return text;
 }
 
+// The system's own words for a Win32 error code (its message table, in the user's language), without the
+// closing full stop and line end: "The system cannot find the path specified". "system error N" when the
+// system has none.
+inline std::string SystemMessage(DWORD error)
+{
+    wchar_t* text = nullptr;
+    const DWORD n =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::string message = n > 0 ? Narrow(std::wstring(text, n)) : "system error " + std::to_string(error);
+    if (text != nullptr)
+        ::LocalFree(text);
+    while (!message.empty() &&
+           (message.back() == '\n' || message.back() == '\r' || message.back() == '.' || message.back() == ' '))
+        message.pop_back();
+    return message;
+}
+
 } // namespace utf16

@@ -57,6 +57,9 @@ bool BusPage::Create(QWidget* parent)
     // QDialog's constructor turns a zero window type into Qt::Dialog; a page is a plain child widget.
     dialog->setWindowFlags(Qt::Widget);
     dialog->setObjectName(QStringLiteral("page%1").arg(templateId));
+    // QDialog takes every right-click for its "What's This?" menu, so the window's own context menu never
+    // opened over a page: pass it on to the window that holds the page.
+    dialog->setContextMenuPolicy(Qt::NoContextMenu);
     dialog->installEventFilter(new PageKeyFilter(dialog));
     BuildDialog(dialog, *pageTemplate, CustomControls());
     dialog->hide(); // hidden until the tab sheet shows it

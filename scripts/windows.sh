@@ -48,6 +48,15 @@ cmake --build "$dir" --target meshgate2-zip meshgate2-installer >&2
 
 $run_tests || exit 0
 
+# The zip's programs and runtime DLLs carry no debug information (Debian's libstdc++ alone holds 19 MB of it).
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dir/CMakeCache.txt")
+for file in "$dir/dist/windows/meshgate2-$version-windows-x64"/*.exe "$dir/dist/windows/meshgate2-$version-windows-x64"/lib*.dll; do
+    if x86_64-w64-mingw32-objdump -h "$file" | grep -q ' \.debug_'; then
+        echo "windows.sh: $file carries debug information" >&2
+        exit 1
+    fi
+done
+
 # The simulated instruments the tests talk to, on pseudo-terminals of this machine.
 sim="$root/build/sim/meshgate2-sim"
 [ -x "$sim" ] || "$root/scripts/build.sh" >/dev/null
@@ -69,9 +78,17 @@ wineboot -i </dev/null >/dev/null 2>&1
 # going out, as on a real port.
 common=(--wire-timing --turnaround 2000)
 start_sim() { # NAME OPTIONS...
+    start_line "$1" "${common[@]}" "${@:2}"
+}
+# Without the line's timing: it answers the moment a request is in, as a software instrument on a virtual
+# port pair does. Faster than a wire, and a reply must never be lost for it.
+start_fast_sim() { # NAME OPTIONS...
+    start_line "$@"
+}
+start_line() { # NAME OPTIONS...
     local link="$work/$1"
     shift
-    "$sim" "${common[@]}" "$@" --link "$link" >"$link.log" 2>&1 &
+    "$sim" "$@" --link "$link" >"$link.log" 2>&1 &
     echo $! >"$link.pid"
     for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
     readlink -f "$link"
@@ -91,6 +108,24 @@ map COM12 "$first"
 map COM2 "$(start_sim silent --silent)"
 map COM3 "$(start_sim short --short-reply)"
 map COM4 "$(start_sim late --delay 600)"
+map COM6 "$(start_fast_sim fast)"
+# COM8: a slow instrument whose line goes away the moment it has received the first write of an Apply, and
+# comes back under the same name seconds later, as an adapter pulled out and plugged in again. Mapped to its
+# link, which leads to whichever device it has now.
+start_sim vanishing --delay 300 --trace >/dev/null
+map COM8 "$work/vanishing"
+(
+    for _ in $(seq 6000); do
+        if grep -q '^<- FF 10' "$work/vanishing.log" 2>/dev/null; then
+            kill "$(cat "$work/vanishing.pid")"
+            sleep 5
+            start_sim vanishing --delay 300 >/dev/null
+            break
+        fi
+        sleep 0.05
+    done
+) &
+pids+=($!)
 # Qt finds Windows' own faces there; a fresh prefix lacks them.
 cp /usr/share/wine/fonts/tahoma*.ttf /usr/share/wine/fonts/ms_sans_serif*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 restart_wine
@@ -103,6 +138,8 @@ export GTEST_FILTER='-HighDpi.TextDrawsAtTheScreensScaleWithItsNormalSpacing:Dia
 linux_sim=$(start_sim linux)
 windows_sim=$(start_sim windows)
 map COM1 "$windows_sim"
+linux_fast=$(start_fast_sim linux-fast)
+map COM7 "$(start_fast_sim windows-fast)"
 # Slow instruments that log their frames, for Ctrl-C in the middle of an apply.
 linux_slow=$(start_sim linux-slow --delay 300 --trace)
 map COM5 "$(start_sim windows-slow --delay 300 --trace)"
@@ -110,6 +147,9 @@ restart_wine
 windows_cli="$dir/wine-run.sh $dir/cli/meshgate2-cli.exe"
 bash "$root/tests/windows/cli_same_as_linux.sh" "$root/build/cli/meshgate2-cli" "$linux_sim" "$windows_cli" COM1 \
     "$work/cli"
+echo "against instruments that answer at once:"
+bash "$root/tests/windows/cli_same_as_linux.sh" "$root/build/cli/meshgate2-cli" "$linux_fast" "$windows_cli" COM7 \
+    "$work/cli-fast"
 bash "$root/tests/windows/ctrl_c_same_as_linux.sh" "$root/build/cli/meshgate2-cli" "$linux_slow" \
     "$work/linux-slow.log" "$windows_cli" COM5 "$work/windows-slow.log" "$work/ctrl-c"
 bash "$root/tests/windows/console_progress.sh" "$windows_cli" COM2 COM1
@@ -161,6 +201,5 @@ done
 # The installed program on COM1, an instrument that logs its frames for the configurator's run.
 map COM1 "$(start_sim configurator --trace)"
 restart_wine
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dir/CMakeCache.txt")
 bash "$root/tests/windows/install_smoke.sh" "$dir/dist/windows/meshgate2-$version-setup.exe" "$version" \
     "$root/build/cli/meshgate2-cli" "$work/configurator" "$work/configurator.log" "$dir/configurator-test"

@@ -414,7 +414,7 @@ static bool AssignThroughTheMenu(MainDialog& d, const std::string& device)
     QObject::connect(&driver, &QTimer::timeout, [&] {
         if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
             for (QAction* action : menu->actions())
-                if (action->text() == "Assign Port...")
+                if (action->text() == "Assign &Port...")
                     menu->setActiveAction(action);
             QTest::keyClick(menu, Qt::Key_Return);
         } else if (auto* dialog = qobject_cast<AssignPortDialog*>(QApplication::activeModalWidget())) {

@@ -249,4 +249,32 @@ TEST_F(MainWindowTest, ARepeatedReplyNeverPassesForTheNextOne)
     }
 }
 
+// The instrument's line goes away (an adapter pulled out) and comes back under the same name: Read says so
+// and keeps the values last read; the next search opens the line again and finds the instrument.
+TEST_F(MainWindowTest, LineThatWentAwayIsToldOnReadAndTheNextSearchOpensItAgain)
+{
+    const std::string name = folder.filePath(QStringLiteral("vorn")).toStdString();
+    sim::Config config;
+    config.cardCode = 7;
+    config.linkPath = name;
+    StartInstrument(config);
+    setenv("MESHGATE2_COM1", name.c_str(), 1);
+    Click(OpenMainWindow(), MainDialog::IDC_SEARCH);
+    ASSERT_EQ(Texts(MessageBoxes::Take()), Messages{"Upload Complete"});
+
+    simulator.reset();
+    Click(*dialog, MainDialog::IDC_READ);
+    const auto shown = MessageBoxes::Take();
+    ASSERT_EQ(Texts(shown), Messages{"Upload Fail"});
+    EXPECT_TRUE(shown[0].detail.contains("the line is gone")) << shown[0].detail.toStdString();
+    EXPECT_EQ(PageControl<IpAddressEdit>(EtherNetIpPage::IDC_IP_ADDRESS)->GetAddress(), config.ip);
+
+    config.ip = 0x0A000002;
+    StartInstrument(config);
+    setenv("MESHGATE2_COM1", name.c_str(), 1);
+    Click(*dialog, MainDialog::IDC_SEARCH);
+    EXPECT_EQ(Texts(MessageBoxes::Take()), Messages{"Upload Complete"});
+    EXPECT_EQ(PageControl<IpAddressEdit>(EtherNetIpPage::IDC_IP_ADDRESS)->GetAddress(), config.ip);
+}
+
 } // namespace

@@ -8,8 +8,10 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QTest>
+#include <set>
 
 namespace {
 
@@ -41,9 +43,12 @@ bool AnyWrite(const sim::Simulator& instrument)
     return false;
 }
 
-// The enabled state of the context menu's items, by text.
-std::map<QString, bool> MenuItems(MainDialog& d)
+// The enabled state of the context menu's items, by text, with the right-click on `target` (the window itself
+// when none); empty when no menu opened.
+std::map<QString, bool> MenuItems(MainDialog& d, QWidget* target = nullptr)
 {
+    if (target == nullptr)
+        target = &d;
     std::map<QString, bool> items;
     QTimer::singleShot(0, [&] {
         if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
@@ -53,8 +58,8 @@ std::map<QString, bool> MenuItems(MainDialog& d)
             menu->close();
         }
     });
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), d.mapToGlobal(QPoint(10, 10)));
-    QApplication::sendEvent(&d, &event);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), target->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(target, &event);
     return items;
 }
 
@@ -131,8 +136,19 @@ TEST_F(AppTest, RefusedSettingsFilesLeaveThePageAsItWas)
     MessageBoxes::Take();
     const std::map<QString, bool> items = MenuItems(d);
     EXPECT_TRUE(items.at(QStringLiteral("&Save Settings to File...")));
-    EXPECT_TRUE(items.at(QStringLiteral("L&oad Settings from File...")));
-    EXPECT_TRUE(items.at(QStringLiteral("&Line Monitor...")));
+    EXPECT_TRUE(items.at(QStringLiteral("&Load Settings from File...")));
+    EXPECT_TRUE(items.at(QStringLiteral("Line &Monitor...")));
+    // Each item has a key of its own: pressing one never picks another item than its own.
+    std::set<QKeySequence> keys;
+    for (const auto& [text, enabled] : items) {
+        EXPECT_FALSE(QKeySequence::mnemonic(text).isEmpty()) << text.toStdString();
+        EXPECT_TRUE(keys.insert(QKeySequence::mnemonic(text)).second) << text.toStdString() << " shares its key";
+    }
+    // The same menu wherever the window is right-clicked: the page, the tab sheet, the status line.
+    for (QWidget* target :
+         {static_cast<QWidget*>(ShownPage(d)->Window()), static_cast<QWidget*>(Find<TabSheet>(d, MainDialog::IDC_TABS)),
+          static_cast<QWidget*>(d.findChild<QLabel*>(QStringLiteral("statusLine")))})
+        EXPECT_EQ(MenuItems(d, target), items) << target->metaObject()->className();
 
     // The exchange table could not be read: saving its placeholder would keep a value nobody read.
     const QString unsaved = folder.filePath(QStringLiteral("unsaved.json"));

@@ -10,16 +10,9 @@ set -euo pipefail
 linux_cli=$1 device=$2 frames=$3 work=$4
 rm -rf "$work"
 mkdir -p "$work"
-shot=0
-display_pid=
-finish() {
-    [ -z "$display_pid" ] || kill "$display_pid" 2>/dev/null || true
-}
-trap finish EXIT
-screenshot() { # NAME: kept for whoever reads a failure (where ImageMagick is installed)
-    shot=$((shot + 1))
-    ! command -v import >/dev/null || import -display "$DISPLAY" -window root "$work/$shot-$1.png" 2>/dev/null || true
-}
+# shellcheck source=wine_desktop.sh
+. "$(dirname "$0")/wine_desktop.sh"
+trap stop_display EXIT
 fail() {
     screenshot failed
     echo "configurator test: $* (screenshots in $work)" >&2
@@ -27,43 +20,8 @@ fail() {
 }
 trap 'fail "the step at line $LINENO failed"' ERR
 
-# An X display of our own; its number comes back on a descriptor, so two runs never collide.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" </dev/null >/dev/null 2>&1 &
-display_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
-# Wine's desktop process belongs to the server: start both anew on this display.
-wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true # the old one gone first, or the new one would not start
-wineserver -p </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1
+start_display
 
-# A visible window by its whole title and a range of heights (the version choice and the main window share
-# one title), waited for generously: a busy two-core machine may take a while.
-window() { # TITLE LOWEST HIGHEST [SECONDS]
-    local id height
-    for _ in $(seq $((${4:-60} * 4))); do
-        for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
-            height=$(xdotool getwindowgeometry --shell "$id" 2>/dev/null | sed -n 's/^HEIGHT=//p')
-            if [ -n "$height" ] && [ "$height" -ge "$2" ] && [ "$height" -le "$3" ]; then
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.25
-    done
-    return 1
-}
-gone() { # WINDOW_ID
-    for _ in $(seq 240); do
-        xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
-        xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
-        sleep 0.25
-    done
-    return 1
-}
 # A click at a point of a window given in dialog units of its template (base units 6 x 13 for 8 pt Tahoma and
 # MS Sans Serif at 96 dpi), from the client area's corner.
 click() { # WINDOW_ID X Y [BUTTON]
@@ -113,8 +71,9 @@ answer apply
 click "$main" 39 154 # Read
 answer "read after apply"
 
-# The card's settings to a file, through the window's context menu and the system's file dialog.
-click "$main" 200 30 3
+# The card's settings to a file, through the window's context menu (right-clicked over the page, left of its
+# controls) and the system's file dialog.
+click "$main" $((85 + 2 + 6)) $((67 + 15 + 30)) 3
 sleep 2 # the menu opens; a popup has no title to wait for
 screenshot menu
 xdotool key --clearmodifiers s # the menu item's key: &Save Settings to File...
@@ -127,6 +86,18 @@ xdotool type --delay 50 "$saved"
 xdotool key --clearmodifiers Return
 gone "$dialog" || fail "the file dialog stays"
 answer save # "Settings saved to ..."
+
+# The line monitor in the system's own fonts fits the screen (and the screenshot shows its columns).
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool key --clearmodifiers ctrl+l
+monitor=$(window 'Line Monitor' 200 2000 60) || fail "Ctrl+L did not open the line monitor"
+sleep 1
+screenshot line-monitor
+[ "$(xdotool getwindowgeometry --shell "$monitor" | sed -n 's/^WIDTH=//p')" -le 1280 ] ||
+    fail "the line monitor is wider than the screen"
+xdotool windowfocus --sync "$monitor" 2>/dev/null || true
+xdotool key --clearmodifiers alt+F4
+gone "$monitor" || fail "the line monitor did not close"
 
 click "$main" 39 232 # Exit
 gone "$main" || fail "the main window did not close"

@@ -1,6 +1,7 @@
 #include "host/file_io.h"
 #include "host/open_error.h"
 #include "host/port_map.h"
+#include "host/utf16_win32.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -33,6 +34,29 @@ TEST(WindowsFiles, NonAsciiPathsAreWrittenWholeReadAndReplaced)
     EXPECT_EQ(file_io::WriteFileAtomically(folder, "x").error, EISDIR);
 }
 
+TEST(WindowsFiles, ErrorsAreTheSystemsOwnWords)
+{
+    // What Explorer would say, not Linux's words nor a bare number.
+    const std::string folder = ScratchFolder();
+    ASSERT_TRUE(file_io::CreateFolders(folder).Ok());
+    const struct
+    {
+        file_io::Result result;
+        int error;
+        DWORD system;
+    } cases[] = {
+        {file_io::WriteFileAtomically(folder + "\\missing\\card.json", "x"), ENOENT, ERROR_PATH_NOT_FOUND},
+        {file_io::CheckWritable(folder + "\\missing\\line.pcap"), ENOENT, ERROR_PATH_NOT_FOUND},
+        {file_io::WriteFileAtomically(folder + "\\plant<3>.json", "x"), EINVAL, ERROR_INVALID_NAME},
+        {file_io::CreateFolders(folder + "\\a|b"), EINVAL, ERROR_INVALID_NAME},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.result.error, c.error) << c.result.what;
+        EXPECT_EQ(c.result.what, utf16::SystemMessage(c.system));
+    }
+    EXPECT_EQ(utf16::SystemMessage(ERROR_PATH_NOT_FOUND).find("system error"), std::string::npos);
+}
+
 TEST(WindowsPorts, ComNumbersAreTheSystemsOwnAndAssignmentsLiveInAppData)
 {
     const auto devices = ports::ScanSerialDevices();
@@ -45,6 +69,12 @@ TEST(WindowsPorts, ComNumbersAreTheSystemsOwnAndAssignmentsLiveInAppData)
     EXPECT_TRUE(ports::DevicePresent("\\\\.\\COM12"));
     EXPECT_FALSE(ports::DevicePresent("COM77"));
     EXPECT_NE(ports::ConfigFolder().find("\\meshgate2"), std::string::npos);
+    EXPECT_EQ(ports::AssignmentFile().find('/'), std::string::npos) << "a native path: " << ports::AssignmentFile();
+    // A variable's value whole, whatever the ANSI code page holds.
+    ASSERT_EQ(::_wputenv_s(L"MESHGATE2_COM9", L"C:\\J\u00fcrgen\\port"), 0);
+    EXPECT_EQ(ports::ResolveComPort(9).path, "C:\\J\xC3\xBCrgen\\port");
+    EXPECT_EQ(ports::ResolveComPort(9).source, ports::Source::Environment);
+    ::_wputenv_s(L"MESHGATE2_COM9", L"");
 
     ports::Roots roots;
     roots.config = ScratchFolder() + "\\config";

@@ -61,6 +61,50 @@ QImage ApplicationIcon(qreal ratio)
     return image;
 }
 
+// The application icon below 32 px and at 48 px, drawn for its size: scaled down, the 32 px art blurs its
+// mesh into a smudge. Here the nodes sit on pixel centres, are whole pixels wide, and the links are fewer
+// where there is no room for all six.
+struct SmallIconRow
+{
+    int px;
+    QPointF nodes[4];
+    qreal nodeRadius;
+    qreal nodeOutline; // 0: none
+    qreal linkWidth;
+    bool diagonals; // both; else the one from the top left
+    qreal corner;
+};
+constexpr SmallIconRow kSmallIcons[] = {
+    {16, {{4.5, 5.5}, {11.5, 4.5}, {10.5, 11.5}, {5.5, 10.5}}, 1.5, 0, 1, false, 3},
+    {24, {{7.5, 8.5}, {16.5, 7.5}, {15.5, 16.5}, {8.5, 15.5}}, 2.5, 1, 1, true, 4.5},
+    {48, {{14.5, 15.5}, {33.5, 14.5}, {32.5, 33.5}, {15.5, 32.5}}, 3.5, 1, 2, true, 9},
+};
+
+QImage SmallApplicationIcon(const SmallIconRow& row)
+{
+    QImage image = Blank(row.px, row.px, 1.0);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    QLinearGradient fill(0, 0, 0, row.px);
+    fill.setColorAt(0, QColor(40, 110, 200));
+    fill.setColorAt(1, QColor(20, 55, 120));
+    p.setPen(QPen(Outline, 1));
+    p.setBrush(fill);
+    p.drawRoundedRect(QRectF(0.5, 0.5, row.px - 1, row.px - 1), row.corner, row.corner);
+    p.setPen(QPen(QColor(230, 240, 255), row.linkWidth, Qt::SolidLine, Qt::RoundCap));
+    const QPointF* n = row.nodes;
+    for (int i = 0; i < 4; ++i)
+        p.drawLine(n[i], n[(i + 1) % 4]);
+    p.drawLine(n[0], n[2]);
+    if (row.diagonals)
+        p.drawLine(n[1], n[3]);
+    p.setPen(row.nodeOutline > 0 ? QPen(Outline, row.nodeOutline) : QPen(Qt::NoPen));
+    p.setBrush(QColor(255, 200, 40));
+    for (int i = 0; i < 4; ++i)
+        p.drawEllipse(n[i], row.nodeRadius, row.nodeRadius);
+    return image;
+}
+
 QImage ApplyIcon(qreal ratio)
 {
     QImage image = Blank(IconPx, IconPx, ratio);
@@ -214,6 +258,14 @@ std::vector<IconArt> AllIconArt(qreal ratio)
         all.push_back({id, DrawIconArt(id, ratio)});
     }
     return all;
+}
+
+QImage DrawApplicationIcon(int px)
+{
+    for (const SmallIconRow& row : kSmallIcons)
+        if (row.px == px)
+            return SmallApplicationIcon(row);
+    return DrawIconArt(128, px / 32.0);
 }
 
 bool OutputFolder(const char* path, QDir& dir)

@@ -17,6 +17,11 @@ struct IconArt
 // `ratio` times as many device pixels.
 QImage DrawIconArt(int id, qreal ratio = 1.0);
 std::vector<IconArt> AllIconArt(qreal ratio = 1.0);
+// The application icon n pixels wide (its device pixel ratio 1): drawn for 16, 24 and 48 px, the 32 px art at
+// a ratio of n / 32 otherwise.
+QImage DrawApplicationIcon(int px);
+// The sizes desktops and Windows ask for.
+constexpr int kApplicationIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
 // The folder named on a command line, created when missing; false (with a message) when it cannot be.
 bool OutputFolder(const char* path, QDir& dir);
