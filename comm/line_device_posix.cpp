@@ -252,9 +252,9 @@ int TtyDevice::Write(const std::uint8_t* bytes, int count, bool& failed)
         ioctl(fd, TIOCMBIC, &rts);
     }
 
-    // Drop what arrived while we sent (a late answer to an earlier attempt), but only while no reply
-    // to this request can have begun: the request's own line time plus the 3.5-character silence.
-    // A drain that returns late (some USB adapters) must not throw away the start of the reply.
+    // Drop what arrived while we sent (a late answer to an earlier attempt), but only when the drain shows
+    // that the request has just left the wire (InputPurgeIsSafe): a drain that returns sooner (a virtual
+    // port, a buffering adapter) or later than the line time must not throw away the start of the reply.
     if (purgeAfterWriteIsTimed && InputPurgeIsSafe(Clock::now() - start, count))
         DropInput();
     return written;

@@ -182,8 +182,9 @@ int ComDevice::Write(const std::uint8_t* bytes, int count, bool& failed)
     // lowering RTS, or the end of the request would be cut. (A purge of the transmit side here would cut it.)
     ::FlushFileBuffers(port);
     SetRts(false);
-    // Drop what arrived while we sent (a late answer to an earlier attempt), but only while no reply to this
-    // request can have begun; a purge later would throw away the start of a fast reply.
+    // Drop what arrived while we sent (a late answer to an earlier attempt), but only when the flush shows
+    // that the request has just left the wire (InputPurgeIsSafe): a virtual port that answers at once, or a
+    // purge later, would lose the start of the reply.
     if (InputPurgeIsSafe(Clock::now() - start, count))
         DropInput();
     return failed ? 0 : written;
