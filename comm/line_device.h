@@ -49,8 +49,8 @@ public:
         bool Ok() const { return error == 0; }
     };
 
-    // The received bytes a Write dropped because they came before its request left: they answer nothing
-    // it asked, and the Modbus master judges whether they were only the copy of a reply it already has.
+    // The received bytes a Write dropped because they came before its request: they answer nothing it
+    // asked, and the Modbus master judges whether they were only the copy of a reply it already has.
     // The first kKept of them are kept; `count` says how many there were.
     class Dropped
     {
@@ -84,10 +84,12 @@ public:
     virtual OpenResult Open(const std::string& name, const Timeouts& timeouts) = 0;
     // Gives the device back as it was found; a closed device may be opened again.
     virtual void Close() = 0;
-    // One request: drops what waits in both directions, sends `count` bytes within the write time-out, waits
-    // until they have left, then drops what arrived meanwhile, but only while no reply can have begun
-    // (InputPurgeIsSafe). Every received byte dropped goes to TakeDropped. Answers how many bytes went out;
-    // `failed` when the device refused or is gone.
+    // One request: drops what waits in both directions, sends `count` bytes within the write time-out and
+    // waits until they have left. The one purge rule of every back end: nothing received after the request
+    // began to go out is dropped, as no moment after writing is known to come before the reply on every line
+    // (a virtual port or a software instrument answers at once; a drain says nothing of when the request
+    // left a buffering adapter's wire); the master judges what comes. Every received byte dropped goes to
+    // TakeDropped. Answers how many bytes went out; `failed` when the device refused or is gone.
     virtual int Write(const std::uint8_t* bytes, int count, bool& failed) = 0;
     // Reads until `count` bytes have arrived or a read time-out ends it; answers how many arrived. Returns the
     // moment the last byte arrives, never later. A device that is gone ends the read at once.

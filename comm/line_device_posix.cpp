@@ -1,7 +1,6 @@
 // The local serial port on Linux: termios, exclusive through flock and TIOCEXCL, RTS raised only while
 // sending (by the driver where it can, else by hand), time-outs as ppoll deadlines.
 #include "comm/line_device.h"
-#include "comm/line_settings.h"
 #include "comm/termios_line_posix.h"
 #include "comm/timed_read.h"
 #include "host/open_error.h"
@@ -80,12 +79,11 @@ private:
     void DropInput();
 
     int fd = -1;
-    bool rtsByHand = false;             // no driver toggling: raise and lower RTS around each write
-    bool exclusiveSet = false;          // we set TIOCEXCL: clear it at close, and nothing else
-    bool rs485Changed = false;          // we switched the driver to RTS-on-send: restore it at close
-    std::uint32_t savedRs485Flags = 0;  // the driver's RS-485 flags before that
-    bool purgeAfterWriteIsTimed = true; // false on a pseudo-terminal, where no purge after writing is safe
-    termios found{};                    // the line's settings before ours: put back at close
+    bool rtsByHand = false;            // no driver toggling: raise and lower RTS around each write
+    bool exclusiveSet = false;         // we set TIOCEXCL: clear it at close, and nothing else
+    bool rs485Changed = false;         // we switched the driver to RTS-on-send: restore it at close
+    std::uint32_t savedRs485Flags = 0; // the driver's RS-485 flags before that
+    termios found{};                   // the line's settings before ours: put back at close
 };
 
 LineDevice::OpenResult TtyDevice::Open(const std::string& name, const Timeouts& given)
@@ -136,9 +134,6 @@ LineDevice::OpenResult TtyDevice::Open(const std::string& name, const Timeouts& 
 
     fd = opened;
     timeouts = given;
-    // On a pseudo-terminal the request reaches the peer the moment write() returns, so a reply may be
-    // queued before any purge after the write could run: no moment after writing is known to be safe.
-    purgeAfterWriteIsTimed = !pseudoTerminal;
     Configure();
     return {};
 }
@@ -200,7 +195,6 @@ void TtyDevice::Close()
     rtsByHand = false;
     rs485Changed = false;
     exclusiveSet = false;
-    purgeAfterWriteIsTimed = true;
 }
 
 int TtyDevice::Write(const std::uint8_t* bytes, int count, bool& failed)
@@ -243,20 +237,14 @@ int TtyDevice::Write(const std::uint8_t* bytes, int count, bool& failed)
             failed = true;
     }
 
-    // write() returns when the bytes are queued, not sent: wait for the line before lowering RTS or
-    // purging, or the end of the request would be cut.
+    // write() returns when the bytes are queued, not sent: wait for the line before lowering RTS, or the
+    // end of the request would be cut.
     while (tcdrain(fd) != 0 && errno == EINTR) {
     }
     if (rtsByHand) {
         int rts = TIOCM_RTS;
         ioctl(fd, TIOCMBIC, &rts);
     }
-
-    // Drop what arrived while we sent (a late answer to an earlier attempt), but only when the drain shows
-    // that the request has just left the wire (InputPurgeIsSafe): a drain that returns sooner (a virtual
-    // port, a buffering adapter) or later than the line time must not throw away the start of the reply.
-    if (purgeAfterWriteIsTimed && InputPurgeIsSafe(Clock::now() - start, count))
-        DropInput();
     return written;
 }
 

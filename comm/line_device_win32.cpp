@@ -2,7 +2,6 @@
 // device namespace, RTS raised only while sending (by the driver where it can, else by hand), time-outs
 // kept by the driver (COMMTIMEOUTS) and waited on in slices so the window repaints meanwhile.
 #include "comm/line_device.h"
-#include "comm/line_settings.h"
 #include "host/utf16_win32.h"
 
 #include <algorithm>
@@ -173,7 +172,6 @@ int ComDevice::Write(const std::uint8_t* bytes, int count, bool& failed)
     ::PurgeComm(port, PURGE_TXCLEAR | PURGE_TXABORT | PURGE_RXABORT);
     DropInput();
     SetRts(true);
-    const auto start = Clock::now();
     Transfer transfer;
     const int written =
         transfer.Finish(port, ::WriteFile(port, bytes, static_cast<DWORD>(count), nullptr, transfer.Overlapped()), {});
@@ -182,11 +180,6 @@ int ComDevice::Write(const std::uint8_t* bytes, int count, bool& failed)
     // lowering RTS, or the end of the request would be cut. (A purge of the transmit side here would cut it.)
     ::FlushFileBuffers(port);
     SetRts(false);
-    // Drop what arrived while we sent (a late answer to an earlier attempt), but only when the flush shows
-    // that the request has just left the wire (InputPurgeIsSafe): a virtual port that answers at once, or a
-    // purge later, would lose the start of the reply.
-    if (InputPurgeIsSafe(Clock::now() - start, count))
-        DropInput();
     return failed ? 0 : written;
 }
 

@@ -1,4 +1,3 @@
-#include "comm/line_settings.h"
 #include "comm/serial_port.h"
 #include "comm/termios_line_posix.h"
 #include "host/open_error.h"
@@ -172,24 +171,6 @@ TEST(SerialPortLine, Raw57600EvenParityOneStopBitWithoutFlowControl)
     EXPECT_FALSE(tio.c_oflag & OPOST);
     EXPECT_EQ(tio.c_cc[VMIN], 0);
     EXPECT_EQ(tio.c_cc[VTIME], 0);
-}
-
-TEST(SerialPortLine, InputIsPurgedAfterWritingOnlyBeforeAReplyCanBegin)
-{
-    // 8 request characters take 1.53 ms; the slave then keeps 1.75 ms of silence.
-    EXPECT_TRUE(InputPurgeIsSafe(3200us, 8));
-    EXPECT_FALSE(InputPurgeIsSafe(3300us, 8));
-    // A drain that returns late, as on some USB adapters, must leave the reply alone.
-    EXPECT_FALSE(InputPurgeIsSafe(20ms, 8));
-    // The largest frame: 255 characters are 48.7 ms on the line.
-    EXPECT_TRUE(InputPurgeIsSafe(50ms, 255));
-    EXPECT_FALSE(InputPurgeIsSafe(51ms, 255));
-    // A drain that returns before the request's line time (a virtual port, a buffering adapter) shows
-    // nothing of when the request left, and a fast line's reply may already be in: nothing is dropped.
-    EXPECT_FALSE(InputPurgeIsSafe(0us, 8));
-    EXPECT_FALSE(InputPurgeIsSafe(1300us, 8));
-    EXPECT_TRUE(InputPurgeIsSafe(1400us, 8));
-    EXPECT_FALSE(InputPurgeIsSafe(40ms, 255));
 }
 
 TEST_F(SerialPortTest, OpenAppliesTheLineSettingsAndCloseGivesTheOldOnesBack)

@@ -57,7 +57,7 @@ TEST(WindowsSerialPort, OpensByNumberAndPastCom9AndTalksThoughRtsToggleIsRefused
 TEST(WindowsSerialPort, ReplyThatComesAtOnceIsNeverThrownAway)
 {
     // COM6 answers the moment a request is in, faster than any wire (a virtual port pair, a software
-    // instrument): the input purge after the write must not take the reply with it. One attempt each, so a
+    // instrument): nothing received after the request began may be dropped. One attempt each, so a
     // lost reply fails instead of hiding behind a retry.
     ModbusMaster master;
     Opened(master, "COM6");
