@@ -89,4 +89,3 @@ TEST_F(AppTest, LineMonitorFillsDuringASearchAndShowsWhyItFailed)
     EXPECT_EQ(table->model()->rowCount(), 0);
     EXPECT_TRUE(counters->text().startsWith(QStringLiteral("0 transactions")));
 }
-
