@@ -30,7 +30,8 @@ struct IpPart
     const char* key;  // "ip", "mask", "gateway"
     const char* name; // in messages: "IP address", "subnet mask", "gateway"
     std::uint32_t IpSettings::*field;
-    const char* help; // the option's help
+    const char* help;    // the option's help
+    const char* initial; // the simulated instrument's address before any write
 };
 
 struct BusName
@@ -53,6 +54,7 @@ struct ParameterInfo
     TextList choices;     // ListWord: the words it takes (a card may offer fewer, see ParameterList)
     const char* expected; // what a bad option value is told it should be
     const char* help;     // the option's help
+    const char* initial;  // the simulated instrument's value before any write, as the option takes it
 
     bool IsSetting() const { return field != nullptr || ipBlock; }
     const char* NameOn(Bus bus) const;
