@@ -1,8 +1,26 @@
 #include "cards/encoding.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace cards {
+
+namespace {
+
+// The bytes up to the first zero, or all of them.
+std::string TextUntilZero(std::span<const std::uint8_t> bytes)
+{
+    const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+    return std::string(bytes.begin(), end);
+}
+
+void PutText(std::string_view text, std::span<std::uint8_t> room)
+{
+    const std::size_t length = std::min(text.size(), room.size());
+    std::copy_n(text.begin(), length, room.begin());
+}
+
+} // namespace
 
 std::string FormatIp(std::uint32_t address)
 {
@@ -11,6 +29,48 @@ std::string FormatIp(std::uint32_t address)
                   static_cast<unsigned>((address >> 16) & 0xFF), static_cast<unsigned>((address >> 8) & 0xFF),
                   static_cast<unsigned>(address & 0xFF));
     return text;
+}
+
+std::string IpBlockText(const IpSettings& settings)
+{
+    return "IP " + FormatIp(settings.ip) + ", mask " + FormatIp(settings.mask) + ", gateway " +
+           FormatIp(settings.gateway);
+}
+
+std::optional<IdentificationRecord> DecodeIdentification(std::span<const std::uint8_t> record)
+{
+    if (record.size() < kFirmwareTextOffset) {
+        return std::nullopt;
+    }
+    IdentificationRecord out;
+    out.echo = DecodeU16(record.subspan<0, 2>());
+    out.cardCode = DecodeU16(record.subspan<2, 2>());
+    const auto text = record.subspan(kFirmwareTextOffset);
+    out.firmware = TextUntilZero(text.first(std::min(text.size(), kFirmwareTextBytes)));
+    return out;
+}
+
+void EncodeIdentification(std::uint16_t cardCode, std::string_view firmware,
+                          std::span<std::uint8_t, kIdentificationBytes> out)
+{
+    std::fill(out.begin(), out.end(), std::uint8_t{0});
+    EncodeU16(kIdentificationEcho, out.subspan<0, 2>());
+    EncodeU16(cardCode, out.subspan<2, 2>());
+    PutText(firmware, out.subspan(kFirmwareTextOffset, kFirmwareTextBytes));
+}
+
+std::optional<std::string> DecodeModelText(std::span<const std::uint8_t> block)
+{
+    if (block.size() < kModelTextOffset) {
+        return std::nullopt;
+    }
+    return TextUntilZero(block.subspan(kModelTextOffset));
+}
+
+void EncodeModelText(std::string_view model, std::span<std::uint8_t, kModelBlockBytes> out)
+{
+    std::fill(out.begin() + kModelTextOffset, out.end(), std::uint8_t{0});
+    PutText(model, std::span<std::uint8_t>(out).subspan(kModelTextOffset));
 }
 
 std::string Latin1ToUtf8(std::string_view bytes)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cards/registers.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -65,6 +67,32 @@ constexpr IpSettings DecodeIpBlock(std::span<const std::uint8_t, kIpBlockBytes> 
 
 // "192.168.1.10".
 std::string FormatIp(std::uint32_t address);
+// "IP 10.0.0.5, mask 255.0.0.0, gateway 10.0.0.1".
+std::string IpBlockText(const IpSettings& settings);
+
+// The identification record: the echo of its own start, the card code, then the card's firmware text,
+// zero-terminated; the record's last byte always counts as the terminator (at most 19 characters).
+constexpr std::size_t kIdentificationBytes = kIdentification.Bytes();
+constexpr std::size_t kFirmwareTextBytes = kIdentificationBytes - kFirmwareTextOffset - 1;
+struct IdentificationRecord
+{
+    std::uint16_t echo = 0;
+    std::uint16_t cardCode = 0;
+    std::string firmware; // the instrument's bytes, up to the terminator
+    bool EchoValid() const { return echo == kIdentificationEcho; }
+};
+// From as many bytes of the record as came; nullopt when fewer than the echo and the card code.
+std::optional<IdentificationRecord> DecodeIdentification(std::span<const std::uint8_t> record);
+// The record an instrument with this card sends; a longer firmware text is cut to what fits.
+void EncodeIdentification(std::uint16_t cardCode, std::string_view firmware,
+                          std::span<std::uint8_t, kIdentificationBytes> out);
+
+// The model block: the instrument's model text from byte 16, zero-terminated or filling the block.
+constexpr std::size_t kModelBlockBytes = kModelBlock.Bytes();
+// nullopt when the bytes end before the text begins.
+std::optional<std::string> DecodeModelText(std::span<const std::uint8_t> block);
+// A longer text is cut to what fits.
+void EncodeModelText(std::string_view model, std::span<std::uint8_t, kModelBlockBytes> out);
 
 // Texts from the instrument (firmware, model) are bytes in its own 8-bit character set, taken as
 // Latin-1 as the configurator has always shown them. As UTF-8, one character a byte: nothing lost.

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 // Every register block the program reads or writes, one row each: what it is called where, which setting it
@@ -40,21 +41,32 @@ struct BusName
     const char* name;
 };
 
+// What a register block is to the program: a setting, or one of the three read-only blocks the search reads.
+enum class BlockKind
+{
+    Setting,
+    Probe,          // any valid reply counts; its content means nothing
+    Identification, // echo, card code, firmware text (IdentificationRecord)
+    Model,          // the instrument's model text (ModelText)
+};
+
 struct ParameterInfo
 {
     Parameter parameter;
-    const char* blockName;              // as the line monitor names the block: "baud-rate code", "probe"
-    const char* name;                   // in messages: "baud rate"; see NameOn
-    std::span<const BusName> busNames;  // where a bus calls it otherwise ("station address" on Profibus)
-    std::uint16_t CardSettings::*field; // the one-register setting it fills; nullptr for the others
-    bool ipBlock;                       // the three addresses of `ipParts`
-    const char* backupKey;              // "nodeAddress"; the IP block is kept by its parts' keys
-    const char* option;                 // "address"; nullptr: not a setting, or the IP block (its parts' keys)
-    ValueSyntax syntax;
-    TextList choices;     // ListWord: the words it takes (a card may offer fewer, see ParameterList)
-    const char* expected; // what a bad option value is told it should be
-    const char* help;     // the option's help
-    const char* initial;  // the simulated instrument's value before any write, as the option takes it
+    BlockKind kind = BlockKind::Setting;
+    const char* blockName = nullptr;              // as the line monitor names the block: "baud-rate code", "probe"
+    const char* name = nullptr;                   // in messages: "baud rate"; see NameOn
+    std::span<const BusName> busNames = {};       // where a bus calls it otherwise ("station address" on Profibus)
+    std::uint16_t CardSettings::*field = nullptr; // the one-register setting it fills; nullptr for the others
+    bool ipBlock = false;                         // the three addresses of `kIpParts`
+    bool nodeAddressRule = false;                 // its range is the card's NodeAddressRule, not a list
+    const char* backupKey = "";                   // "nodeAddress"; the IP block is kept by its parts' keys
+    const char* option = nullptr; // "address"; nullptr: not a setting, or the IP block (its parts' keys)
+    ValueSyntax syntax = ValueSyntax::None;
+    TextList choices = {};          // ListWord: the words it takes (a card may offer fewer, see ParameterList)
+    const char* expected = nullptr; // what a bad option value is told it should be
+    const char* help = nullptr;     // the option's help
+    const char* initial = nullptr;  // the simulated instrument's value before any write, as the option takes it
 
     bool IsSetting() const { return field != nullptr || ipBlock; }
     const char* NameOn(Bus bus) const;
@@ -69,5 +81,18 @@ std::span<const ParameterInfo> ParameterTable();
 const ParameterInfo* FindParameter(const Parameter& parameter);
 // The row whose block starts at `start`, whatever its length; nullptr for none.
 const ParameterInfo* FindParameterAt(std::uint16_t start);
+
+// The register data of one parameter (low byte first); answers its byte count, 0 for a parameter
+// that is not a setting (identification, probe, model block).
+int EncodeParameter(const CardSettings& settings, const Parameter& parameter,
+                    std::span<std::uint8_t, kIpBlockBytes> out);
+// Takes one parameter from its register data; false (nothing changed) when the parameter is not a
+// setting or fewer bytes than it needs are given.
+bool DecodeParameter(CardSettings& settings, const Parameter& parameter, std::span<const std::uint8_t> bytes);
+
+// The value a one-register parameter holds in `settings`; nullopt for the IP block and non-settings.
+std::optional<std::uint16_t> ParameterValue(const CardSettings& settings, const Parameter& parameter);
+// Sets a one-register parameter; false (nothing changed) for the IP block and non-settings.
+bool SetParameterValue(CardSettings& settings, const Parameter& parameter, std::uint16_t value);
 
 } // namespace cards

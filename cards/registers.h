@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // The instrument's register map, shared by the configurator, the command line and the simulator.
@@ -24,8 +25,8 @@ constexpr Parameter kIpBlock{0x3014, 6};         // IP address, mask, gateway
 constexpr Parameter kAddressMode{0x3015, 1};     // 0 STATIC IP, 1 DHCP
 constexpr Parameter kModelBlock{0xA500, 18};     // model text from byte 16
 
-constexpr int kModelTextOffset = 16;
-constexpr int kFirmwareTextOffset = 4;
+constexpr std::size_t kModelTextOffset = 16;
+constexpr std::size_t kFirmwareTextOffset = 4;
 constexpr std::uint16_t kIdentificationEcho = 0x3010;
 
 } // namespace cards

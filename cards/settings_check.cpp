@@ -20,6 +20,18 @@ std::string CardText(std::uint16_t cardCode)
     return std::string(card->title) + " card (code " + std::to_string(cardCode) + ")";
 }
 
+namespace {
+
+std::optional<AllowedRange> ListRange(TextList list)
+{
+    if (list.empty()) {
+        return std::nullopt;
+    }
+    return AllowedRange{0, static_cast<int>(list.size()) - 1};
+}
+
+} // namespace
+
 std::span<const char* const> ParameterList(std::uint16_t cardCode, int firmwareRange, const Parameter& parameter)
 {
     const CardInfo* card = FindCard(cardCode);
@@ -34,6 +46,20 @@ std::span<const char* const> ParameterList(std::uint16_t cardCode, int firmwareR
         return BaudList(*card);
     }
     return row->choices;
+}
+
+std::optional<AllowedRange> WritableRange(std::uint16_t cardCode, int firmwareRange, const Parameter& parameter)
+{
+    const CardInfo* card = FindCard(cardCode);
+    const ParameterInfo* row = FindParameter(parameter);
+    if (card == nullptr || !card->Writes(parameter) || row == nullptr || row->field == nullptr) {
+        return std::nullopt;
+    }
+    if (row->nodeAddressRule) {
+        const NodeAddressRule* rule = card->nodeAddress;
+        return rule ? std::optional<AllowedRange>(AllowedRange{rule->minimum, rule->maximum}) : std::nullopt;
+    }
+    return ListRange(ParameterList(cardCode, firmwareRange, parameter));
 }
 
 std::string AllowedText(std::uint16_t cardCode, int firmwareRange, const Parameter& parameter)

@@ -21,6 +21,17 @@ std::string CardText(std::uint16_t cardCode);
 // the node address, the IP block and a card without that list.
 std::span<const char* const> ParameterList(std::uint16_t cardCode, int firmwareRange, const Parameter& parameter);
 
+// What may be written to a one-register parameter of this card: the node-address range, the
+// positions of the baud, exchange-table or mode list. nullopt when the card has no such parameter
+// or it is the IP block (any address may be written).
+struct AllowedRange
+{
+    int minimum;
+    int maximum;
+    constexpr bool Contains(int value) const { return value >= minimum && value <= maximum; }
+};
+std::optional<AllowedRange> WritableRange(std::uint16_t cardCode, int firmwareRange, const Parameter& parameter);
+
 // What the card allows for a one-register parameter, in words: "1 to 125", "entries <1> to <5>"...
 std::string AllowedText(std::uint16_t cardCode, int firmwareRange, const Parameter& parameter);
 

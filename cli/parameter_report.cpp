@@ -3,6 +3,7 @@
 #include "cards/card_lists.h"
 #include "cards/encoding.h"
 #include "cards/parameter_order.h"
+#include "cards/parameters.h"
 #include "cards/settings_check.h"
 
 #include <cstdio>

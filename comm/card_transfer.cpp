@@ -1,6 +1,7 @@
 #include "comm/card_transfer.h"
 
 #include "cards/parameter_order.h"
+#include "cards/parameters.h"
 #include "cards/settings_check.h"
 
 int ReadParameter(InstrumentLink& link, const cards::Parameter& parameter, cards::CardSettings& settings)

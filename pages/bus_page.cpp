@@ -3,6 +3,7 @@
 #include "cards/settings_check.h"
 
 #include "cards/parameter_order.h"
+#include "cards/parameters.h"
 #include "comm/instrument_link.h"
 #include "widgets/ip_address_edit.h"
 #include "widgets/up_down.h"

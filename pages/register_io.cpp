@@ -2,6 +2,7 @@
 
 #include "cards/encoding.h"
 #include "cards/parameter_order.h"
+#include "cards/parameters.h"
 #include "comm/card_transfer.h"
 #include "comm/instrument_link.h"
 #include "widgets/colour_static.h"

@@ -2,6 +2,7 @@
 #include "cards/card_lists.h"
 #include "cards/card_settings.h"
 #include "cards/encoding.h"
+#include "cards/parameters.h"
 #include "cards/settings_check.h"
 
 #include <gtest/gtest.h>
