@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <string_view>
 
 namespace cards {
 
@@ -46,6 +47,24 @@ std::span<const char* const> ParameterList(std::uint16_t cardCode, int firmwareR
         return BaudList(*card);
     }
     return row->choices;
+}
+
+std::span<const char* const> SharedList(int firmwareRange, const Parameter& parameter)
+{
+    std::optional<TextList> shared;
+    const auto same = [](const char* a, const char* b) { return std::string_view(a) == b; };
+    for (const CardInfo& card : Cards()) {
+        if (!card.Reads(parameter)) {
+            continue;
+        }
+        const TextList list = ParameterList(card.code, firmwareRange, parameter);
+        if (!shared) {
+            shared = list;
+        } else if (!std::equal(list.begin(), list.end(), shared->begin(), shared->end(), same)) {
+            return {};
+        }
+    }
+    return shared.value_or(TextList{});
 }
 
 std::optional<AllowedRange> WritableRange(std::uint16_t cardCode, int firmwareRange, const Parameter& parameter)

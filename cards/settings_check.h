@@ -20,6 +20,9 @@ std::string CardText(std::uint16_t cardCode);
 // The list a one-register parameter indexes on this card (baud rates, exchange table, modes); empty for
 // the node address, the IP block and a card without that list.
 std::span<const char* const> ParameterList(std::uint16_t cardCode, int firmwareRange, const Parameter& parameter);
+// The list every card that reads the parameter has alike (the address modes), for when the card is not known;
+// empty where the cards' lists differ.
+std::span<const char* const> SharedList(int firmwareRange, const Parameter& parameter);
 
 // What may be written to a one-register parameter of this card: the node-address range, the
 // positions of the baud, exchange-table or mode list. nullopt when the card has no such parameter

@@ -1,6 +1,7 @@
 #include "comm/instrument_link.h"
 
 #include "cards/card_lists.h"
+#include "cards/encoding.h"
 #include "cards/registers.h"
 #include "host/port_map.h"
 
@@ -11,29 +12,19 @@
 
 namespace {
 
-constexpr int kIdentificationBytes = cards::kIdentification.Bytes(); // 24
-constexpr int kModelBlockBytes = cards::kModelBlock.Bytes();         // 36
+using Record = std::array<std::uint8_t, cards::kIdentificationBytes>;
+using ModelBlock = std::array<std::uint8_t, cards::kModelBlockBytes>;
 
-bool IdentificationValid(const std::uint8_t* record)
+// The record when it is one (its echo right); nothing for any other reply.
+std::optional<cards::IdentificationRecord> Valid(const Record& record)
 {
-    return record[0] == (cards::kIdentificationEcho & 0xFF) && record[1] == (cards::kIdentificationEcho >> 8);
+    auto decoded = cards::DecodeIdentification(record);
+    return decoded && decoded->EchoValid() ? decoded : std::nullopt;
 }
 
-// A zero-terminated text of at most `size` bytes.
-std::string TextAt(const std::uint8_t* bytes, std::size_t size)
+std::string ModelText(const ModelBlock& block)
 {
-    return std::string(reinterpret_cast<const char*>(bytes), strnlen(reinterpret_cast<const char*>(bytes), size));
-}
-
-// The last byte of the record always counts as the terminator: at most 19 characters.
-std::string FirmwareText(const std::uint8_t* record)
-{
-    return TextAt(record + cards::kFirmwareTextOffset, kIdentificationBytes - cards::kFirmwareTextOffset - 1);
-}
-
-std::string ModelText(const std::uint8_t* block)
-{
-    return TextAt(block + cards::kModelTextOffset, kModelBlockBytes - cards::kModelTextOffset);
+    return cards::DecodeModelText(block).value_or("");
 }
 
 } // namespace
@@ -121,37 +112,40 @@ int InstrumentLink::WriteRegister(std::uint16_t start, std::uint16_t value)
     return master.WriteMultipleRegisters(slaveAddress, 1, start, bytes) == ResultOk ? 1 : 0;
 }
 
-bool InstrumentLink::ReadRecord(std::uint8_t* record)
+std::optional<cards::IdentificationRecord> InstrumentLink::ReadRecord(bool* answered)
 {
-    if (ReadBlock(cards::kIdentification.start, kIdentificationBytes, record) == 0)
-        return false;
+    Record record{};
+    const bool read = ReadBlock(cards::kIdentification.start, cards::kIdentification.Bytes(), record.data()) != 0;
+    if (answered)
+        *answered = read;
+    if (!read)
+        return std::nullopt;
     ++recordReads;
-    recordCardCode = IdentificationValid(record) ? static_cast<std::uint16_t>(record[2] | record[3] << 8) : 0;
-    return true;
+    const auto valid = Valid(record);
+    recordCardCode = valid ? valid->cardCode : 0;
+    return valid;
 }
 
 std::uint16_t InstrumentLink::ReadCardCode()
 {
-    std::uint8_t record[kIdentificationBytes] = {};
-    if (!ReadRecord(record) || !IdentificationValid(record))
-        return 0;
-    return static_cast<std::uint16_t>(record[2] | record[3] << 8);
+    const auto record = ReadRecord();
+    return record ? record->cardCode : 0;
 }
 
 int InstrumentLink::ReadFirmwareText(char* destination)
 {
-    std::uint8_t record[kIdentificationBytes] = {};
-    if (destination == nullptr || !ReadRecord(record) || !IdentificationValid(record))
+    const auto record = destination ? ReadRecord() : std::nullopt;
+    if (!record)
         return 0;
-    const std::string text = FirmwareText(record);
+    const std::string& text = record->firmware;
     std::memcpy(destination, text.c_str(), text.size() + 1);
     return 1;
 }
 
 int InstrumentLink::IdentifyModel()
 {
-    std::uint8_t block[kModelBlockBytes] = {};
-    if (ReadBlock(cards::kModelBlock.start, kModelBlockBytes, block) == 0)
+    ModelBlock block{};
+    if (ReadBlock(cards::kModelBlock.start, cards::kModelBlock.Bytes(), block.data()) == 0)
         return 0;
     return cards::FindModelIndex(ModelText(block));
 }
@@ -159,19 +153,16 @@ int InstrumentLink::IdentifyModel()
 CardIdentity InstrumentLink::Identify()
 {
     CardIdentity out;
-    std::uint8_t record[kIdentificationBytes] = {};
-    if (!ReadRecord(record)) {
-        out.failure = CardIdentity::Failure::RecordUnread;
+    bool answered = false;
+    const auto record = ReadRecord(&answered);
+    if (!record) {
+        out.failure = answered ? CardIdentity::Failure::RecordInvalid : CardIdentity::Failure::RecordUnread;
         return out;
     }
-    if (!IdentificationValid(record)) {
-        out.failure = CardIdentity::Failure::RecordInvalid;
-        return out;
-    }
-    out.cardCode = static_cast<std::uint16_t>(record[2] | record[3] << 8);
-    out.firmwareText = FirmwareText(record);
-    std::uint8_t block[kModelBlockBytes] = {};
-    if (ReadBlock(cards::kModelBlock.start, kModelBlockBytes, block) == 0) {
+    out.cardCode = record->cardCode;
+    out.firmwareText = record->firmware;
+    ModelBlock block{};
+    if (ReadBlock(cards::kModelBlock.start, cards::kModelBlock.Bytes(), block.data()) == 0) {
         out.failure = CardIdentity::Failure::ModelUnread;
         return out;
     }

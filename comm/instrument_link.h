@@ -1,9 +1,11 @@
 #pragma once
 
+#include "cards/encoding.h"
 #include "comm/modbus_master.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // What a search went over: the device (behind a serial device server other things are to be checked)
@@ -112,8 +114,9 @@ private:
     // The closing read of a round (see ReadInTurn); the card code it, or the round's own read of the
     // identification record, names; 0 when the closing read failed.
     std::uint16_t CloseTurn(std::uint32_t recordReadsBefore);
-    // The identification record, read and checked; the card code when valid, else 0.
-    bool ReadRecord(std::uint8_t* record);
+    // One read of the identification record: nothing when no reply came (`answered` false) or its echo is
+    // wrong.
+    std::optional<cards::IdentificationRecord> ReadRecord(bool* answered = nullptr);
 
     std::uint32_t recordReads = 0;    // successful reads of the identification record
     std::uint16_t recordCardCode = 0; // what the last of them named (0: an invalid record)

@@ -42,13 +42,9 @@ std::string BlockText(std::uint16_t start, std::uint16_t count)
 }
 
 // A zero-terminated text of at most `size` bytes, as the instrument sent it, made printable.
-std::string Text(std::span<const std::uint8_t> bytes, std::size_t size)
+std::string Quoted(const std::string& bytes)
 {
-    std::size_t length = 0;
-    while (length < size && length < bytes.size() && bytes[length] != 0) {
-        ++length;
-    }
-    return "\"" + cards::PrintableText(std::string_view(reinterpret_cast<const char*>(bytes.data()), length)) + "\"";
+    return "\"" + cards::PrintableText(bytes) + "\"";
 }
 
 // What a request asks for, without the slave: "read node address (0x3011, 1 register)".
@@ -70,8 +66,8 @@ bool KnowsRequest(const FrameRecord& record)
 std::string ListEntry(const FrameRecord& record, const cards::Parameter& parameter, std::uint16_t value)
 {
     auto list = cards::ParameterList(record.cardCode, record.firmwareRange, parameter);
-    if (list.empty() && parameter == cards::kAddressMode) {
-        list = cards::ModeList(); // the same for every card that has one
+    if (list.empty()) {
+        list = cards::SharedList(record.firmwareRange, parameter); // before the card is known
     }
     if (list.empty()) {
         return "";
@@ -90,13 +86,12 @@ std::string ValueText(const FrameRecord& record, const cards::ParameterInfo& blo
     if (!cards::DecodeParameter(settings, block.parameter, data)) {
         return "";
     }
-    if (block.parameter == cards::kIpBlock) {
-        return "IP " + cards::FormatIp(settings.ip.ip) + ", mask " + cards::FormatIp(settings.ip.mask) + ", gateway " +
-               cards::FormatIp(settings.ip.gateway);
+    if (block.ipBlock) {
+        return cards::IpBlockText(settings.ip);
     }
     const std::uint16_t value = *cards::ParameterValue(settings, block.parameter);
     // "exchange table 2" would read as entry <2>; the code is one less than the entry's number.
-    const char* unit = block.parameter == cards::kExchangeChoice ? "code " : "";
+    const char* unit = block.syntax == cards::ValueSyntax::ListEntry ? "code " : "";
     return unit + std::to_string(value) + ListEntry(record, block.parameter, value);
 }
 
@@ -108,42 +103,34 @@ std::string SettingText(const FrameRecord& record, const cards::ParameterInfo& b
     if (value.empty()) {
         return std::string(block.blockName) + ", too short";
     }
-    return block.blockName + std::string(block.parameter == cards::kIpBlock ? ": " : " ") + value;
+    return block.blockName + std::string(block.ipBlock ? ": " : " ") + value;
 }
 
 std::string IdentificationText(std::span<const std::uint8_t> data)
 {
-    if (data.size() < 4) {
+    const auto record = cards::DecodeIdentification(data);
+    if (!record) {
         return "identification record, too short";
     }
-    const std::uint16_t echo = cards::DecodeU16(data.subspan<0, 2>());
-    if (echo != cards::kIdentificationEcho) {
+    if (!record->EchoValid()) {
         char text[80];
-        std::snprintf(text, sizeof text, "identification record with echo 0x%04X instead of 0x%04X", echo,
+        std::snprintf(text, sizeof text, "identification record with echo 0x%04X instead of 0x%04X", record->echo,
                       cards::kIdentificationEcho);
         return text;
     }
-    const std::uint16_t code = cards::DecodeU16(data.subspan<2, 2>());
-    const cards::CardInfo* card = cards::FindCard(code);
-    // The last byte always counts as the terminator: at most 19 characters.
-    const std::size_t textBytes =
-        static_cast<std::size_t>(cards::kIdentification.Bytes() - cards::kFirmwareTextOffset - 1);
-    return "card code " + std::to_string(code) + " (" + (card ? card->title : "no settings known here") +
-           "), firmware " + Text(data.subspan(cards::kFirmwareTextOffset), textBytes);
+    const cards::CardInfo* card = cards::FindCard(record->cardCode);
+    return "card code " + std::to_string(record->cardCode) + " (" + (card ? card->title : "no settings known here") +
+           "), firmware " + Quoted(record->firmware);
 }
 
 std::string ModelText(std::span<const std::uint8_t> data)
 {
-    if (data.size() < static_cast<std::size_t>(cards::kModelTextOffset)) {
+    const auto text = cards::DecodeModelText(data);
+    if (!text) {
         return "model block, too short";
     }
-    const auto text = data.subspan(cards::kModelTextOffset);
-    std::size_t length = 0;
-    while (length < text.size() && text[length] != 0) {
-        ++length;
-    }
-    const int model = cards::FindModelIndex(std::string_view(reinterpret_cast<const char*>(text.data()), length));
-    return "model " + Text(text, text.size()) + " (" +
+    const int model = cards::FindModelIndex(*text);
+    return "model " + Quoted(*text) + " (" +
            (model == cards::kModelNone ? std::string("no known model") : cards::ModelName(model)) + ")";
 }
 
@@ -165,14 +152,15 @@ std::string AnswerText(const FrameRecord& record)
     if (block == nullptr) {
         return std::to_string(data.size()) + " bytes of " + BlockText(start, count);
     }
-    if (block->parameter == cards::kProbe) {
+    switch (block->kind) {
+    case cards::BlockKind::Probe:
         return "probe answered (its content means nothing)";
-    }
-    if (block->parameter == cards::kIdentification) {
+    case cards::BlockKind::Identification:
         return IdentificationText(data);
-    }
-    if (block->parameter == cards::kModelBlock) {
+    case cards::BlockKind::Model:
         return ModelText(data);
+    case cards::BlockKind::Setting:
+        break;
     }
     return SettingText(record, *block, data);
 }

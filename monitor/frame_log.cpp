@@ -1,22 +1,37 @@
 #include "monitor/frame_log.h"
 
-#include "cards/registers.h"
+#include "cards/encoding.h"
+#include "cards/parameters.h"
 #include "comm/modbus_frame.h"
 
 #include <algorithm>
+#include <optional>
+#include <span>
 
 namespace monitor {
 
 namespace {
 
-// The reply to a read of the identification record names the card: echo 0x3010, then the card code.
-bool NamesCard(const FrameRecord& reply)
+// The card a reply to a read of the identification record names; nothing for any other frame, and for a
+// record whose echo is wrong.
+std::optional<std::uint16_t> CardNamed(const FrameRecord& reply)
 {
     const auto& q = reply.request;
-    return reply.result == ResultOk && q[1] == modbus::kReadHoldingRegisters &&
-           (q[2] << 8 | q[3]) == cards::kIdentification.start &&
-           (q[4] << 8 | q[5]) == cards::kIdentification.registers && reply.bytes.size() >= 7 &&
-           reply.bytes[3] == (cards::kIdentificationEcho & 0xFF) && reply.bytes[4] == (cards::kIdentificationEcho >> 8);
+    constexpr std::size_t kHeader = 3; // slave, function, byte count
+    if (reply.result != ResultOk || q[1] != modbus::kReadHoldingRegisters ||
+        reply.bytes.size() < kHeader + modbus::kCrcBytes) {
+        return std::nullopt;
+    }
+    const auto start = static_cast<std::uint16_t>(q[2] << 8 | q[3]);
+    const auto count = static_cast<std::uint16_t>(q[4] << 8 | q[5]);
+    const cards::ParameterInfo* block = cards::FindParameter({start, count});
+    if (block == nullptr || block->kind != cards::BlockKind::Identification) {
+        return std::nullopt;
+    }
+    const auto data =
+        std::span<const std::uint8_t>(reply.bytes).subspan(kHeader, reply.bytes.size() - kHeader - modbus::kCrcBytes);
+    const auto record = cards::DecodeIdentification(data);
+    return record && record->EchoValid() ? std::optional<std::uint16_t>(record->cardCode) : std::nullopt;
 }
 
 } // namespace
@@ -85,8 +100,8 @@ void FrameLog::Record(const FrameEvent& event)
         }
     } else {
         r.request = lastRequest;
-        if (NamesCard(r)) {
-            cardCode = static_cast<std::uint16_t>(r.bytes[5] | r.bytes[6] << 8);
+        if (const auto named = CardNamed(r)) {
+            cardCode = *named;
         }
     }
     r.cardCode = cardCode;

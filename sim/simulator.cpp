@@ -1,6 +1,7 @@
 #include "sim/simulator.h"
 
-#include "cards/registers.h"
+#include "cards/encoding.h"
+#include "cards/parameters.h"
 #include "comm/modbus_frame.h"
 #include "comm/modbus_master.h"
 #include "comm/termios_line_posix.h"
@@ -96,27 +97,29 @@ void CloseFd(int& fd)
     fd = -1;
 }
 
+// The identification record as it would be with another card: the echo and firmware text stay.
+void ChangeCard(std::span<std::uint8_t, cards::kIdentificationBytes> record, std::uint16_t cardCode)
+{
+    const auto decoded = cards::DecodeIdentification(record);
+    cards::EncodeIdentification(cardCode, decoded->firmware, record);
+}
+
 } // namespace
 
 Simulator::Simulator(Config c) : config(std::move(c))
 {
-    auto slot = [](cards::Parameter p, bool writable) { return Slot{p.start, p.registers, writable, {}}; };
-    parameterSlots = {slot(cards::kProbe, false),         slot(cards::kIdentification, false),
-                      slot(cards::kNodeAddress, true),    slot(cards::kBaudCode, true),
-                      slot(cards::kExchangeChoice, true), slot(cards::kIpBlock, true),
-                      slot(cards::kAddressMode, true),    slot(cards::kModelBlock, false)};
+    // Every block of the parameter table, answering only at its own start and length; settings take writes.
+    for (const cards::ParameterInfo& row : cards::ParameterTable())
+        parameterSlots.push_back(Slot{row.parameter.start, row.parameter.registers, row.IsSetting(), row.kind, {}});
 
     // The probe block's content is not interpreted by anyone; give it something recognisable.
     Slot& probe = *FindSlot(cards::kProbe.start);
     for (std::size_t i = 0; i < probe.bytes.size(); ++i)
         probe.bytes[i] = static_cast<std::uint8_t>(i);
 
-    Slot& id = *FindSlot(cards::kIdentification.start);
-    PutLittle16(id.bytes.data(), cards::kIdentificationEcho);
-    PutLittle16(id.bytes.data() + 2, config.cardCode);
-    const std::size_t firmwareRoom = cards::kIdentification.Bytes() - cards::kFirmwareTextOffset - 1;
-    const std::string firmware = config.firmwareText.substr(0, firmwareRoom);
-    std::memcpy(id.bytes.data() + cards::kFirmwareTextOffset, firmware.data(), firmware.size());
+    cards::EncodeIdentification(
+        config.cardCode, config.firmwareText,
+        std::span(FindSlot(cards::kIdentification.start)->bytes).first<cards::kIdentificationBytes>());
 
     PutLittle16(FindSlot(cards::kNodeAddress.start)->bytes.data(), config.nodeAddress);
     PutLittle16(FindSlot(cards::kBaudCode.start)->bytes.data(), config.baudCode);
@@ -127,10 +130,8 @@ Simulator::Simulator(Config c) : config(std::move(c))
     PutLittle32(ip + 4, config.mask);
     PutLittle32(ip + 8, config.gateway);
 
-    Slot& model = *FindSlot(cards::kModelBlock.start);
-    const std::size_t modelRoom = cards::kModelBlock.Bytes() - cards::kModelTextOffset;
-    const std::string text = config.modelText.substr(0, modelRoom);
-    std::memcpy(model.bytes.data() + cards::kModelTextOffset, text.data(), text.size());
+    cards::EncodeModelText(config.modelText,
+                           std::span(FindSlot(cards::kModelBlock.start)->bytes).first<cards::kModelBlockBytes>());
 }
 
 Simulator::~Simulator()
@@ -359,10 +360,11 @@ std::vector<std::uint8_t> Simulator::Answer(const std::uint8_t* request, int len
             exception(kSlaveDeviceFailure);
         else {
             reply.push_back(static_cast<std::uint8_t>(2 * count));
+            const std::size_t data = reply.size();
             reply.insert(reply.end(), s->bytes.begin(), s->bytes.begin() + 2 * count);
-            if (start == cards::kIdentification.start && faults.cardChangesAfter > 0 &&
+            if (s->kind == cards::BlockKind::Identification && faults.cardChangesAfter > 0 &&
                 ++identificationReads > faults.cardChangesAfter)
-                PutLittle16(reply.data() + 3 + 2, faults.laterCardCode); // after the echo of 0x3010
+                ChangeCard(std::span(reply).subspan(data).first<cards::kIdentificationBytes>(), faults.laterCardCode);
         }
     } else if (function == kWriteMultipleRegisters) {
         if (length < kWriteHeaderLength + 2) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cards/encoding.h"
+#include "cards/parameters.h"
 #include "comm/line_settings.h"
 
 #include <array>
@@ -106,7 +108,8 @@ private:
         std::uint16_t start;
         std::uint16_t registers;
         bool writable;
-        std::array<std::uint8_t, 36> bytes;
+        cards::BlockKind kind;
+        std::array<std::uint8_t, cards::kModelBlockBytes> bytes; // the largest block's room
     };
 
     void Serve();
