@@ -13,6 +13,7 @@
 #include "host/open_error.h"
 #include "host/port_map.h"
 #include "host/settings_file.h"
+#include "pages/card_pages.h"
 #include "pages/message_boxes.h"
 #include "res/dialog_builder.h"
 #include "widgets/image_button.h"
@@ -82,6 +83,11 @@ MainDialog::MainDialog(QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       appIcon(QStringLiteral(":/icon/128.png"))
 {
+    // A card's page, tab and template all come from its row: one page serves every card of a bus.
+    for (const cards::CardInfo& card : cards::Cards()) {
+        if (!cardPages.contains(card.bus))
+            cardPages.emplace(card.bus, MakeCardPage(card.bus));
+    }
     const auto imageButton = [](const ControlEntry&, QWidget* p) -> QWidget* { return new ImageButton(p); };
     BuildDialog(this, MainTemplate(),
                 {
@@ -135,7 +141,7 @@ MainDialog::MainDialog(QWidget* parent)
     link.Master().SetIdleHook(&MainDialog::KeepPainted, this);
     link.SetProbeObserver(&MainDialog::OnProbe, this);
     // Apply checks the card with one identification read before its first write and reads back what it wrote.
-    for (BusPage* page : CardPages())
+    for (const auto& [bus, page] : cardPages)
         page->downloadChecks = {true, true};
     tools = new WindowTools(
         this, link.Master(),
@@ -296,23 +302,11 @@ void MainDialog::OnSearchDevice()
     }
 }
 
-std::array<BusPage*, 5> MainDialog::CardPages()
-{
-    return {&profibusPage, &deviceNetPage, &profinetPage, &etherNetIpPage, &modbusTcpPage};
-}
-
 BusPage* MainDialog::PageForCard(std::uint16_t code)
 {
     const cards::CardInfo* card = cards::FindCard(code);
-    if (!card)
-        return nullptr;
-    // Each page is its card's dialog template: the card table names the template, so a new card needs no
-    // code here beyond its page in the list.
-    for (BusPage* page : CardPages()) {
-        if (page->TemplateId() == card->templateId)
-            return page;
-    }
-    return nullptr;
+    const auto page = card ? cardPages.find(card->bus) : cardPages.end();
+    return page != cardPages.end() ? page->second.get() : nullptr;
 }
 
 void MainDialog::ShowCardPage()

@@ -2,17 +2,15 @@
 
 #include "cards/card_lists.h"
 #include "comm/instrument_link.h"
-#include "pages/devicenet_page.h"
-#include "pages/ethernet_ip_page.h"
+#include "pages/bus_page.h"
 #include "pages/info_page.h"
-#include "pages/modbus_tcp_page.h"
-#include "pages/profibus_page.h"
-#include "pages/profinet_page.h"
 
 #include <QDialog>
 #include <QIcon>
 #include <array>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -87,7 +85,6 @@ private:
     void LoadSettings();
     void SaveSettings();
 
-    std::array<BusPage*, 5> CardPages();
     BusPage* PageForCard(std::uint16_t code);
     void SetStatus(const QString& text);
     static void KeepPainted(void* context);
@@ -101,11 +98,7 @@ private:
     PortList* portList = nullptr;
     TabSheet* tabSheet = nullptr;
     QLabel* statusLine = nullptr; // below the tab sheet: port state, the address being probed
-    ModbusTcpPage modbusTcpPage;
-    EtherNetIpPage etherNetIpPage;
-    ProfinetPage profinetPage;
-    ProfibusPage profibusPage;
-    DeviceNetPage deviceNetPage;
+    std::map<cards::Bus, std::unique_ptr<BusPage>> cardPages; // one a bus of the card table, made with the window
     InfoPage infoPage;
     QIcon appIcon;
     InstrumentLink link;

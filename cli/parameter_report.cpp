@@ -42,12 +42,12 @@ ParameterValue DescribeParameterValue(const Identification& identity, int firmwa
     const cards::CardInfo& card = *identity.card;
     ParameterValue v = UnreadParameter(card.bus, parameter);
     v.readFailed = false;
-    if (parameter == cards::kIpBlock) {
+    const cards::ParameterInfo& row = *cards::FindParameter(parameter);
+    if (row.ipBlock) {
         v.ipBytes.emplace();
         cards::EncodeIpBlock(settings.ip, *v.ipBytes);
         v.ip = settings.ip;
-        v.text = "IP " + cards::FormatIp(settings.ip.ip) + ", mask " + cards::FormatIp(settings.ip.mask) +
-                 ", gateway " + cards::FormatIp(settings.ip.gateway);
+        v.text = cards::IpBlockText(settings.ip);
         if (!card.Writes(parameter)) {
             v.note = std::string("shown only; set on the ") + card.title + " network";
         }
@@ -56,7 +56,7 @@ ParameterValue DescribeParameterValue(const Identification& identity, int firmwa
 
     const int value = *cards::ParameterValue(settings, parameter);
     v.raw = value;
-    if (parameter == cards::kNodeAddress) {
+    if (row.nodeAddressRule) {
         const cards::NodeAddressRule* rule = card.nodeAddress;
         if (card.stationNumber) {
             const std::string number = cards::FormatStationNumber(value);
@@ -75,7 +75,7 @@ ParameterValue DescribeParameterValue(const Identification& identity, int firmwa
         const auto list = cards::ParameterList(identity.cardCode, firmwareRange, parameter);
         v.valid = static_cast<std::size_t>(value) < list.size();
         v.text = v.valid ? list[static_cast<std::size_t>(value)] : "";
-        if (parameter == cards::kExchangeChoice) {
+        if (row.syntax == cards::ValueSyntax::ListEntry) {
             v.entry = value + 1;
             const char* modules = v.valid ? cards::ModuleText(card, firmwareRange, value) : nullptr;
             if (modules != nullptr) {

@@ -7,8 +7,8 @@
 
 #include <QComboBox>
 
-AddressModePage::AddressModePage(int templateId, cards::Bus bus, int bannerId, int firmwareId)
-    : BusPage(templateId), bus(bus), bannerId(bannerId), firmwareId(firmwareId)
+AddressModePage::AddressModePage(cards::Bus bus, int bannerId, int firmwareId)
+    : BusPage(bus), bus(bus), bannerId(bannerId), firmwareId(firmwareId)
 {}
 
 std::map<int, ControlFactory> AddressModePage::CustomControls() const

@@ -27,7 +27,7 @@ public:
     };
 
 protected:
-    AddressModePage(int templateId, cards::Bus bus, int bannerId, int firmwareId);
+    AddressModePage(cards::Bus bus, int bannerId, int firmwareId);
 
     std::map<int, ControlFactory> CustomControls() const override;
     // Banner, firmware field, SetFirmwareRange, then all three addresses 0.0.0.0 and the mode list

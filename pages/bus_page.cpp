@@ -43,6 +43,8 @@ protected:
 
 BusPage::BusPage(int id) : templateId(id) {}
 
+BusPage::BusPage(cards::Bus bus) : templateId(cards::BaseCard(bus).templateId) {}
+
 BusPage::~BusPage()
 {
     DestroyWindow();
@@ -199,7 +201,7 @@ bool BusPage::PutSettings(const cards::CardSettings& settings)
         return false;
     }
     const auto value = [&settings](const Watched& w) -> std::uint32_t {
-        if (w.parameter == cards::kIpBlock) {
+        if (cards::FindParameter(w.parameter)->ipBlock) {
             const std::uint32_t addresses[] = {settings.ip.ip, settings.ip.mask, settings.ip.gateway};
             return addresses[std::clamp(w.part, 0, 2)];
         }

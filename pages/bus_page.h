@@ -28,6 +28,8 @@ class BusPage : public QObject
     Q_OBJECT
 public:
     explicit BusPage(int templateId);
+    // A card page: its template is the one its bus's cards name.
+    explicit BusPage(cards::Bus bus);
     ~BusPage() override;
 
     // 1 = success, anything else = failure. Given no link they answer 0 and touch nothing.

@@ -8,7 +8,7 @@
 #include <QComboBox>
 
 DeviceNetPage::DeviceNetPage()
-    : NodeAddressPage({kTemplateId, cards::Bus::DeviceNet, IDC_TITLE, IDC_FIRMWARE, IDC_EXCHANGE, IDC_ADDRESS_SPIN})
+    : NodeAddressPage({cards::Bus::DeviceNet, IDC_TITLE, IDC_FIRMWARE, IDC_EXCHANGE, IDC_ADDRESS_SPIN})
 {}
 
 DeviceNetPage::~DeviceNetPage() = default;

@@ -12,7 +12,6 @@ class DeviceNetPage : public NodeAddressPage
 {
     Q_OBJECT
 public:
-    static constexpr int kTemplateId = 130;
     enum ControlId
     {
         IDC_ADDRESS = 1009,

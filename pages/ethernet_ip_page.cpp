@@ -5,7 +5,7 @@
 
 #include <QComboBox>
 
-EtherNetIpPage::EtherNetIpPage() : AddressModePage(kTemplateId, cards::Bus::EtherNetIp, IDC_TITLE, IDC_FIRMWARE) {}
+EtherNetIpPage::EtherNetIpPage() : AddressModePage(cards::Bus::EtherNetIp, IDC_TITLE, IDC_FIRMWARE) {}
 
 EtherNetIpPage::~EtherNetIpPage() = default;
 

@@ -11,7 +11,6 @@ class EtherNetIpPage : public AddressModePage
 {
     Q_OBJECT
 public:
-    static constexpr int kTemplateId = 143;
     enum ControlId
     {
         IDC_TITLE = 1040,

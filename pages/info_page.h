@@ -12,7 +12,7 @@ class InfoPage : public BusPage
 {
     Q_OBJECT
 public:
-    static constexpr int kTemplateId = 132;
+    static constexpr int kTemplateId = cards::kInfoTemplateId;
     static constexpr int IDC_BANNER = 1015;
 
     InfoPage();

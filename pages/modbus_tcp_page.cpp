@@ -2,7 +2,7 @@
 
 #include "cards/parameter_order.h"
 
-ModbusTcpPage::ModbusTcpPage() : AddressModePage(kTemplateId, cards::Bus::ModbusTcp, IDC_TITLE, IDC_FIRMWARE) {}
+ModbusTcpPage::ModbusTcpPage() : AddressModePage(cards::Bus::ModbusTcp, IDC_TITLE, IDC_FIRMWARE) {}
 
 ModbusTcpPage::~ModbusTcpPage() = default;
 

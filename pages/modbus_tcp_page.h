@@ -8,7 +8,6 @@ class ModbusTcpPage : public AddressModePage
 {
     Q_OBJECT
 public:
-    static constexpr int kTemplateId = 144;
     enum ControlId
     {
         IDC_TITLE = 1046,

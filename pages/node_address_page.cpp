@@ -8,7 +8,7 @@
 
 #include <QComboBox>
 
-NodeAddressPage::NodeAddressPage(const Layout& layout) : BusPage(layout.templateId), layout(layout) {}
+NodeAddressPage::NodeAddressPage(const Layout& layout) : BusPage(layout.bus), layout(layout) {}
 
 std::map<int, ControlFactory> NodeAddressPage::CustomControls() const
 {

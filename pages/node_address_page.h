@@ -20,7 +20,6 @@ class NodeAddressPage : public BusPage
 public:
     struct Layout
     {
-        int templateId;
         cards::Bus bus;
         int bannerId, firmwareId, exchangeId, spinId;
     };

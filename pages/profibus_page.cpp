@@ -10,7 +10,7 @@
 #include <QPlainTextEdit>
 
 ProfibusPage::ProfibusPage()
-    : NodeAddressPage({kTemplateId, cards::Bus::Profibus, IDC_TITLE, IDC_FIRMWARE, IDC_EXCHANGE, IDC_ADDRESS_SPIN})
+    : NodeAddressPage({cards::Bus::Profibus, IDC_TITLE, IDC_FIRMWARE, IDC_EXCHANGE, IDC_ADDRESS_SPIN})
 {}
 
 ProfibusPage::~ProfibusPage() = default;

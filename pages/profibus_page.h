@@ -12,7 +12,6 @@ class ProfibusPage : public NodeAddressPage
 {
     Q_OBJECT
 public:
-    static constexpr int kTemplateId = 129;
     enum ControlId
     {
         IDC_ADDRESS_CAPTION = 1039,

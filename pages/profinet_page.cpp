@@ -36,7 +36,7 @@ int LeadingNumber(const QString& text)
 
 } // namespace
 
-ProfinetPage::ProfinetPage() : BusPage(kTemplateId) {}
+ProfinetPage::ProfinetPage() : BusPage(cards::Bus::Profinet) {}
 
 ProfinetPage::~ProfinetPage() = default;
 

@@ -18,7 +18,6 @@ class ProfinetPage : public BusPage
 {
     Q_OBJECT
 public:
-    static constexpr int kTemplateId = 141;
     enum ControlId
     {
         IDC_TITLE = 1032,

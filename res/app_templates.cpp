@@ -1,5 +1,7 @@
 #include "res/dialog_template.h"
 
+#include <array>
+
 // The application's own windows: about box, main window, information page, version choice.
 // Controls are listed in their tab and z-order, as Windows creates them.
 
@@ -91,4 +93,11 @@ const DialogTemplate& VersionTemplate()
         },
     };
     return t;
+}
+
+std::span<const DialogTemplate* const> AppTemplates()
+{
+    static const std::array<const DialogTemplate*, 4> all{&AboutTemplate(), &MainTemplate(), &InfoTemplate(),
+                                                          &VersionTemplate()};
+    return all;
 }

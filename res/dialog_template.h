@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 // Dialog templates as tables: each control with its id, kind, text, position and size in dialog
@@ -78,13 +79,11 @@ struct DialogTemplate
 // The program's templates. Returns nullptr for an unknown id.
 const DialogTemplate* FindTemplate(int id);
 
-// Each table is defined beside its kind of window; FindTemplate lists them all.
-const DialogTemplate& AboutTemplate();      // 100
-const DialogTemplate& MainTemplate();       // 102
-const DialogTemplate& InfoTemplate();       // 132
-const DialogTemplate& VersionTemplate();    // 140
-const DialogTemplate& ProfibusTemplate();   // 129
-const DialogTemplate& DeviceNetTemplate();  // 130
-const DialogTemplate& ProfinetTemplate();   // 141
-const DialogTemplate& EtherNetIpTemplate(); // 143
-const DialogTemplate& ModbusTcpTemplate();  // 144
+// Each table is defined beside its kind of window; FindTemplate looks through them all.
+const DialogTemplate& AboutTemplate();   // 100
+const DialogTemplate& MainTemplate();    // 102
+const DialogTemplate& InfoTemplate();    // 132
+const DialogTemplate& VersionTemplate(); // 140
+std::span<const DialogTemplate* const> AppTemplates();
+// The card pages' templates, each the one its card's row names (cards/card_info.cpp).
+std::span<const DialogTemplate* const> PageTemplates();

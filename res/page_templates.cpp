@@ -1,6 +1,8 @@
 #include "res/dialog_template.h"
 
-// The five bus pages: caption-less child dialogs in 8 pt "MS Sans Serif", controls in template order.
+#include <array>
+
+// The card pages: caption-less child dialogs in 8 pt "MS Sans Serif", controls in template order.
 // Ids are the pages' control ids; -1 marks captions the code never reaches.
 
 namespace {
@@ -15,8 +17,6 @@ constexpr std::uint32_t kBuddySpin = UDS_SETBUDDYINT | UDS_AUTOBUDDY | UDS_ALIGN
 constexpr std::uint32_t kDropList = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
 constexpr std::uint32_t kFirmwareField = SS_CENTER | SS_SUNKEN;
 constexpr std::uint32_t kIpControl = WS_TABSTOP;
-
-} // namespace
 
 const DialogTemplate& ProfibusTemplate()
 {
@@ -98,8 +98,6 @@ const DialogTemplate& ProfinetTemplate()
     return t;
 }
 
-namespace {
-
 // EtherNet/IP and Modbus-TCP share one layout; only the banner and firmware ids differ, and the
 // Modbus-TCP card has no exchange table, so its list and caption stay disabled.
 DialogTemplate AddressPageTemplate(int id, int bannerId, int firmwareId, std::uint32_t exchangeStyles)
@@ -129,8 +127,6 @@ DialogTemplate AddressPageTemplate(int id, int bannerId, int firmwareId, std::ui
     };
 }
 
-} // namespace
-
 const DialogTemplate& EtherNetIpTemplate()
 {
     static const DialogTemplate t = AddressPageTemplate(143, 1040, 1041, 0);
@@ -141,4 +137,14 @@ const DialogTemplate& ModbusTcpTemplate()
 {
     static const DialogTemplate t = AddressPageTemplate(144, 1046, 1045, style::WS_DISABLED);
     return t;
+}
+
+} // namespace
+
+std::span<const DialogTemplate* const> PageTemplates()
+{
+    // A new card's template is added here, beside its table.
+    static const std::array<const DialogTemplate*, 5> all{
+        &ProfibusTemplate(), &DeviceNetTemplate(), &ProfinetTemplate(), &EtherNetIpTemplate(), &ModbusTcpTemplate()};
+    return all;
 }

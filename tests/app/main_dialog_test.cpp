@@ -3,6 +3,7 @@
 #include "app/about_dialog.h"
 #include "app/assign_port_dialog.h"
 #include "pages/info_page.h"
+#include "pages/profibus_page.h"
 #include "tests/support/ser2net.h"
 #include "widgets/image_button.h"
 #include "widgets/link_label.h"
@@ -314,7 +315,7 @@ TEST_F(AppTest, SecondSearchLeavesExactlyOneFreshCardPage)
     EXPECT_EQ(TabTexts(d), QStringList{"PROFIBUS"});
     BusPage* page = ShownPage(d);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(page->TemplateId(), ProfibusPage::kTemplateId);
+    EXPECT_NE(qobject_cast<ProfibusPage*>(page), nullptr);
     EXPECT_EQ(page->cardCode, 5);
     EXPECT_EQ(page->firmwareRange, 1);
     EXPECT_TRUE(info.isNull()) << "the information page's window is gone";

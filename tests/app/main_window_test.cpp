@@ -1,6 +1,11 @@
 #include "app_test_support.h"
 
 #include "cards/registers.h"
+#include "pages/devicenet_page.h"
+#include "pages/ethernet_ip_page.h"
+#include "pages/modbus_tcp_page.h"
+#include "pages/profibus_page.h"
+#include "pages/profinet_page.h"
 #include "widgets/ip_address_edit.h"
 #include "widgets/up_down.h"
 
@@ -57,7 +62,7 @@ TEST_F(MainWindowTest, EveryCardIsUploadedIntoItsPageAndDownloadedFromIt)
         config.nodeAddress = 99;
         config.exchangeChoice = 3;
         ASSERT_EQ(Search(config), Messages{"Upload Complete"}) << code;
-        EXPECT_EQ(ShownPage(*dialog)->TemplateId(), ProfibusPage::kTemplateId);
+        EXPECT_NE(qobject_cast<ProfibusPage*>(ShownPage(*dialog)), nullptr);
         EXPECT_EQ(PageControl<QLineEdit>(ProfibusPage::IDC_ADDRESS)->text(), "99");
         EXPECT_EQ(PageControl<QComboBox>(ProfibusPage::IDC_EXCHANGE)->currentIndex(), 3);
         PageControl<QLineEdit>(ProfibusPage::IDC_ADDRESS)->setText("100");
@@ -70,7 +75,7 @@ TEST_F(MainWindowTest, EveryCardIsUploadedIntoItsPageAndDownloadedFromIt)
         config.nodeAddress = 63;
         config.baudCode = 2;
         ASSERT_EQ(Search(config), Messages{"Upload Complete"}) << code;
-        EXPECT_EQ(ShownPage(*dialog)->TemplateId(), DeviceNetPage::kTemplateId);
+        EXPECT_NE(qobject_cast<DeviceNetPage*>(ShownPage(*dialog)), nullptr);
         EXPECT_EQ(PageControl<QComboBox>(DeviceNetPage::IDC_BAUD)->currentText(), "125 Kbds");
         PageControl<QComboBox>(DeviceNetPage::IDC_BAUD)->setCurrentIndex(0);
         EXPECT_EQ(Apply(), Messages{"Download Complete"});
@@ -83,7 +88,7 @@ TEST_F(MainWindowTest, EveryCardIsUploadedIntoItsPageAndDownloadedFromIt)
         config.nodeAddress = 7;
         config.modelText = "VORN P320 LEAK";
         ASSERT_EQ(Search(config), Messages{"Upload Complete"});
-        EXPECT_EQ(ShownPage(*dialog)->TemplateId(), ProfinetPage::kTemplateId);
+        EXPECT_NE(qobject_cast<ProfinetPage*>(ShownPage(*dialog)), nullptr);
         EXPECT_EQ(PageControl<QLabel>(ProfinetPage::IDC_STATION_PREFIX)->text(), "vornp3");
         EXPECT_EQ(PageControl<QLineEdit>(ProfinetPage::IDC_STATION)->text(), "007");
         emit PageControl<UpDown>(ProfinetPage::IDC_STATION_SPIN)->DeltaPos(1);
@@ -95,8 +100,8 @@ TEST_F(MainWindowTest, EveryCardIsUploadedIntoItsPageAndDownloadedFromIt)
         config.cardCode = code;
         config.addressMode = 1;
         ASSERT_EQ(Search(config), Messages{"Upload Complete"}) << code;
-        EXPECT_EQ(ShownPage(*dialog)->TemplateId(),
-                  code == 7 ? EtherNetIpPage::kTemplateId : ModbusTcpPage::kTemplateId);
+        EXPECT_TRUE(code == 7 ? qobject_cast<EtherNetIpPage*>(ShownPage(*dialog)) != nullptr
+                              : qobject_cast<ModbusTcpPage*>(ShownPage(*dialog)) != nullptr);
         EXPECT_EQ(PageControl<IpAddressEdit>(EtherNetIpPage::IDC_IP_ADDRESS)->GetAddress(), config.ip);
         PageControl<QComboBox>(EtherNetIpPage::IDC_MODE)->setCurrentIndex(0);
         PageControl<IpAddressEdit>(EtherNetIpPage::IDC_IP_ADDRESS)->SetAddress(0x0A000001);
