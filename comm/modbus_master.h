@@ -65,7 +65,6 @@ public:
     static std::uint16_t Crc16(std::uint16_t count, const std::uint8_t* bytes);
 
     void SetTryCount(std::uint8_t n) { tryCount = n; }
-    std::uint8_t TryCount() const { return tryCount; }
 
     // The block read to make sure no late reply is still on its way (see above); count 0: none.
     void SetSyncRead(std::uint16_t start, std::uint16_t count);

@@ -73,10 +73,6 @@ protected:
     std::unique_ptr<LineDevice> handle; // the open device; null while closed
     LineDevice::Timeouts timeouts;      // as applied at the last Open
     std::uint16_t portNumber = 1;
-    std::uint32_t baudRate = 57600;
-    std::uint8_t parity = 2;   // even
-    std::uint8_t stopBits = 0; // one
-    std::uint8_t dataBits = 8;
     std::uint32_t readTotalTimeoutConstant = 100;
     std::uint32_t readIntervalTimeout = 50;
 

@@ -84,7 +84,6 @@ public:
     std::uint64_t FirstNumber() const { return records.empty() ? nextNumber : records.front().number; }
     std::uint64_t Dropped() const { return dropped; }
     const Counters& Count() const { return counters; }
-    std::size_t Capacity() const { return capacity; }
 
     // When the log began or was cleared, on the monotonic clock and on the wall clock (for captures).
     Clock::time_point Start() const { return start; }

@@ -77,7 +77,6 @@ public:
     // Kept for callers that set them; this build plays no sounds (Qt Widgets has no sound API).
     int SetSound(const QString& name, bool hover = true);
 
-    bool IsFlat() const { return flat; }
     bool IsHovering() const { return hovering; }
     // Follows the dialog's default push button as the focus moves.
     bool IsDefaultButton() const;

@@ -56,14 +56,12 @@ public:
 
     // The static control style (alignment type in the low five bits, SS_NOTIFY, SS_CENTERIMAGE).
     void SetStaticStyle(std::uint32_t style);
-    std::uint32_t GetStaticStyle() const { return staticStyle; }
 
     ColourRef GetTextColour() const { return textColour; }
     const QFont& GetLabelFont() const { return fontDescription; }
     int GetLinkType() const { return linkType; }
     int GetFlashMode() const { return flashMode; }
     bool IsTimerRunning() const { return blinkTimer.isActive(); }
-    bool GetBlinkPhase() const { return blinkPhase; }
     QString GetLinkUrl() const { return linkUrl; }
 
     // Paints everything now; what every setter with a visible effect ends with.

@@ -14,7 +14,6 @@ public:
     explicit PictureStatic(QWidget* parent = nullptr);
 
     void SetPicture(const QPixmap& picture);
-    const QPixmap& GetPicture() const { return picture; }
 
 protected:
     void changeEvent(QEvent* event) override;

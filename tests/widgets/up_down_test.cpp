@@ -2,6 +2,7 @@
 #include "widgets/up_down.h"
 
 #include <QLineEdit>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -82,13 +83,15 @@ TEST(UpDown, BuddyDestroyedFirstIsHarmless)
 {
     // As on a page: the edit is created before the arrows, so it is destroyed first, with the filter still on it.
     auto* host = new QWidget;
-    auto* edit = new QLineEdit(host);
-    auto* arrows = new UpDown(host);
+    QPointer<QLineEdit> edit = new QLineEdit(host);
+    QPointer<UpDown> arrows = new UpDown(host);
     arrows->SetBuddy(edit, true);
     arrows->SetPos(3);
     host->show();
+    ASSERT_EQ(edit->text(), QStringLiteral("3")); // the buddy is bound, its filter in place
     delete host;
-    SUCCEED();
+    EXPECT_TRUE(edit.isNull());
+    EXPECT_TRUE(arrows.isNull());
 }
 
 TEST(UpDown, BuddyGoneLeavesTheControlWorking)
