@@ -15,6 +15,8 @@
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #ifndef MESHGATE2_VERSION
 #define MESHGATE2_VERSION "unknown"
@@ -110,17 +112,13 @@ volatile std::sig_atomic_t& StopRequest()
     return request;
 }
 
-int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+namespace {
+
+using Runner = CommandResult (*)(const Command&);
+
+// The options every command takes.
+void AddGlobalOptions(CLI::App& app, Options& o)
 {
-    Command c;
-    Options& o = c.options;
-
-    CLI::App app{"Configures the fieldbus card of a Vorn leak-test instrument over its RS-232 port.", "meshgate2-cli"};
-    app.set_version_flag("--version", std::string("meshgate2-cli ") + MESHGATE2_VERSION);
-    app.require_subcommand(1, 1);
-    app.fallthrough();
-    app.footer(kExitCodeHelp);
-
     auto* port = app.add_option("--port", o.port,
                                 "serial port COMn, resolved as the configurator does: $MESHGATE2_COMn, else the "
                                 "device assigned to it (assign), else the n-th serial device with hardware "
@@ -130,9 +128,9 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
                        "serial device path instead of --port, or a serial device server: "
                        "rfc2217://HOST:PORT (RFC 2217) or tcp://HOST:PORT (raw, the server set to 57600 8E1)");
     port->excludes(device);
-    auto* range = app.add_option("--range", o.range, "instrument firmware range: legacy or current")
-                      ->check(CLI::IsMember({"legacy", "current"}))
-                      ->capture_default_str();
+    app.add_option("--range", o.range, "instrument firmware range: legacy or current")
+        ->check(CLI::IsMember({"legacy", "current"}))
+        ->capture_default_str();
     app.add_flag("--json", o.json, "machine-readable output on standard output");
     app.add_flag("--trace", o.trace,
                  "every frame sent and received, in hex with time, outcome and meaning, on standard error");
@@ -147,7 +145,11 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         ->check(Given("an address from 1 to 255"))
         ->check(CLI::Range(1, 255));
     app.add_flag("--quiet", o.quiet, "no search progress on standard error");
+}
 
+// Every command, with what runs it.
+std::vector<std::pair<CLI::App*, Runner>> AddCommands(CLI::App& app, Options& o)
+{
     auto* ports = app.add_subcommand("ports", "list the serial devices and what COM1 to COM9 open, and why");
     auto* assign = app.add_subcommand("assign", "make COMn open a device of your choice, for this program and "
                                                 "the configurator (kept per user)");
@@ -167,42 +169,40 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     backup->add_option("FILE", o.file, "the backup file (replaced whole if it exists)")->required();
     auto* restore = app.add_subcommand("restore", "write the settings of a backup file back onto a matching card");
     restore->add_option("FILE", o.file, "the backup file")->required();
-    for (CLI::App* command : {ports, assign, search, read, apply, backup, restore}) {
-        command->footer(kExitCodeHelp);
-    }
-    // An empty value (--address "") is a value given, and never a valid one: refused like any other bad
-    // value, not taken for an option left out.
-    const CLI::Validator nonEmpty(
+    return {{ports, RunPorts}, {assign, RunAssign}, {search, RunSearch},  {read, RunRead},
+            {apply, RunApply}, {backup, RunBackup}, {restore, RunRestore}};
+}
+
+// An empty value (--address "") is a value given, and never a valid one: refused like any other bad value,
+// not taken for an option left out.
+void RefuseEmptyValues(CLI::App& scope)
+{
+    static const CLI::Validator nonEmpty(
         [](std::string& value) { return value.empty() ? std::string("an empty value is not valid") : std::string(); },
         "", "NONEMPTY");
-    for (CLI::App* scope : {&app, ports, assign, search, read, apply, backup, restore}) {
-        for (CLI::Option* option : scope->get_options()) {
-            if (option->get_type_size() > 0) {
-                option->check(nonEmpty);
-            }
+    for (CLI::Option* option : scope.get_options()) {
+        if (option->get_type_size() > 0) {
+            option->check(nonEmpty);
         }
     }
+}
 
-    std::vector<const char*> argv{"meshgate2-cli"};
-    for (const std::string& argument : arguments) {
-        argv.push_back(argument.c_str());
-    }
-    try {
-        app.parse(static_cast<int>(argv.size()), argv.data());
-    } catch (const CLI::ParseError& e) {
-        if (e.get_exit_code() == 0) {
-            return app.exit(e, out, err); // --help, --version
-        }
-        // A script asked for JSON gets JSON even when the command line itself is wrong.
-        const bool json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
-        CommandResult result(app.get_subcommands().empty() ? "" : app.get_subcommands().front()->get_name());
-        result.outcome = Outcome::Fail(kExitInvalidInput, e.what());
-        const int code = Render(result, json, out, err);
-        err << "Run with --help for more information.\n";
-        return code;
-    }
-    c.firmwareRange = cards::ParseRange(o.range);
-    c.rangeGiven = range->count() > 0;
+// The command line refused: a script asked for JSON gets JSON even then.
+int ReportBadCommandLine(const CLI::App& app, const CLI::ParseError& e, const std::vector<std::string>& arguments,
+                         std::ostream& out, std::ostream& err)
+{
+    const bool json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
+    CommandResult result(app.get_subcommands().empty() ? "" : app.get_subcommands().front()->get_name());
+    result.outcome = Outcome::Fail(kExitInvalidInput, e.what());
+    const int code = Render(result, json, out, err);
+    err << "Run with --help for more information.\n";
+    return code;
+}
+
+// One command, its frames saved wherever it ended.
+int RunParsed(const CLI::App& command, Runner run, Command& c, std::ostream& out, std::ostream& err)
+{
+    const Options& o = c.options;
     // The frame log listens only when someone asked for the frames: otherwise recording costs nothing.
     std::unique_ptr<monitor::FrameLog> frames;
     std::unique_ptr<FrameTrace> trace;
@@ -219,25 +219,59 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     c.progress = &err;
     c.progressIsTerminal = &err == &std::cerr && StandardErrorIsTerminal();
 
-    const std::pair<CLI::App*, CommandResult (*)(const Command&)> commands[] = {
-        {ports, RunPorts}, {assign, RunAssign}, {search, RunSearch},  {read, RunRead},
-        {apply, RunApply}, {backup, RunBackup}, {restore, RunRestore}};
+    CommandResult result(command.get_name(), o.file);
+    result.outcome = CheckOutputs(o, o.file);
+    if (!result.outcome.Ok()) {
+        return Render(result, o.json, out, err);
+    }
+    try {
+        result = run(c);
+    } catch (const std::exception& e) {
+        result.outcome = Outcome::Fail(kExitInternal, std::string("internal error: ") + e.what());
+    }
+    if (frames) {
+        SaveFrames(o, *frames, result);
+    }
+    return Render(result, o.json, out, err);
+}
+
+} // namespace
+
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    Command c;
+    Options& o = c.options;
+
+    CLI::App app{"Configures the fieldbus card of a Vorn leak-test instrument over its RS-232 port.", "meshgate2-cli"};
+    app.set_version_flag("--version", std::string("meshgate2-cli ") + MESHGATE2_VERSION);
+    app.require_subcommand(1, 1);
+    app.fallthrough();
+    app.footer(kExitCodeHelp);
+    AddGlobalOptions(app, o);
+    const auto commands = AddCommands(app, o);
+    RefuseEmptyValues(app);
+    for (const auto& [command, run] : commands) {
+        command->footer(kExitCodeHelp);
+        RefuseEmptyValues(*command);
+    }
+
+    std::vector<const char*> argv{"meshgate2-cli"};
+    for (const std::string& argument : arguments) {
+        argv.push_back(argument.c_str());
+    }
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::ParseError& e) {
+        if (e.get_exit_code() == 0) {
+            return app.exit(e, out, err); // --help, --version
+        }
+        return ReportBadCommandLine(app, e, arguments, out, err);
+    }
+    c.firmwareRange = cards::ParseRange(o.range);
+    c.rangeGiven = app.get_option("--range")->count() > 0;
     for (const auto& [command, run] : commands) {
         if (command->parsed()) {
-            CommandResult result(command->get_name(), o.file);
-            result.outcome = CheckOutputs(o, o.file);
-            if (!result.outcome.Ok()) {
-                return Render(result, o.json, out, err);
-            }
-            try {
-                result = run(c);
-            } catch (const std::exception& e) {
-                result.outcome = Outcome::Fail(kExitInternal, std::string("internal error: ") + e.what());
-            }
-            if (frames) {
-                SaveFrames(o, *frames, result);
-            }
-            return Render(result, o.json, out, err);
+            return RunParsed(*command, run, c, out, err);
         }
     }
     return kExitInternal; // CLI11 requires exactly one command
