@@ -4,10 +4,8 @@
 # scratch folder, never into the repository. Exits non-zero when any target finds a fault.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-# Paths inside the checkout hash as relative ones, so a clone elsewhere (CI's) reuses the compiler cache;
-# with line tables ccache also hashes the build folder unless told not to (then a clone in another folder
-# missed every object). A cached object's line tables may name the folder it was first built in.
-export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
+# shellcheck source=ccache.sh
+. "$root/scripts/ccache.sh"
 seconds=${1:-60}
 dir="$root/build-fuzz"
 "$root/scripts/deps.sh"
