@@ -8,10 +8,8 @@
 # debugger session, configure a folder of your own with -DCMAKE_BUILD_TYPE=Debug.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-# Paths inside the checkout hash as relative ones, so a clone elsewhere (CI's) reuses the compiler cache;
-# with line tables ccache also hashes the build folder unless told not to (then a clone in another folder
-# missed every object). A cached object's line tables may name the folder it was first built in.
-export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
+# shellcheck source=ccache.sh
+. "$root/scripts/ccache.sh"
 dir="$root/build"
 type=RelWithDebInfo
 optimise="-O2 -g1 -DNDEBUG"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need on Debian 12, skipping what is already there:
-# GCC and clang (CI builds with both; clang also the fuzz targets), the libraries, the tools that make and
-# check the man pages, desktop entry and metainfo, and dpkg-shlibdeps for the package's dependencies.
+# GCC and clang (CI builds with both; clang also the fuzz targets), clang-format (CI checks the format), the
+# libraries, the tools that make and check the man pages, desktop entry and metainfo, and dpkg-shlibdeps for
+# the package's dependencies.
 # Packages named as arguments are installed as well (scripts/package.sh adds lintian).
 set -euo pipefail
 packages=(
@@ -9,7 +10,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     fonts-wine fonts-dejavu-core xvfb xauth
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     help2man man-db desktop-file-utils appstream dpkg-dev
     tshark # a test reads the line monitor's pcap captures back as Modbus RTU
     ser2net # the network line tests talk to a real serial device server

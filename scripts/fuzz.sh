@@ -4,10 +4,8 @@
 # scratch folder, never into the repository. Exits non-zero when any target finds a fault.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-# Paths inside the checkout hash as relative ones, so a clone elsewhere (CI's) reuses the compiler cache;
-# with line tables ccache also hashes the build folder unless told not to (then a clone in another folder
-# missed every object). A cached object's line tables may name the folder it was first built in.
-export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
+# shellcheck source=ccache.sh
+. "$root/scripts/ccache.sh"
 seconds=${1:-60}
 dir="$root/build-fuzz"
 "$root/scripts/deps.sh"
@@ -36,6 +34,5 @@ run() {
 }
 export -f run
 export dir root scratch seconds
-targets=(fuzz_reply_path fuzz_sim_answer fuzz_backup_file fuzz_settings_file fuzz_parsers fuzz_frame_decoding
-    fuzz_telnet)
-printf '%s\n' "${targets[@]}" | xargs -P 2 -I{} bash -c 'run {}'
+# Every target fuzz/CMakeLists.txt defines, as the build lists them.
+xargs -P 2 -I{} bash -c 'run {}' <"$dir/fuzz/targets.txt"

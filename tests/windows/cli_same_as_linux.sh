@@ -7,20 +7,14 @@ set -uo pipefail
 linux_cli=$1 linux_device=$2 windows_cli=$3 windows_port=$4 work=$5 absent=${6:-}
 mkdir -p "$work/linux" "$work/windows"
 failed=0
+# shellcheck source=compare.sh
+. "$(dirname "$0")/compare.sh"
 
-# One step on both: the output with the device named alike and Windows' line ends as Linux's, then the exit code.
+# One step on both: the output and the exit code, compared.
 step() {
     (cd "$work/linux" && "$linux_cli" --device "$linux_device" "$@" >out 2>&1; echo "exit $?" >>out)
     (cd "$work/windows" && $windows_cli --device "$windows_port" "$@" </dev/null >out 2>&1; echo "exit $?" >>out)
-    sed -i "s#$linux_device#DEVICE#g" "$work/linux/out"
-    sed -i -e 's/\r$//' -e "s#$windows_port#DEVICE#g" "$work/windows/out"
-    if diff -u "$work/linux/out" "$work/windows/out" >"$work/diff"; then
-        echo "same: $*"
-    else
-        echo "DIFFERENT: $*"
-        cat "$work/diff"
-        failed=1
-    fi
+    same_as_linux "$*" "$work/linux/out" "$linux_device" "$work/windows/out" "$windows_port" || failed=1
 }
 
 step search

@@ -29,11 +29,8 @@ interrupted_apply() { # FRAMES OUT COMMAND...
 interrupted_apply "$linux_frames" "$work/linux" "$linux_cli" --device "$linux_device"
 # shellcheck disable=SC2086 # the Windows command is a runner and the program
 interrupted_apply "$windows_frames" "$work/windows" $windows_cli --device "$windows_port"
-sed -i "s#$linux_device#DEVICE#g" "$work/linux"
-sed -i -e 's/\r$//' -e "s#$windows_port#DEVICE#g" "$work/windows"
-if ! diff -u "$work/linux" "$work/windows"; then
-    echo "DIFFERENT: Ctrl-C during apply"
-    exit 1
-fi
+# shellcheck source=compare.sh
+. "$(dirname "$0")/compare.sh"
+same_as_linux "Ctrl-C during apply" "$work/linux" "$linux_device" "$work/windows" "$windows_port" || exit 1
 grep -qx 'exit 130' "$work/windows" || { echo "Ctrl-C during apply: not exit 130" && cat "$work/windows" && exit 1; }
-echo "same: Ctrl-C during apply (exit 130, station address written, exchange table not)"
+echo "Ctrl-C during apply: exit 130, station address written, exchange table not"

@@ -1,6 +1,6 @@
 # Sourced by the Windows tests that drive windows under Wine: an X display of their own, Wine's server started
-# anew on it, and waiting for windows by title. The caller sets $work (screenshots land there) and defines
-# fail(); it stops the display with stop_display (in its exit trap).
+# anew on it, and waiting for windows by title; and by run.sh for the Wine server alone. The caller sets $work
+# (screenshots land there) and defines fail(); it stops the display with stop_display (in its exit trap).
 shot=0
 display_pid=
 screenshot() { # NAME: kept for whoever reads a failure (where ImageMagick is installed)
