@@ -3,6 +3,7 @@
 #include "cards/card_settings.h"
 #include "cards/parameters.h"
 #include "cards/registers.h"
+#include "cards/setting_values.h"
 #include "cli/exit_code.h"
 #include "comm/instrument_link.h"
 
@@ -34,16 +35,9 @@ struct Options
     bool clear = false;
 };
 
-// One of apply's options: a setting's row, or one address of the IP block's.
-struct SettingOption
-{
-    const char* option; // "address", "ip", ...
-    const char* help;
-    const cards::ParameterInfo* row;
-    const cards::IpPart* part; // nullptr but for the IP block's addresses
-};
-// Every setting option, in the parameter table's order.
-const std::vector<SettingOption>& SettingOptions();
+// apply's options: the settings' own (cards/setting_values.h).
+using cards::SettingOption;
+using cards::SettingOptions;
 
 // What the operator asked to change, taken apart before the instrument is touched.
 struct Requested
@@ -59,9 +53,6 @@ struct Requested
     // The settings with the requested values put in.
     cards::CardSettings AppliedTo(cards::CardSettings settings) const;
 };
-
-// Digits only, at most 65535.
-std::optional<int> ParseCount(const std::string& text);
 
 // "COM1".."COM255", any case; nothing for anything else.
 std::optional<int> ParsePortName(const std::string& text);

@@ -10,7 +10,7 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     const sim::Options options = sim::ParseOptions(args);
     if (options.help) {
-        std::cout << sim::kUsage;
+        std::cout << sim::Usage();
         return 0;
     }
     if (options.version) {

@@ -2,10 +2,13 @@
 
 #include "sim/simulator.h"
 
+#include <cstdint>
+
 #include <string>
 #include <vector>
 
-// The command line of meshgate2-sim, parsed strictly: unknown options and bad numbers are errors.
+// The command line of meshgate2-sim, parsed strictly: unknown options and bad numbers are errors. The settings
+// options and their initial values come from the parameter table, under meshgate2-cli apply's names.
 namespace sim {
 
 struct Options
@@ -22,6 +25,7 @@ Options ParseOptions(const std::vector<std::string>& args);
 // A frame logger for Simulator::SetFrameLogger that writes "<- FF 03 ..." / "-> ..." lines to stderr.
 void TraceFrame(void* context, bool received, const std::uint8_t* bytes, int length);
 
-extern const char* const kUsage;
+// What --help prints.
+std::string Usage();
 
 } // namespace sim

@@ -30,7 +30,7 @@ sim::Options Split(const std::string& line)
 TEST(SimOptions, EveryFieldCanBeSet)
 {
     const auto o = Split("--slave 127 --card=7 --firmware V2.10 --model P320-X --node 0x3E --baud-code 2 "
-                         "--exchange 4 --address-mode 1 --ip 10.0.0.5 --mask 255.255.0.0 --gateway 10.0.0.1 "
+                         "--exchange 5 --address-mode 1 --ip 10.0.0.5 --mask 255.255.0.0 --gateway 10.0.0.1 "
                          "--wire-timing --turnaround 250 --link /tmp/x --silent --bad-crc --wrong-slave "
                          "--short-reply --exception-reply --delay 15 --fail-first 2 --fail-write-to 0x3013 "
                          "--fail-read-of 0xA500 --trace");
@@ -62,6 +62,38 @@ TEST(SimOptions, EveryFieldCanBeSet)
     EXPECT_TRUE(Parse({"-h"}).help);
 }
 
+// The settings under the command line's names and values, and under the earlier names as raw register
+// values: each pair must land on the same registers. Without options, the parameter table's initial values.
+TEST(SimOptions, SettingsTakeApplysValuesAndTheEarlierNamesRawValues)
+{
+    const auto settings = [](const sim::Config& c) {
+        return std::vector<std::uint32_t>{c.nodeAddress, c.baudCode, c.exchangeChoice, c.addressMode,
+                                          c.ip,          c.mask,     c.gateway};
+    };
+    const std::vector<std::pair<std::string, std::string>> same = {
+        {"", "--node 1 --baud-code 0 --exchange-code 0 --address-mode 0 --ip 192.168.1.10"},
+        {"--address 126", "--node 126"},
+        {"--address 65535", "--node 0xFFFF"}, // beyond every card's range: the simulator holds it
+        {"--baud auto", "--baud-code 3"},
+        {"--baud 125", "--baud-code 2"},
+        {"--exchange 4", "--exchange-code 3"},
+        {"--exchange <1>", "--exchange-code 0"},
+        {"--mode DHCP", "--address-mode 1"},
+        {"--mode static", "--address-mode 0"},
+        {"--ip 10.0.0.5 --mask 255.0.0.0 --gateway 10.0.0.1", "--ip 10.0.0.5 --mask 255.0.0.0 --gateway 10.0.0.1"},
+    };
+    for (const auto& [named, raw] : same) {
+        const sim::Options a = Split(named);
+        const sim::Options b = Split(raw);
+        ASSERT_EQ(a.error + b.error, "") << named << " / " << raw;
+        EXPECT_EQ(settings(a.config), settings(b.config)) << named << " / " << raw;
+    }
+    EXPECT_EQ(settings(Parse({}).config), settings(sim::Config{})); // the table's initial values
+    const std::string zero = Parse({"--exchange", "0"}).error;
+    EXPECT_NE(zero.find("count from 1"), std::string::npos) << zero;
+    EXPECT_NE(zero.find("--exchange-code"), std::string::npos) << zero;
+}
+
 TEST(SimOptions, BadCommandLinesAreRefusedWithTheReason)
 {
     const std::vector<std::vector<std::string>> bad = {
@@ -85,6 +117,15 @@ TEST(SimOptions, BadCommandLinesAreRefusedWithTheReason)
         {"--model", "ABCDEFGHIJKLMNOPQRSTU"},
         {"--silent=yes"},
         {"--link", ""},
+        {"--address", "65536"},
+        {"--address", "0x10"}, // apply's syntax: decimal
+        {"--baud", "300"},
+        {"--exchange", "0"},
+        {"--exchange", "<2"},
+        {"--mode", "bootp"},
+        {"--exchange-code", "65536"},
+        {"--repeat-reply", "0"},
+        {"--card-changes-after", "2"},
     };
     for (const auto& args : bad)
         EXPECT_NE(Parse(args).error, "") << args[0] << (args.size() > 1 ? " " + args[1] : "");
