@@ -106,28 +106,33 @@ Simulator::Simulator(Config c) : config(std::move(c))
                       slot(cards::kExchangeChoice, true), slot(cards::kIpBlock, true),
                       slot(cards::kAddressMode, true),    slot(cards::kModelBlock, false)};
 
+    // The slots just made: each is there, so the search ends on it.
+    auto made = [this](cards::Parameter p) -> Slot& {
+        return *std::find_if(parameterSlots.begin(), parameterSlots.end(),
+                             [&p](const Slot& s) { return s.start == p.start; });
+    };
     // The probe block's content is not interpreted by anyone; give it something recognisable.
-    Slot& probe = *FindSlot(cards::kProbe.start);
+    Slot& probe = made(cards::kProbe);
     for (std::size_t i = 0; i < probe.bytes.size(); ++i)
         probe.bytes[i] = static_cast<std::uint8_t>(i);
 
-    Slot& id = *FindSlot(cards::kIdentification.start);
+    Slot& id = made(cards::kIdentification);
     PutLittle16(id.bytes.data(), cards::kIdentificationEcho);
     PutLittle16(id.bytes.data() + 2, config.cardCode);
     const std::size_t firmwareRoom = cards::kIdentification.Bytes() - cards::kFirmwareTextOffset - 1;
     const std::string firmware = config.firmwareText.substr(0, firmwareRoom);
     std::memcpy(id.bytes.data() + cards::kFirmwareTextOffset, firmware.data(), firmware.size());
 
-    PutLittle16(FindSlot(cards::kNodeAddress.start)->bytes.data(), config.nodeAddress);
-    PutLittle16(FindSlot(cards::kBaudCode.start)->bytes.data(), config.baudCode);
-    PutLittle16(FindSlot(cards::kExchangeChoice.start)->bytes.data(), config.exchangeChoice);
-    PutLittle16(FindSlot(cards::kAddressMode.start)->bytes.data(), config.addressMode);
-    std::uint8_t* ip = FindSlot(cards::kIpBlock.start)->bytes.data();
+    PutLittle16(made(cards::kNodeAddress).bytes.data(), config.nodeAddress);
+    PutLittle16(made(cards::kBaudCode).bytes.data(), config.baudCode);
+    PutLittle16(made(cards::kExchangeChoice).bytes.data(), config.exchangeChoice);
+    PutLittle16(made(cards::kAddressMode).bytes.data(), config.addressMode);
+    std::uint8_t* ip = made(cards::kIpBlock).bytes.data();
     PutLittle32(ip, config.ip);
     PutLittle32(ip + 4, config.mask);
     PutLittle32(ip + 8, config.gateway);
 
-    Slot& model = *FindSlot(cards::kModelBlock.start);
+    Slot& model = made(cards::kModelBlock);
     const std::size_t modelRoom = cards::kModelBlock.Bytes() - cards::kModelTextOffset;
     const std::string text = config.modelText.substr(0, modelRoom);
     std::memcpy(model.bytes.data() + cards::kModelTextOffset, text.data(), text.size());
@@ -294,14 +299,16 @@ std::array<std::uint8_t, 12> Simulator::IpBlock() const
 {
     std::lock_guard lock(mutex);
     std::array<std::uint8_t, 12> bytes{};
-    std::copy_n(FindSlot(cards::kIpBlock.start)->bytes.begin(), bytes.size(), bytes.begin());
+    if (const Slot* s = FindSlot(cards::kIpBlock.start); s != nullptr)
+        std::copy_n(s->bytes.begin(), bytes.size(), bytes.begin());
     return bytes;
 }
 
 void Simulator::SetIpBlock(const std::array<std::uint8_t, 12>& bytes)
 {
     std::lock_guard lock(mutex);
-    std::copy(bytes.begin(), bytes.end(), FindSlot(cards::kIpBlock.start)->bytes.begin());
+    if (Slot* s = FindSlot(cards::kIpBlock.start); s != nullptr)
+        std::copy(bytes.begin(), bytes.end(), s->bytes.begin());
 }
 
 std::vector<std::uint8_t> Simulator::Block(std::uint16_t start) const
@@ -505,7 +512,7 @@ void Simulator::HandleFrame(const std::uint8_t* frame, int length, Clock::time_p
     // On a line, the reply's last byte arrives after the request and the reply have both crossed it.
     auto due = arrival + delay;
     if (wireTiming)
-        due += std::chrono::duration_cast<Clock::duration>(kCharTime * static_cast<int>(length + reply.size())) +
+        due += std::chrono::duration_cast<Clock::duration>(kCharTime * (length + static_cast<int>(reply.size()))) +
                turnaround;
     if (!SleepUntil(due))
         return;
