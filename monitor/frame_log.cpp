@@ -21,7 +21,7 @@ bool NamesCard(const FrameRecord& reply)
 
 } // namespace
 
-FrameLog::FrameLog(std::size_t capacity) : capacity(capacity)
+FrameLog::FrameLog(std::size_t keep) : capacity(keep)
 {
     Clear();
 }
@@ -105,7 +105,7 @@ void FrameLog::Record(const FrameEvent& event)
 
 void FrameLog::CountFrame(const FrameRecord& r)
 {
-    const auto length = static_cast<std::uint64_t>(r.bytes.size());
+    const std::uint64_t length = r.bytes.size();
     if (r.Sent()) {
         counters.bytesSent += length;
         ++counters.attempts;
