@@ -7,8 +7,8 @@
 
 #include <QComboBox>
 
-AddressModePage::AddressModePage(int templateId, cards::Bus bus, int bannerId, int firmwareId)
-    : BusPage(templateId), bus(bus), bannerId(bannerId), firmwareId(firmwareId)
+AddressModePage::AddressModePage(int page, cards::Bus onBus, int banner, int firmware)
+    : BusPage(page), bus(onBus), bannerId(banner), firmwareId(firmware)
 {}
 
 std::map<int, ControlFactory> AddressModePage::CustomControls() const

@@ -8,7 +8,9 @@
 
 #include <QComboBox>
 
-NodeAddressPage::NodeAddressPage(const Layout& layout) : BusPage(layout.templateId), layout(layout) {}
+#include <algorithm>
+
+NodeAddressPage::NodeAddressPage(const Layout& pageLayout) : BusPage(pageLayout.templateId), layout(pageLayout) {}
 
 std::map<int, ControlFactory> NodeAddressPage::CustomControls() const
 {
@@ -58,7 +60,8 @@ bool NodeAddressPage::ReadNodeAddress(InstrumentLink& link, const cards::NodeAdd
 
 bool NodeAddressPage::CollectNodeSettings(io::Outgoing& values, std::vector<HeldValue> held)
 {
-    held.insert(held.begin(), {cards::kNodeAddress, addressSpin});
+    held.emplace_back(cards::kNodeAddress, addressSpin);
+    std::rotate(held.begin(), held.end() - 1, held.end()); // the address first
     held.emplace_back(cards::kExchangeChoice, exchangeList);
     if (!AllKnown(layout.bus, held)) {
         return false;
