@@ -8,8 +8,6 @@
 
 #include <QComboBox>
 
-#include <algorithm>
-
 NodeAddressPage::NodeAddressPage(const Layout& pageLayout) : BusPage(pageLayout.templateId), layout(pageLayout) {}
 
 std::map<int, ControlFactory> NodeAddressPage::CustomControls() const
@@ -60,8 +58,7 @@ bool NodeAddressPage::ReadNodeAddress(InstrumentLink& link, const cards::NodeAdd
 
 bool NodeAddressPage::CollectNodeSettings(io::Outgoing& values, std::vector<HeldValue> held)
 {
-    held.emplace_back(cards::kNodeAddress, addressSpin);
-    std::rotate(held.begin(), held.end() - 1, held.end()); // the address first
+    held.insert(held.begin(), {cards::kNodeAddress, addressSpin});
     held.emplace_back(cards::kExchangeChoice, exchangeList);
     if (!AllKnown(layout.bus, held)) {
         return false;
