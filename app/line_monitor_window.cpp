@@ -41,7 +41,9 @@ QString Milliseconds(std::chrono::nanoseconds t)
 class FrameTableModel : public QAbstractTableModel
 {
 public:
-    explicit FrameTableModel(const monitor::FrameLog& log, QObject* parent) : QAbstractTableModel(parent), log(log) {}
+    explicit FrameTableModel(const monitor::FrameLog& frames, QObject* parent)
+        : QAbstractTableModel(parent), log(frames)
+    {}
 
     int rowCount(const QModelIndex& parent = {}) const override
     {
@@ -170,8 +172,8 @@ private:
     bool errorsOnly = false;
 };
 
-LineMonitorWindow::LineMonitorWindow(ModbusMaster& master, QWidget* parent)
-    : QWidget(parent, Qt::Window), master(master), log(monitor::FrameLog::kWindowCapacity)
+LineMonitorWindow::LineMonitorWindow(ModbusMaster& line, QWidget* parent)
+    : QWidget(parent, Qt::Window), master(line), log(monitor::FrameLog::kWindowCapacity)
 {
     setObjectName(QStringLiteral("lineMonitor"));
     setWindowTitle(QStringLiteral("Line Monitor"));

@@ -52,7 +52,7 @@ constexpr int kReadIcon = 136;
 class FlagGuard
 {
 public:
-    explicit FlagGuard(bool& flag) : flag(flag), before(flag) { flag = true; }
+    explicit FlagGuard(bool& raised) : flag(raised), before(raised) { raised = true; }
     ~FlagGuard() { flag = before; }
     FlagGuard(const FlagGuard&) = delete;
     FlagGuard& operator=(const FlagGuard&) = delete;

@@ -8,10 +8,9 @@
 #include <QMenu>
 #include <QWidget>
 
-WindowTools::WindowTools(QWidget* window, ModbusMaster& master, std::function<BusPage*()> shownCardPage,
-                         std::function<int()> firmwareRange)
-    : QObject(window), window(window), master(master), shownCardPage(std::move(shownCardPage)),
-      firmwareRange(std::move(firmwareRange))
+WindowTools::WindowTools(QWidget* owner, ModbusMaster& line, std::function<BusPage*()> shownPage,
+                         std::function<int()> range)
+    : QObject(owner), window(owner), master(line), shownCardPage(std::move(shownPage)), firmwareRange(std::move(range))
 {
     // Actions of the window itself, so that Ctrl+L works without the menu and tests find them by name.
     lineMonitorAction = new QAction(QStringLiteral("Line &Monitor..."), window);

@@ -27,7 +27,7 @@ constexpr std::uint16_t DecodeU16(std::span<const std::uint8_t, 2> bytes)
 
 constexpr void EncodeU32(std::uint32_t value, std::span<std::uint8_t, 4> out)
 {
-    for (int i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < 4; ++i) {
         out[i] = static_cast<std::uint8_t>(value >> (8 * i));
     }
 }

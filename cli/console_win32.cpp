@@ -39,7 +39,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
 class ConsoleBuffer final : public std::streambuf
 {
 public:
-    explicit ConsoleBuffer(HANDLE console) : console(console) {}
+    explicit ConsoleBuffer(HANDLE handle) : console(handle) {}
 
 protected:
     int_type overflow(int_type c) override

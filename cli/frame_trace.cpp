@@ -7,7 +7,7 @@
 
 namespace cli {
 
-FrameTrace::FrameTrace(std::ostream& out, monitor::FrameLog& log) : out(out), log(log)
+FrameTrace::FrameTrace(std::ostream& to, monitor::FrameLog& frames) : out(to), log(frames)
 {
     log.SetListener(&FrameTrace::OnRecord, this);
 }

@@ -165,7 +165,7 @@ void TtyDevice::Configure()
     // USB adapters (FTDI) otherwise hold a short reply back for up to 16 ms.
     serial_struct serial{};
     if (ioctl(fd, TIOCGSERIAL, &serial) == 0) {
-        serial.flags |= ASYNC_LOW_LATENCY;
+        serial.flags |= static_cast<int>(ASYNC_LOW_LATENCY); // bit 13 of an int field
         ioctl(fd, TIOCSSERIAL, &serial);
     }
 }
@@ -294,7 +294,7 @@ Wait TtyDevice::Await(Clock::time_point until)
 bool MakeLineSettings(termios& tio)
 {
     cfmakeraw(&tio);
-    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARODD | CSTOPB | CRTSCTS | HUPCL);
+    tio.c_cflag &= ~tcflag_t{CSIZE | PARODD | CSTOPB | CRTSCTS | HUPCL};
     tio.c_cflag |= CS8 | PARENB | CLOCAL | CREAD;
     tio.c_iflag &= ~static_cast<tcflag_t>(IGNPAR | PARMRK | IXON | IXOFF | IXANY | ISTRIP);
     tio.c_iflag |= INPCK;

@@ -127,7 +127,7 @@ int TcpSocket::ReadSome(std::uint8_t* buffer, int room)
             return -1; // the server closed the connection
         if (errno == EINTR)
             continue;
-        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+        return errno == EAGAIN ? 0 : -1; // EWOULDBLOCK is EAGAIN on Linux
     }
 }
 

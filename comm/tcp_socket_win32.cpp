@@ -140,7 +140,8 @@ int TcpSocket::Connect(const std::string& host, std::uint16_t port, std::chrono:
         const SOCKET s = ::WSASocketW(a->ai_family, a->ai_socktype, a->ai_protocol, nullptr, 0,
                                       WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
         u_long nonBlocking = 1;
-        if (s == INVALID_SOCKET || ::ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
+        // FIONBIO is an unsigned bit pattern that ioctlsocket takes as a long.
+        if (s == INVALID_SOCKET || ::ioctlsocket(s, static_cast<long>(FIONBIO), &nonBlocking) != 0) {
             best = ::WSAGetLastError();
             if (s != INVALID_SOCKET)
                 ::closesocket(s);

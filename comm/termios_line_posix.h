@@ -17,5 +17,8 @@ inline timespec ToTimespec(std::chrono::nanoseconds wait)
 {
     if (wait < std::chrono::nanoseconds::zero())
         wait = std::chrono::nanoseconds::zero();
-    return timespec{static_cast<time_t>(wait.count() / 1'000'000'000), static_cast<long>(wait.count() % 1'000'000'000)};
+    timespec t{};
+    t.tv_sec = wait.count() / 1'000'000'000;
+    t.tv_nsec = wait.count() % 1'000'000'000;
+    return t;
 }

@@ -20,10 +20,10 @@ double Milliseconds(std::chrono::nanoseconds t)
     return std::chrono::duration<double, std::milli>(t).count();
 }
 
-std::string Format(const char* format, double value)
+std::string Format(double value, int decimals)
 {
     char text[32];
-    std::snprintf(text, sizeof text, format, value);
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
 }
 
@@ -90,8 +90,8 @@ std::string TextLine(const FrameRecord& record, Clock::time_point start)
     std::string line = head;
     line += record.bytes.empty() ? "(nothing)" : Hex(record.bytes);
     line += "  " + OutcomeText(record) + "  " + Meaning(record);
-    line += "  [gap " + Format("%.3f", Milliseconds(record.gap)) + " ms, wire " +
-            Format("%.3f", Milliseconds(WireTime(record))) + " ms]";
+    line += "  [gap " + Format(Milliseconds(record.gap), 3) + " ms, wire " + Format(Milliseconds(WireTime(record)), 3) +
+            " ms]";
     return line;
 }
 
@@ -122,8 +122,8 @@ std::string ToCsv(const FrameLog& log)
     std::string text = "number,time_s,gap_ms,wire_ms,transaction,attempt,direction,bytes,hex,outcome,meaning\r\n";
     for (std::size_t i = 0; i < log.Size(); ++i) {
         const FrameRecord& r = log.At(i);
-        text += std::to_string(r.number) + "," + Format("%.6f", Seconds(r.time - log.Start())) + "," +
-                Format("%.3f", Milliseconds(r.gap)) + "," + Format("%.3f", Milliseconds(WireTime(r))) + "," +
+        text += std::to_string(r.number) + "," + Format(Seconds(r.time - log.Start()), 6) + "," +
+                Format(Milliseconds(r.gap), 3) + "," + Format(Milliseconds(WireTime(r)), 3) + "," +
                 std::to_string(r.transaction) + "," + std::to_string(r.attempt) + "," + DirectionText(r) + "," +
                 std::to_string(r.bytes.size()) + "," + Hex(r.bytes) + "," + CsvField(OutcomeText(r)) + "," +
                 CsvField(Meaning(r)) + "\r\n";

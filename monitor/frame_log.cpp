@@ -36,7 +36,7 @@ std::optional<std::uint16_t> CardNamed(const FrameRecord& reply)
 
 } // namespace
 
-FrameLog::FrameLog(std::size_t capacity) : capacity(capacity)
+FrameLog::FrameLog(std::size_t keep) : capacity(keep)
 {
     Clear();
 }
@@ -120,7 +120,7 @@ void FrameLog::Record(const FrameEvent& event)
 
 void FrameLog::CountFrame(const FrameRecord& r)
 {
-    const auto length = static_cast<std::uint64_t>(r.bytes.size());
+    const std::uint64_t length = r.bytes.size();
     if (r.Sent()) {
         counters.bytesSent += length;
         ++counters.attempts;

@@ -7,8 +7,8 @@
 
 #include <QComboBox>
 
-AddressModePage::AddressModePage(cards::Bus bus, int bannerId, int firmwareId)
-    : BusPage(bus), bus(bus), bannerId(bannerId), firmwareId(firmwareId)
+AddressModePage::AddressModePage(cards::Bus onBus, int banner, int firmware)
+    : BusPage(onBus), bus(onBus), bannerId(banner), firmwareId(firmware)
 {}
 
 std::map<int, ControlFactory> AddressModePage::CustomControls() const

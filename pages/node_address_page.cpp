@@ -8,7 +8,7 @@
 
 #include <QComboBox>
 
-NodeAddressPage::NodeAddressPage(const Layout& layout) : BusPage(layout.bus), layout(layout) {}
+NodeAddressPage::NodeAddressPage(const Layout& pageLayout) : BusPage(pageLayout.bus), layout(pageLayout) {}
 
 std::map<int, ControlFactory> NodeAddressPage::CustomControls() const
 {

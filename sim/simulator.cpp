@@ -112,26 +112,30 @@ Simulator::Simulator(Config c) : config(std::move(c))
     for (const cards::ParameterInfo& row : cards::ParameterTable())
         parameterSlots.push_back(Slot{row.parameter.start, row.parameter.registers, row.IsSetting(), row.kind, {}});
 
+    // The slots just made: each is there, so the search ends on it.
+    auto made = [this](cards::Parameter p) -> Slot& {
+        return *std::find_if(parameterSlots.begin(), parameterSlots.end(),
+                             [&p](const Slot& s) { return s.start == p.start; });
+    };
     // The probe block's content is not interpreted by anyone; give it something recognisable.
-    Slot& probe = *FindSlot(cards::kProbe.start);
+    Slot& probe = made(cards::kProbe);
     for (std::size_t i = 0; i < probe.bytes.size(); ++i)
         probe.bytes[i] = static_cast<std::uint8_t>(i);
 
-    cards::EncodeIdentification(
-        config.cardCode, config.firmwareText,
-        std::span(FindSlot(cards::kIdentification.start)->bytes).first<cards::kIdentificationBytes>());
+    cards::EncodeIdentification(config.cardCode, config.firmwareText,
+                                std::span(made(cards::kIdentification).bytes).first<cards::kIdentificationBytes>());
 
-    PutLittle16(FindSlot(cards::kNodeAddress.start)->bytes.data(), config.nodeAddress);
-    PutLittle16(FindSlot(cards::kBaudCode.start)->bytes.data(), config.baudCode);
-    PutLittle16(FindSlot(cards::kExchangeChoice.start)->bytes.data(), config.exchangeChoice);
-    PutLittle16(FindSlot(cards::kAddressMode.start)->bytes.data(), config.addressMode);
-    std::uint8_t* ip = FindSlot(cards::kIpBlock.start)->bytes.data();
+    PutLittle16(made(cards::kNodeAddress).bytes.data(), config.nodeAddress);
+    PutLittle16(made(cards::kBaudCode).bytes.data(), config.baudCode);
+    PutLittle16(made(cards::kExchangeChoice).bytes.data(), config.exchangeChoice);
+    PutLittle16(made(cards::kAddressMode).bytes.data(), config.addressMode);
+    std::uint8_t* ip = made(cards::kIpBlock).bytes.data();
     PutLittle32(ip, config.ip);
     PutLittle32(ip + 4, config.mask);
     PutLittle32(ip + 8, config.gateway);
 
     cards::EncodeModelText(config.modelText,
-                           std::span(FindSlot(cards::kModelBlock.start)->bytes).first<cards::kModelBlockBytes>());
+                           std::span(made(cards::kModelBlock).bytes).first<cards::kModelBlockBytes>());
 }
 
 Simulator::~Simulator()
@@ -295,14 +299,16 @@ std::array<std::uint8_t, 12> Simulator::IpBlock() const
 {
     std::lock_guard lock(mutex);
     std::array<std::uint8_t, 12> bytes{};
-    std::copy_n(FindSlot(cards::kIpBlock.start)->bytes.begin(), bytes.size(), bytes.begin());
+    if (const Slot* s = FindSlot(cards::kIpBlock.start); s != nullptr)
+        std::copy_n(s->bytes.begin(), bytes.size(), bytes.begin());
     return bytes;
 }
 
 void Simulator::SetIpBlock(const std::array<std::uint8_t, 12>& bytes)
 {
     std::lock_guard lock(mutex);
-    std::copy(bytes.begin(), bytes.end(), FindSlot(cards::kIpBlock.start)->bytes.begin());
+    if (Slot* s = FindSlot(cards::kIpBlock.start); s != nullptr)
+        std::copy(bytes.begin(), bytes.end(), s->bytes.begin());
 }
 
 std::vector<std::uint8_t> Simulator::Block(std::uint16_t start) const
@@ -507,7 +513,7 @@ void Simulator::HandleFrame(const std::uint8_t* frame, int length, Clock::time_p
     // On a line, the reply's last byte arrives after the request and the reply have both crossed it.
     auto due = arrival + delay;
     if (wireTiming)
-        due += std::chrono::duration_cast<Clock::duration>(kCharTime * static_cast<int>(length + reply.size())) +
+        due += std::chrono::duration_cast<Clock::duration>(kCharTime * (length + static_cast<int>(reply.size()))) +
                turnaround;
     if (!SleepUntil(due))
         return;

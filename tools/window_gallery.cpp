@@ -57,7 +57,7 @@ QPalette DarkPalette()
 class WindowGallery
 {
 public:
-    WindowGallery(const QDir& out, const QString& scale) : dir(out), scale(scale) {}
+    WindowGallery(const QDir& out, const QString& scaleName) : dir(out), scale(scaleName) {}
 
     // Every window on the current palette, named with `tone`.
     bool RenderAll(const QString& tone)

@@ -86,7 +86,7 @@ protected:
     static std::string OpenDevice(const MainDialog& d)
     {
         const QString text = StatusText(d);
-        const int at = text.indexOf(QStringLiteral(" open ("));
+        const qsizetype at = text.indexOf(QStringLiteral(" open ("));
         if (!text.startsWith(QStringLiteral("COM")) || at < 0 || !text.endsWith(QStringLiteral(").")))
             return {};
         return text.mid(at + 7, text.size() - at - 9).toStdString();

@@ -485,21 +485,21 @@ TEST_F(AppTest, TheAssignDialogKeepsTheAssignedDeviceUntilTheUserPicks)
     const ports::ComPort port{4, "/dev/ttyMX3", ports::Source::Assignment, {}}; // typed in, not found
     const std::vector<ports::SerialDevice> found{{"/dev/ttyS0", "ttyS0", "UART 16550A", {}},
                                                  {"/dev/serial/by-id/usb-B-port0", "ttyUSB0", "USB serial", {}}};
-    AssignPortDialog dialog(port, found);
-    dialog.show();
-    QApplication::setActiveWindow(&dialog);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    auto* list = dialog.findChild<QListWidget*>(QStringLiteral("devices"));
+    AssignPortDialog assign(port, found);
+    assign.show();
+    QApplication::setActiveWindow(&assign);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&assign));
+    auto* list = assign.findChild<QListWidget*>(QStringLiteral("devices"));
     ASSERT_NE(list, nullptr);
     list->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
-    EXPECT_EQ(dialog.Device(), port.path);
+    EXPECT_EQ(assign.Device(), port.path);
 
     // A device picked from the list, by keyboard or mouse, replaces it.
     QTest::keyClick(list, Qt::Key_Down);
-    EXPECT_EQ(dialog.Device(), "/dev/serial/by-id/usb-B-port0");
+    EXPECT_EQ(assign.Device(), "/dev/serial/by-id/usb-B-port0");
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
-    EXPECT_EQ(dialog.Device(), "/dev/ttyS0");
+    EXPECT_EQ(assign.Device(), "/dev/ttyS0");
 }
 
 // ---- the about box ----

@@ -56,7 +56,7 @@ protected:
 
 TEST_F(MainWindowTest, EveryCardIsUploadedIntoItsPageAndDownloadedFromIt)
 {
-    for (std::uint16_t code : {1, 5}) {
+    for (std::uint16_t code : std::initializer_list<std::uint16_t>{1, 5}) {
         sim::Config config;
         config.cardCode = code;
         config.nodeAddress = 99;
@@ -69,7 +69,7 @@ TEST_F(MainWindowTest, EveryCardIsUploadedIntoItsPageAndDownloadedFromIt)
         EXPECT_EQ(Apply(), Messages{"Download Complete"});
         EXPECT_EQ(simulator->Parameter(cards::kNodeAddress.start), 100);
     }
-    for (std::uint16_t code : {2, 6}) {
+    for (std::uint16_t code : std::initializer_list<std::uint16_t>{2, 6}) {
         sim::Config config;
         config.cardCode = code;
         config.nodeAddress = 63;
@@ -95,7 +95,7 @@ TEST_F(MainWindowTest, EveryCardIsUploadedIntoItsPageAndDownloadedFromIt)
         EXPECT_EQ(Apply(), Messages{"Download Complete"});
         EXPECT_EQ(simulator->Parameter(cards::kNodeAddress.start), 8);
     }
-    for (std::uint16_t code : {7, 8}) {
+    for (std::uint16_t code : std::initializer_list<std::uint16_t>{7, 8}) {
         sim::Config config;
         config.cardCode = code;
         config.addressMode = 1;

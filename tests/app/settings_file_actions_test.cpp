@@ -67,7 +67,7 @@ std::map<QString, bool> MenuItems(MainDialog& d, QWidget* target = nullptr)
 
 TEST_F(AppTest, SettingsSavedFromTheWindowLoadBackOntoTheSameCard)
 {
-    for (const std::uint16_t code : {1, 2, 4, 5, 6, 7, 8}) {
+    for (const std::uint16_t code : std::initializer_list<std::uint16_t>{1, 2, 4, 5, 6, 7, 8}) {
         SCOPED_TRACE(code);
         sim::Config config;
         config.cardCode = code;

@@ -19,7 +19,7 @@ class ModalDriver
 public:
     using Step = std::function<bool(QWidget* modal)>; // true when the step is done with this window
 
-    explicit ModalDriver(std::vector<Step> steps) : steps(std::move(steps))
+    explicit ModalDriver(std::vector<Step> plan) : steps(std::move(plan))
     {
         QObject::connect(&timer, &QTimer::timeout, [this] { Poll(); });
         timer.start(10);

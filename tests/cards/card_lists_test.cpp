@@ -103,7 +103,7 @@ TEST(CardVariants, BaudListAndPrefixesFollowTheCardCode)
     // Only DeviceNet cards have a baud rate.
     EXPECT_TRUE(BaudList(1).empty());
     EXPECT_TRUE(BaudList(0).empty());
-    for (std::uint16_t code : {2}) {
+    for (std::uint16_t code : std::initializer_list<std::uint16_t>{2}) {
         ASSERT_EQ(BaudList(code).size(), 4u);
         EXPECT_STREQ(BaudList(code)[0], "500 Kbds");
         EXPECT_STREQ(BaudList(code)[3], "Auto");
@@ -112,7 +112,7 @@ TEST(CardVariants, BaudListAndPrefixesFollowTheCardCode)
     EXPECT_STREQ(FirmwarePrefix(1), "COM-DPS / ");
     EXPECT_STREQ(FirmwarePrefix(6), "COMX 100XX-DNS    / ");
     EXPECT_STREQ(FirmwarePrefix(2), "COM-DNS / ");
-    for (std::uint16_t code : {4, 7, 8, 3}) {
+    for (std::uint16_t code : std::initializer_list<std::uint16_t>{4, 7, 8, 3}) {
         EXPECT_STREQ(FirmwarePrefix(code), "");
     }
     ASSERT_EQ(ModeList().size(), 2u);
@@ -138,7 +138,7 @@ TEST(CardVariants, NodeAddressRanges)
         EXPECT_FALSE(rule->Accepts(0));
     }
 
-    for (std::uint16_t code : {2, 6}) {
+    for (std::uint16_t code : std::initializer_list<std::uint16_t>{2, 6}) {
         const NodeAddressRule* dn = FindNodeAddressRule(code);
         ASSERT_NE(dn, nullptr);
         EXPECT_TRUE(dn->ReadValid(0));
@@ -155,7 +155,7 @@ TEST(CardVariants, NodeAddressRanges)
     EXPECT_TRUE(station->Accepts(255));
     EXPECT_FALSE(station->Accepts(256));
 
-    for (std::uint16_t code : {7, 8, 0, 3}) {
+    for (std::uint16_t code : std::initializer_list<std::uint16_t>{7, 8, 0, 3}) {
         EXPECT_EQ(FindNodeAddressRule(code), nullptr);
     }
 }

@@ -31,7 +31,8 @@ TEST(CardSettings, EachParameterEncodesOnlyItsOwnRegisters)
     CardSettings copy;
     for (const Parameter& p : {kNodeAddress, kBaudCode, kExchangeChoice, kAddressMode, kIpBlock}) {
         const int count = EncodeParameter(settings, p, bytes);
-        EXPECT_TRUE(DecodeParameter(copy, p, std::span<const std::uint8_t>(bytes.data(), count)));
+        EXPECT_TRUE(
+            DecodeParameter(copy, p, std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(count))));
     }
     EXPECT_EQ(copy, settings);
 
@@ -103,7 +104,7 @@ TEST(CardSettings, StaticIpBlocksThatCanNeverWorkAreRefused)
         CardSettings settings;
         settings.addressMode = kModeStatic;
         settings.ip = {*ParseIp(c.ip), *ParseIp(c.mask), *ParseIp(c.gateway)};
-        for (std::uint16_t code : {7, 8}) {
+        for (std::uint16_t code : std::initializer_list<std::uint16_t>{7, 8}) {
             const auto fault = CheckIpBlock(*FindCard(code), settings);
             if (c.fault == nullptr) {
                 EXPECT_FALSE(fault) << c.ip << " " << c.mask << ": " << fault.value_or("");

@@ -504,7 +504,7 @@ TEST_P(StopSignals, EndBetweenTransactions)
 INSTANTIATE_TEST_SUITE_P(InterruptAndHangUp, StopSignals,
                          ::testing::Values(StopCase{SIGINT, kExitInterrupted}, StopCase{SIGHUP, kExitHangUp},
                                            StopCase{0, kExitSuccess}),
-                         [](const auto& info) {
-                             return info.param.signal == 0 ? std::string("OutputClosed")
-                                                           : "Signal" + std::to_string(info.param.signal);
+                         [](const auto& test) {
+                             return test.param.signal == 0 ? std::string("OutputClosed")
+                                                           : "Signal" + std::to_string(test.param.signal);
                          });

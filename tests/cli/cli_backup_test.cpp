@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 
 using namespace cli;
@@ -32,7 +33,7 @@ protected:
 
 TEST_F(CliBackupTest, BackupAndRestoreRoundTripEveryCard)
 {
-    for (std::uint16_t code : {1, 2, 4, 5, 6, 7, 8}) {
+    for (std::uint16_t code : std::initializer_list<std::uint16_t>{1, 2, 4, 5, 6, 7, 8}) {
         SCOPED_TRACE(code);
         sim::Config config = Card(code);
         config.nodeAddress = code == 2 || code == 6 ? 0 : 100;
@@ -228,7 +229,9 @@ TEST_F(CliBackupTest, FileErrorsLoseNothing)
     StartSimulator(config);
     EXPECT_NE(Cli({"backup", file}, true, "10").code, kExitSuccess);
     std::ifstream in(file);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "earlier");
+    std::ostringstream kept;
+    kept << in.rdbuf();
+    EXPECT_EQ(kept.str(), "earlier");
 }
 
 // A capture or log that names the backup, or the other output, would replace it: refused before the
@@ -257,6 +260,8 @@ TEST_F(CliBackupTest, OutputsThatWouldReplaceAFileAreRefusedBeforeAnythingIsSent
     }
     EXPECT_TRUE(simulator->Requests().empty());
     std::ifstream in(file);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the only backup");
+    std::ostringstream kept;
+    kept << in.rdbuf();
+    EXPECT_EQ(kept.str(), "the only backup");
     EXPECT_FALSE(fs::exists(frames));
 }

@@ -132,8 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SearchFault{"bad-crc", "not at 57600 baud 8E1"}, SearchFault{"short", "not at 57600 baud 8E1"},
                       SearchFault{"wrong-slave", "slave address 254"},
                       SearchFault{"exception", "refuses the identification read"}),
-    [](const ::testing::TestParamInfo<SearchFault>& info) {
-        std::string name = info.param.fault;
+    [](const ::testing::TestParamInfo<SearchFault>& test) {
+        std::string name = test.param.fault;
         std::replace(name.begin(), name.end(), '-', '_');
         return name;
     });

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <grp.h>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -137,7 +138,9 @@ TEST_F(PortMapTest, AssignChangesOnlyItsOwnLineAndKeepsPathsAbsolute)
     ASSERT_TRUE(ports::Assign(2, "relative/adapter", roots).Ok());
     const auto text = [&] {
         std::ifstream in(file);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        std::ostringstream read;
+        read << in.rdbuf();
+        return read.str();
     };
     const std::string absolute = (fs::current_path() / "relative/adapter").string();
     EXPECT_EQ(text(), kept + "COM2 " + absolute + "\n");

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
+#include <sstream>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,7 +56,9 @@ protected:
     Bytes Read() const
     {
         std::ifstream file(Path(), std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(file), {});
+        std::ostringstream bytes;
+        bytes << file.rdbuf();
+        return bytes.str();
     }
     fs::path folder;
 };
@@ -72,7 +74,7 @@ TEST_F(SettingsFileTest, ReadsLittleEndianAndIgnoresTrailingBytes)
     EXPECT_EQ(settings_file::Load(Path()), 0x0102);
     Write(Bytes("\xFE\xFF\xFF\xFF", 4));
     EXPECT_EQ(settings_file::Load(Path()), -2);
-    for (int size : {0, 1, 2, 3}) {
+    for (std::size_t size : {0u, 1u, 2u, 3u}) {
         Write(Bytes("\x05\x00\x00\x00", size));
         EXPECT_FALSE(settings_file::Load(Path()).has_value()) << size << " bytes";
     }

@@ -147,7 +147,7 @@ TYPED_TEST(AddressPageTest, StaticAddressesThatCanNeverWorkAreRefused)
              Case{this->mask, {"0", "0", "0", "0"}, "The subnet mask 0.0.0.0 cannot be used"},
          }) {
         const std::uint32_t before = c.edit->GetAddress();
-        this->instrument->ClearRequests();
+        this->simulated->ClearRequests();
         this->TypeAddress(c.edit, c.octets);
         EXPECT_EQ(this->page.WriteSettings(&this->link), 0);
         EXPECT_TRUE(this->Frames().empty());
@@ -189,8 +189,8 @@ TEST_F(ModbusTcpTest, NeverTouchesTheExchangeTableAndSucceedsOnTheAddresses)
     EXPECT_EQ(Upload(page, 8), 0);
     EXPECT_EQ(ip->GetAddress(), 0u);
     Choose(mode, 0);
-    instrument->SetFaults({});
-    instrument->ClearRequests();
+    simulated->SetFaults({});
+    simulated->ClearRequests();
     // 0.0.0.0 stands for addresses that were never read: they are not sent until the operator gives them.
     EXPECT_EQ(page.WriteSettings(&link), 0);
     EXPECT_TRUE(Frames().empty());
@@ -199,7 +199,7 @@ TEST_F(ModbusTcpTest, NeverTouchesTheExchangeTableAndSucceedsOnTheAddresses)
     TypeAddress(mask, {"255", "0", "0", "0"});
     TypeAddress(gateway, {"10", "0", "0", "1"});
     EXPECT_EQ(page.WriteSettings(&link), 1);
-    EXPECT_EQ(instrument->IpBlock()[0], 9);
+    EXPECT_EQ(simulated->IpBlock()[0], 9);
     for (const Frame& f : Frames())
         EXPECT_NE(f.start, cards::kExchangeChoice.start) << f;
 }

@@ -86,7 +86,7 @@ TEST_F(DeviceNetTest, WithoutFirmwareTextTheBaudListIsNotRebuilt)
     FailReadOf(cards::kIdentification);
     EXPECT_EQ(Upload(page, 2), 1);
     EXPECT_EQ(Texts(MessageBoxes::Take()), QStringList{"Invalid BaudRate"}) << "the list is still empty";
-    instrument->SetFaults({});
+    simulated->SetFaults({});
     ASSERT_EQ(Upload(page, 2), 1);
     FailReadOf(cards::kIdentification);
     EXPECT_EQ(Upload(page, 6), 1);

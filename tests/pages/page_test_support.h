@@ -57,32 +57,32 @@ protected:
     // Starts the instrument, finds it, and forgets the search's frames.
     sim::Simulator& StartInstrument(const sim::Config& config)
     {
-        instrument = std::make_unique<sim::Simulator>(config);
-        EXPECT_TRUE(instrument->Start()) << instrument->Error();
-        EXPECT_EQ(link.OpenDevice(instrument->DevicePath()), 1);
+        simulated = std::make_unique<sim::Simulator>(config);
+        EXPECT_TRUE(simulated->Start()) << simulated->Error();
+        EXPECT_EQ(link.OpenDevice(simulated->DevicePath()), 1);
         EXPECT_EQ(link.Discover(), 1);
-        instrument->ClearRequests();
-        return *instrument;
+        simulated->ClearRequests();
+        return *simulated;
     }
 
     void FailReadOf(const cards::Parameter& p)
     {
         sim::Faults faults;
         faults.failReadOf = p.start;
-        instrument->SetFaults(faults);
+        simulated->SetFaults(faults);
     }
     void FailWriteTo(const cards::Parameter& p)
     {
         sim::Faults faults;
         faults.failWriteTo = p.start;
-        instrument->SetFaults(faults);
+        simulated->SetFaults(faults);
     }
 
     // What the page asked for, once per request: retries of a failed exchange are folded into one.
     std::vector<Frame> Frames() const
     {
         std::vector<Frame> frames;
-        for (const auto& r : instrument->Requests()) {
+        for (const auto& r : simulated->Requests()) {
             Frame f{r[1], r[2] << 8 | r[3], r[4] << 8 | r[5], {}};
             if (f.function == 16)
                 f.data.assign(r.begin() + 7, r.end() - 2);
@@ -177,5 +177,5 @@ protected:
 
     QWidget host;
     InstrumentLink link; // with the program's own read time-out: a reply late on a busy machine still counts
-    std::unique_ptr<sim::Simulator> instrument;
+    std::unique_ptr<sim::Simulator> simulated;
 };

@@ -78,7 +78,7 @@ TEST_F(ProfibusTest, AddressOutsideTheCardsRangeIsReportedAndNotShown)
 {
     // A COMX card holding 126 to 128 would otherwise show 125, and the next download would write it.
     auto& instrument = Instrument(5, 126, 1);
-    for (std::uint16_t stored : {126, 128, 0, 129}) {
+    for (std::uint16_t stored : std::initializer_list<std::uint16_t>{126, 128, 0, 129}) {
         instrument.SetParameter(cards::kNodeAddress.start, stored);
         EXPECT_EQ(Upload(page, 5), 0) << stored;
         EXPECT_EQ(Texts(MessageBoxes::Take()), QStringList{"Invalid Address"}) << stored;

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
+#include <sstream>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -94,7 +95,9 @@ bool Ser2net::Start(const std::string& device, const Options& options)
         if (::waitpid(pid, &status, WNOHANG) == pid) {
             pid = -1;
             std::ifstream in(log);
-            error = "ser2net ended at once: " + std::string(std::istreambuf_iterator<char>(in), {});
+            std::ostringstream said;
+            said << in.rdbuf();
+            error = "ser2net ended at once: " + said.str();
             return false;
         }
         if (Listening(rawPort) && Listening(rfc2217Port)) {

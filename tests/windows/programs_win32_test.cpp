@@ -66,8 +66,9 @@ TEST(WindowsPrograms, IconHasEverySizeExplorerAndTheTaskbarAskFor)
         const std::string group = resources.Bytes(MAKEINTRESOURCEW(14), 1); // RT_GROUP_ICON
         ASSERT_GE(group.size(), 6u) << program.path;
         std::set<int> sizes;
-        const int count = static_cast<unsigned char>(group[4]) | static_cast<unsigned char>(group[5]) << 8;
-        for (int i = 0; i < count && 6u + 14u * (i + 1) <= group.size(); ++i) {
+        const std::size_t count =
+            std::size_t{static_cast<unsigned char>(group[4])} | std::size_t{static_cast<unsigned char>(group[5])} << 8;
+        for (std::size_t i = 0; i < count && 6u + 14u * (i + 1) <= group.size(); ++i) {
             const int width = static_cast<unsigned char>(group[6 + 14 * i]);
             sizes.insert(width == 0 ? 256 : width);
         }
