@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 #include "app/tab_sheet.h"
 #include "pages/message_boxes.h"
+#include "pages/profibus_page.h"
 #include "res/dialog_builder.h"
 
 #include <QAbstractButton>
