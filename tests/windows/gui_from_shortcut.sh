@@ -8,17 +8,9 @@
 # the installer run, COM1 mapped to INSTRUMENT_DEVICE, whose simulator runs with --trace into INSTRUMENT_LOG).
 set -euo pipefail
 linux_cli=$1 device=$2 frames=$3 work=$4
-rm -rf "$work"
-mkdir -p "$work"
 # shellcheck source=wine_desktop.sh
 . "$(dirname "$0")/wine_desktop.sh"
-trap stop_display EXIT
-fail() {
-    screenshot failed
-    echo "configurator test: $* (screenshots in $work)" >&2
-    exit 1
-}
-trap 'fail "the step at line $LINENO failed"' ERR
+begin_test "configurator test"
 
 start_display
 

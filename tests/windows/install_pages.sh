@@ -7,17 +7,9 @@
 # Usage: install_pages.sh SETUP.EXE WORK_FOLDER (a Wine prefix without Meshgate2 installed)
 set -euo pipefail
 setup=$1 work=$2
-rm -rf "$work"
-mkdir -p "$work"
 # shellcheck source=wine_desktop.sh
 . "$(dirname "$0")/wine_desktop.sh"
-trap stop_display EXIT
-fail() {
-    screenshot failed
-    echo "installer pages: $* (screenshots in $work)" >&2
-    exit 1
-}
-trap 'fail "the step at line $LINENO failed"' ERR
+begin_test "installer pages"
 folder="$WINEPREFIX/drive_c/Program Files/Meshgate2"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Meshgate2'
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Meshgate2.lnk"

@@ -1,8 +1,22 @@
 # Sourced by the Windows tests that drive windows under Wine: an X display of their own, Wine's server started
-# anew on it, and waiting for windows by title; and by run.sh for the Wine server alone. The caller sets $work
-# (screenshots land there) and defines fail(); it stops the display with stop_display (in its exit trap).
+# anew on it, and waiting for windows by title; and by run.sh for the Wine server alone. A test that drives
+# windows sets $work (screenshots land there) and calls begin_test.
 shot=0
 display_pid=
+# A clean $work, the display stopped on exit, and any failed step (or fail MESSAGE) reported with its
+# screenshots under LABEL.
+begin_test() { # LABEL
+    test_label=$1
+    rm -rf "$work"
+    mkdir -p "$work"
+    fail() {
+        screenshot failed
+        echo "$test_label: $* (screenshots in $work)" >&2
+        exit 1
+    }
+    trap stop_display EXIT
+    trap 'fail "the step at line $LINENO failed"' ERR
+}
 screenshot() { # NAME: kept for whoever reads a failure (where ImageMagick is installed)
     shot=$((shot + 1))
     ! command -v import >/dev/null || import -display "$DISPLAY" -window root "$work/$shot-$1.png" 2>/dev/null || true
